@@ -1,0 +1,41 @@
+// The current-page state shared by the page walker, its piece handlers and
+// the windows, and the three result lists the analysis fills.
+// One set for the whole program: only one walk runs at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+// A report list as the engine sees it: rows of column texts, and the
+// selected row (-1 for none). The main window shows these lists.
+struct ReportList {
+    std::vector<std::vector<std::string>> Rows;
+    int Selected = -1;
+
+    void Clear() { Rows.clear(); Selected = -1; }
+    // Adds a row given as its column texts joined by a line feed.
+    void AddRow(const std::string& joinedByLf);
+};
+
+struct PageState {
+    std::string CurrentPagePath;
+    std::string CurrentText;
+    std::string CurrentTag;
+    std::int64_t PieceOffset = 0;
+    std::string PageTitle;
+    std::string PageDescription;
+    bool PageReadOnly = false;
+    bool KeywordAccentsBad = false;
+    bool MetaInserted = false;
+
+    ReportList KeywordList;    // Mots clés | Utilisés
+    ReportList UsualWordList;  // Mots usuels | Nb occurences
+    ReportList OtherWordList;  // Autre mots | Nb occurences
+};
+
+extern PageState Page;
+
+}  // namespace kestrova
