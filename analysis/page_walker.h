@@ -7,6 +7,7 @@
 // the modification journal.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,11 @@ using PieceHandler = std::function<void(std::int64_t, const std::string&, const 
 
 // Size of the blocks the page is read in.
 constexpr std::size_t WalkBlockSize = 10000;
+// Longest piece (text run or tag with its "<" and ">") the walker cuts. A
+// longer one is reported ("Ce fichier semble anormal ..."), copied unchanged
+// in write mode and not given to the handler. Pieces never depend on where
+// the blocks begin and end, whatever the block size.
+constexpr std::size_t WalkMaxPieceLength = WalkBlockSize;
 
 // Walks Page.CurrentPagePath. Returns 1 on success (also for an empty page,
 // and in write mode when nothing changed), 0 on failure.
@@ -41,7 +47,11 @@ std::string FileNameOf(const std::string& path);
 // Everything up to and including the last path separator ("" when none).
 std::string FolderOf(const std::string& path);
 
-// Test hook: the block size used by WalkPage (WalkBlockSize unless changed).
+// Test hook: the block size used by WalkPage (WalkBlockSize unless changed;
+// 0 restores it).
 void SetWalkBlockSizeForTesting(std::size_t size);
+// Test hook: makes the final replacement of the page by its copy fail, as it
+// does for a page that the system refuses to replace.
+void SetReplaceFailureForTesting(bool fail);
 
 }  // namespace kestrova

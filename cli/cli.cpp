@@ -1,13 +1,233 @@
 #include "cli/cli.h"
 
+#include <exception>
+#include <map>
 #include <ostream>
+
+#include "app/codec.h"
+#include "cli/cli_verbs.h"
 
 namespace kestrova::cli {
 
-int RunCli(const std::vector<std::string>&, std::ostream&, std::ostream& err)
+namespace {
+
+const char Usage[] =
+    "usage:\n"
+    "  kestrova-cli export PAGE OUTFILE [--lang fr|en]\n"
+    "      Analyses PAGE and writes OUTFILE as the program's export does\n"
+    "      (Windows-1252 text, CR line ends).\n"
+    "  kestrova-cli analyse PAGE [--lang fr|en]\n"
+    "      Analyses PAGE and prints the result as UTF-8 lines of tab-separated\n"
+    "      fields, in this order:\n"
+    "        title<TAB>TEXT\n"
+    "        description<TAB>TEXT\n"
+    "        keyword<TAB>KEYWORD<TAB>yes|no           (used in the page or not)\n"
+    "        word<TAB>SPELLINGS<TAB>COUNT<TAB>usual|other<TAB>ORIGINS\n"
+    "      one keyword line per declared keyword, then one word line per word\n"
+    "      found, the usual words first; both sorted as the program sorts them.\n"
+    "      SPELLINGS are the spellings met, joined by \"/\"; ORIGINS tell where\n"
+    "      the word was met, e.g. \"Title (1) / Text (3)\". Tabs and line ends\n"
+    "      inside a value are written as spaces.\n"
+    "  kestrova-cli meta PAGE NAME [--lang fr|en]\n"
+    "      Prints the content of the meta tag NAME (exit status 1 when the page\n"
+    "      has no such tag).\n"
+    "  kestrova-cli meta PAGE NAME --set TEXT [--create] [--lang fr|en]\n"
+    "      Replaces the content of the meta tag NAME; with --create a missing\n"
+    "      tag is created after <head>, without it a missing tag is an error.\n"
+    "  kestrova-cli keyword PAGE --add WORD [--create] [--lang fr|en]\n"
+    "  kestrova-cli keyword PAGE --remove WORD [--lang fr|en]\n"
+    "      Adds WORD in front of the keywords meta tag, or removes it.\n"
+    "  kestrova-cli title PAGE --set TEXT [--lang fr|en]\n"
+    "      Replaces the title of the page.\n"
+    "\n"
+    "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
+    "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
+    "that changes nothing leaves no trace. The reports never write to the page.\n"
+    "Texts on the command line are UTF-8 and must be writable in Windows-1252.\n"
+    "Messages go to the error stream; --lang chooses their language (default en).\n"
+    "Exit status: 0 success, 1 the operation failed, 2 bad arguments.\n";
+
+struct Arguments {
+    std::vector<std::string> Positional;
+    std::map<std::string, std::string> Values;  // options with a value
+    bool Create = false;
+};
+
+// Splits the arguments after the verb. Options with a value take the next
+// argument whatever it is; "--" ends the options.
+bool Parse(const std::vector<std::string>& args, Arguments& parsed, std::string& problem)
 {
-    err << "usage: kestrova-cli COMMAND ...\n";
-    return 2;
+    bool optionsDone = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsDone || a.size() < 2 || a.compare(0, 2, "--") != 0) {
+            parsed.Positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsDone = true;
+        } else if (a == "--create") {
+            if (parsed.Create) {
+                problem = "--create given twice";
+                return false;
+            }
+            parsed.Create = true;
+        } else if (a == "--lang" || a == "--set" || a == "--add" || a == "--remove") {
+            if (i + 1 >= args.size()) {
+                problem = a + " needs a value";
+                return false;
+            }
+            if (!parsed.Values.emplace(a, args[++i]).second) {
+                problem = a + " given twice";
+                return false;
+            }
+        } else {
+            problem = "unknown option " + a;
+            return false;
+        }
+    }
+    return true;
+}
+
+int BadArguments(std::ostream& err, const std::string& problem)
+{
+    err << "kestrova-cli: " << problem << "\n" << Usage;
+    return ExitUsage;
+}
+
+// Converts a text of the command line to Windows-1252; false (with an error
+// line) when it holds a character the code page cannot write.
+bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, std::string& out)
+{
+    if (Utf8ToCp1252(utf8, out))
+        return true;
+    err << "kestrova-cli: the " << what << " \"" << utf8
+        << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
+    return false;
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty())
+        return BadArguments(err, "no command given");
+    const std::string& verb = args[0];
+    if (verb == "help" || verb == "--help" || verb == "-h") {
+        out << Usage;
+        return ExitOk;
+    }
+
+    Arguments a;
+    std::string problem;
+    if (!Parse(args, a, problem))
+        return BadArguments(err, problem);
+
+    std::string language = "English";
+    if (auto it = a.Values.find("--lang"); it != a.Values.end()) {
+        language = LanguageForCode(it->second);
+        if (language.empty())
+            return BadArguments(err, "--lang takes fr or en");
+    }
+    auto has = [&](const char* option) { return a.Values.count(option) != 0; };
+    auto value = [&](const char* option) { return a.Values.at(option); };
+    // Only the options a verb knows may be given.
+    auto only = [&](std::initializer_list<const char*> allowed, bool createAllowed) {
+        for (const auto& [option, v] : a.Values) {
+            bool ok = false;
+            for (const char* name : allowed)
+                ok = ok || option == name;
+            if (!ok && option != "--lang") {
+                problem = option + " does not go with " + verb;
+                return false;
+            }
+        }
+        if (a.Create && !createAllowed) {
+            problem = "--create does not go here";
+            return false;
+        }
+        return true;
+    };
+    auto positional = [&](std::size_t count) {
+        if (a.Positional.size() == count)
+            return true;
+        problem = verb + " takes " + std::to_string(count) + " argument" + (count > 1 ? "s" : "") + ", " +
+                  std::to_string(a.Positional.size()) + " given";
+        return false;
+    };
+
+    if (verb == "export") {
+        if (!positional(2) || !only({}, false))
+            return BadArguments(err, problem);
+        Session session(err, language, false);
+        return ExportVerb(session, a.Positional[0], a.Positional[1]);
+    }
+    if (verb == "analyse" || verb == "analyze") {
+        if (!positional(1) || !only({}, false))
+            return BadArguments(err, problem);
+        Session session(err, language, false);
+        return AnalyseVerb(session, a.Positional[0], out);
+    }
+    if (verb == "meta") {
+        if (!positional(2) || !only({"--set"}, has("--set")))
+            return BadArguments(err, problem);
+        if (a.Positional[1].empty())
+            return BadArguments(err, "the meta tag name is empty");
+        std::string name;
+        if (!ToPageText(err, "meta tag name", a.Positional[1], name))
+            return ExitFailure;
+        if (!has("--set")) {
+            Session session(err, language, false);
+            return MetaReadVerb(session, a.Positional[0], name, out);
+        }
+        std::string text;
+        if (!ToPageText(err, "text", value("--set"), text))
+            return ExitFailure;
+        Session session(err, language, a.Create);
+        return MetaSetVerb(session, a.Positional[0], name, text, a.Create);
+    }
+    if (verb == "keyword") {
+        if (!positional(1) || !only({"--add", "--remove"}, has("--add")))
+            return BadArguments(err, problem);
+        if (has("--add") == has("--remove"))
+            return BadArguments(err, "keyword takes one of --add WORD and --remove WORD");
+        const std::string given = value(has("--add") ? "--add" : "--remove");
+        if (given.empty())
+            return BadArguments(err, "the keyword is empty");
+        std::string word;
+        if (!ToPageText(err, "keyword", given, word))
+            return ExitFailure;
+        if (has("--add")) {
+            Session session(err, language, a.Create);
+            return KeywordAddVerb(session, a.Positional[0], word, a.Create);
+        }
+        Session session(err, language, false);
+        return KeywordRemoveVerb(session, a.Positional[0], word);
+    }
+    if (verb == "title") {
+        if (!positional(1) || !only({"--set"}, false))
+            return BadArguments(err, problem);
+        if (!has("--set"))
+            return BadArguments(err, "title takes --set TEXT");
+        std::string title;
+        if (!ToPageText(err, "title", value("--set"), title))
+            return ExitFailure;
+        Session session(err, language, false);
+        return TitleSetVerb(session, a.Positional[0], title);
+    }
+    return BadArguments(err, "unknown command " + verb);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    try {
+        int status = Run(args, out, err);
+        out.flush();
+        return status;
+    } catch (const std::exception& e) {
+        err << "kestrova-cli: " << e.what() << '\n';
+        return ExitFailure;
+    }
 }
 
 }  // namespace kestrova::cli

@@ -1,0 +1,200 @@
+#include "analysis/analysis_driver.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "analysis/page_state.h"
+#include "analysis/page_walker.h"
+#include "analysis/text_rules.h"
+#include "analysis/word_lists.h"
+#include "analysis/word_tables.h"
+#include "app/app_state.h"
+#include "app/translate.h"
+#include "editing/rewrite_engine.h"
+#include "ui/ui_port.h"
+
+namespace kestrova {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The page may be rewritten: it is not empty and it opens for reading and
+// writing. A missing file is not created by the test.
+bool IsPageWritable(const std::string& path)
+{
+    std::error_code ec;
+    auto size = fs::file_size(path, ec);
+    if (ec || size == 0)
+        return false;
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// The page opens for reading (a folder does not count as a page).
+bool IsPageReadable(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+void ShowNotEditableMessage()
+{
+    // "Ce fichier n'est pas éditable. Les fonctions d'édition et de correction de "
+    // + "Kestrova" + " ont été désactivées."
+    std::string text = TranslateFrenchKey("Ce fichier n'est pas \xE9" "ditable. Les fonctions d'\xE9" "dition et de correction de ");
+    text += "Kestrova";
+    text += TranslateFrenchKey(" ont \xE9t\xE9 d\xE9sactiv\xE9" "es.");
+    ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"), text);
+}
+
+// Removes each declared keyword from the keywords meta tag and puts it back
+// at the front, which writes it entity-encoded.
+bool ReencodeKeywords()
+{
+    auto& ui = ui::Ui();
+    bool open = ui.OpenProgress(ui::MainWindowId, TranslateFrenchKey("Analyse du fichier..."));
+    bool changed = false;
+    // Copy the keywords first: the list is what the analysis found and the
+    // edits below must not depend on it changing under them.
+    std::vector<std::string> keywords;
+    for (const auto& row : Page.KeywordList.Rows)
+        keywords.push_back(row.empty() ? std::string() : row[0]);
+    const std::size_t count = keywords.size();
+    for (std::size_t r = 0; r <= count; ++r) {
+        const std::string keyword = r < count ? keywords[r] : std::string();
+        if (open)
+            ui.SetProgress(keyword, count ? static_cast<int>(r * 100 / count) : 100);
+        if (keyword.empty())
+            continue;
+        if (!EditMeta(ui::MainWindowId, OpSup, keyword, "keywords").empty()) {
+            EditMeta(ui::MainWindowId, OpAjoute, keyword, "keywords");
+            changed = true;
+        }
+    }
+    if (open)
+        ui.CloseProgress();
+    return changed;
+}
+
+}  // namespace
+
+std::string PageWindowTitle(const std::string& displayName)
+{
+    return "Kestrova - Page \"" + displayName + "\"";
+}
+
+AnalysisResult AnalyseLocalPage()
+{
+    AnalysisResult result;
+    Page.KeywordAccentsBad = false;
+    Page.PageReadOnly = false;
+    Page.PageTitle.clear();
+
+    Page.CurrentPagePath = ResolveShortcut(Page.CurrentPagePath);
+    const std::string displayName = FileNameOf(Page.CurrentPagePath);
+    if (!IsPageWritable(Page.CurrentPagePath))
+        Page.PageReadOnly = true;
+
+    if (Page.PageReadOnly && !Page.CurrentPagePath.empty())
+        ShowNotEditableMessage();
+
+    if (IsPageReadable(Page.CurrentPagePath)) {
+        Page.KeywordList.Clear();
+        Page.OtherWordList.Clear();
+        Page.UsualWordList.Clear();
+        ResetWordTables();
+        result.ListsChanged = true;
+        result.Buttons.ManualAdd = ButtonChange::Enable;
+        result.Buttons.ModifySentence = ButtonChange::Disable;
+
+        int walked = WalkPage(ui::MainWindowId, true, true, AnalysisHandler, true, false);
+        result.WindowTitle = PageWindowTitle(displayName);
+        result.WindowTitleSet = true;
+        ui::Ui().SetWindowTitle(ui::MainWindowId, result.WindowTitle);
+
+        if (walked) {
+            FillWordLists(Page.OtherWordList, Page.UsualWordList);
+            MarkUsedKeywords();
+            result.Buttons.AddToKeywords = ButtonChange::Disable;
+            result.Buttons.Remove = ButtonChange::Disable;
+            result.Buttons.Modify = ButtonChange::Disable;
+            result.TitleText = Page.PageTitle;
+            // An empty description tag reads as the marker "balisevide";
+            // the field and the saved state show it as an empty text.
+            Page.PageDescription = DisplayEditResult(EditMeta(ui::MainWindowId, OpListe, "", "description"));
+            result.DescriptionText = Page.PageDescription;
+            result.Ok = true;
+        }
+    }
+
+    if (Page.CurrentPagePath.empty() || Page.PageReadOnly) {
+        result.Buttons.ManualAdd = ButtonChange::Disable;
+        result.Buttons.Modify = ButtonChange::Disable;
+        result.Buttons.Remove = ButtonChange::Disable;
+        result.Buttons.AddToKeywords = ButtonChange::Disable;
+    }
+    result.Buttons.SaveTitle = ButtonChange::Disable;
+    result.Buttons.SaveDescription = ButtonChange::Disable;
+
+    if (Page.KeywordAccentsBad && !Page.PageReadOnly && !Page.CurrentPagePath.empty()) {
+        // "Certains des mots clés comportent des accents qui ne sont pas
+        // correctement codés en HTML" LF "Voulez-vous corriger cela ?"
+        const std::string question = TranslateFrenchKey(
+            "Certains des mots cl\xE9s comportent des accents qui ne sont pas correctement cod\xE9s en HTML\n"
+            "Voulez-vous corriger cela ?");
+        if (ui::Ui().AskYesNo(ui::MainWindowId, TranslateFrenchKey("Attention !"), question))
+            result.KeywordsReencoded = ReencodeKeywords();
+    }
+
+    SortReportList(Page.KeywordList, 0, true);
+    SortReportList(Page.OtherWordList, 0, true);
+    SortReportList(Page.UsualWordList, 0, true);
+
+    result.PageLoaded = !Page.CurrentPagePath.empty();
+    result.ReadOnly = Page.PageReadOnly;
+    return result;
+}
+
+std::string OpenDialogStartFolder()
+{
+    if (!Page.CurrentPagePath.empty())
+        App.Folder = FolderOf(Page.CurrentPagePath);
+    return App.Folder;
+}
+
+std::string PageFilePatterns()
+{
+    // Built from the extension list as the dialog filter wants it.
+    std::string extensions = "shtm;shtml;htm;html;php;asp;cgi;";
+    extensions.pop_back();
+    std::string patterns = "*.";
+    for (char c : extensions) {
+        if (c == ';')
+            patterns += ";*.";
+        else
+            patterns += c;
+    }
+    return patterns;
+}
+
+void AcceptChosenPage(const std::string& path)
+{
+    Page.CurrentPagePath = path;
+    if (FolderOf(path) != App.Folder)
+        App.FileListe.clear();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,82 @@
+// The word tables: every word a reader or a search engine sees on a page (or,
+// for the site statistics, on every page of a folder), with its spellings, its
+// comparison key, where it was met and how often. The analysis handler cuts
+// the title, the visible text and the attribute texts of the page into words
+// and counts them here; the content of the keywords meta tag fills the
+// keyword list instead.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace kestrova {
+
+// Rows 0 to 10000.
+constexpr int WordTableRows = 10001;
+
+// The characters that end a word. The same set tells where a whole-word match
+// may start and end in the sentence search of the rewrite engine.
+// (space , ; : ! ' { ( ) } [ ] \ / & * + - ? . § % < > # | _ @ = " TAB LF CR)
+inline constexpr std::string_view WordSeparators{
+    " ,;:!'{()}[]\\/&*+-?."
+    "\xA7"
+    "%<>#|_@=\"\t\n\r",
+    33};
+
+bool IsWordSeparator(char c);
+
+// Four parallel columns. Rows are used from 0 upward without gaps; the first
+// row whose WordForms is empty ends the table.
+struct WordTableSet {
+    // Distinct lower-case spellings in order of first meeting: "mot/mots".
+    std::array<std::string, WordTableRows> WordForms;
+    // "/" + key + "/".
+    std::array<std::string, WordTableRows> WordKeys;
+    // "Titre (1) / Texte (4)".
+    std::array<std::string, WordTableRows> WordOrigins;
+    std::array<int, WordTableRows> WordCounts{};
+
+    // Empties every row, the key index and the "table full" latch.
+    void Clear();
+
+    // Key -> row for the rows in use; kept by CountWords. Each row holds one
+    // key and a key is never given two rows, so the index answers exactly what
+    // a scan from row 0 for the first row holding "/" + key + "/" would.
+    std::unordered_map<std::string, int> KeyIndex;
+    // Number of rows the index describes.
+    int IndexedRows = 0;
+    // Set once the "too many words" message has been shown for this run.
+    bool FullReported = false;
+};
+
+extern WordTableSet WordTables;
+
+// Clears the tables and lets a full table be reported again. Called before
+// each analysis and each site scan.
+void ResetWordTables();
+
+// The comparison key: lower-cased, accents removed, one final "s" removed.
+std::string WordKey(const std::string& Word);
+
+// Cuts Text into words and counts them under Origin. KeepUsual is true for
+// attribute texts (usual words counted, a full table reported), false for the
+// title and visible text (usual words skipped, a full table silent).
+void CountWords(const std::string& Text, const std::string& Origin, bool KeepUsual);
+
+// Counts the words of the values of one attribute in a tag (the tag text
+// without "<" and ">"), or, for a tag mentioning "keyword", fills the keyword
+// list from them.
+void CountAttributeWords(const std::string& AttributeName, const std::string& Tag);
+
+// The piece handler of the page analysis (the arguments are not used).
+void AnalysisHandler(std::int64_t PieceOffset, const std::string& Arg1, const std::string& Arg2,
+                     const std::string& Arg3);
+
+// The origin label of a meta tag's content: "description tag" in English,
+// "Balise "description"" otherwise. The name is kept as written.
+std::string MetaLabel(const std::string& MetaName);
+
+}  // namespace kestrova

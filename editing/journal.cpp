@@ -1,0 +1,370 @@
+#include "editing/journal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "analysis/page_walker.h"
+#include "app/clock.h"
+
+namespace kestrova {
+
+JournalState Journal;
+UploadShared Upload;
+
+namespace {
+
+// Reads a whole small file. False when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out)
+{
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char chunk[16384];
+    for (;;) {
+        ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return false;
+        }
+        if (got == 0)
+            break;
+        out.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Flushes a folder's entry list, so that a rename in it survives a crash.
+void SyncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Replaces a file with new content in one step: a temporary file beside it
+// is written, flushed and renamed over it. The old content stays whole if
+// anything fails.
+bool ReplaceFileContent(const std::string& path, const std::string& content)
+{
+    std::string temp = FolderOf(path) + ".kestrova-XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+    ok = ::fchmod(fd, 0644) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
+        SyncFolder(FolderOf(path));
+        return true;
+    }
+    ::unlink(temp.c_str());
+    return false;
+}
+
+// Calls fn(line) for each line of text; lines end with LF or CR LF.
+template <typename Fn>
+void ForEachLine(const std::string& text, Fn&& fn)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t lf = text.find('\n', start);
+        std::size_t end = lf == std::string::npos ? text.size() : lf;
+        std::size_t stop = end;
+        if (stop > start && text[stop - 1] == '\r')
+            --stop;
+        if (!fn(std::string_view(text).substr(start, stop - start)))
+            return;
+        if (lf == std::string::npos)
+            break;
+        start = lf + 1;
+    }
+}
+
+// Every non-empty line of the journal ("" when it is missing).
+std::vector<std::string> ReadJournalLines(std::size_t limit)
+{
+    std::vector<std::string> lines;
+    std::string text;
+    if (!ReadWholeFile(JournalFileName, text))
+        return lines;
+    ForEachLine(text, [&](std::string_view line) {
+        if (!line.empty())
+            lines.emplace_back(line);
+        return lines.size() < limit;
+    });
+    return lines;
+}
+
+}  // namespace
+
+std::string BackupFolderOf(const std::string& pagePath)
+{
+    return FolderOf(pagePath) + BackupFolderName + "/";
+}
+
+bool WriteBackup(const std::string& pagePath)
+{
+    std::string folder = BackupFolderOf(pagePath);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) {
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (::stat(folder.c_str(), &st) != 0)
+            return false;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return false;
+
+    int in = ::open(pagePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat pageStat {};
+    if (::fstat(in, &pageStat) != 0 || !S_ISREG(pageStat.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    std::string temp = folder + ".kestrova-backup-XXXXXX";
+    int out = ::mkstemp(temp.data());
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char chunk[65536];
+    for (;;) {
+        ssize_t got = ::read(in, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        if (got == 0)
+            break;
+        if (!WriteAll(out, chunk, static_cast<std::size_t>(got))) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    ok = ok && ::fchmod(out, pageStat.st_mode & 07777) == 0;
+    ok = ok && ::fsync(out) == 0;
+    ok = ::close(out) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), (folder + FileNameOf(pagePath)).c_str()) == 0) {
+        SyncFolder(folder);
+        return true;
+    }
+    ::unlink(temp.c_str());
+    return false;
+}
+
+void AddJournalEntry(const std::string& PagePath)
+{
+    std::string text;
+    if (!ReadWholeFile(JournalFileName, text)) {
+        // A journal that exists but cannot be read is left alone: rewriting
+        // it would lose its entries.
+        if (::access(JournalFileName, F_OK) == 0)
+            return;
+        int fd = ::open(JournalFileName, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return;
+        ::close(fd);
+        text.clear();
+    }
+    if (PagePath.empty())
+        return;
+
+    std::string head;
+    std::string tail;
+    bool matched = false;
+    ForEachLine(text, [&](std::string_view line) {
+        if (line.empty())
+            return true;
+        if (!matched && line.substr(0, PagePath.size()) == PagePath) {
+            matched = true;
+            return true;
+        }
+        std::string& part = matched ? tail : head;
+        part.append(line);
+        part.push_back('\n');
+        return true;
+    });
+    std::string out = std::move(head);
+    out += PagePath;
+    out += '|';
+    out += std::to_string(LocalNowSeconds());
+    out += '\n';
+    out += tail;
+    ReplaceFileContent(JournalFileName, out);
+}
+
+void LoadJournal()
+{
+    Journal.JournalEntries = ReadJournalLines(JournalEntriesMax);
+}
+
+std::string JournalLinePath(const std::string& line)
+{
+    return line.substr(0, line.find('|'));
+}
+
+std::int64_t JournalLineTime(const std::string& line)
+{
+    std::size_t bar = line.find('|');
+    if (bar == std::string::npos)
+        return 0;
+    return std::strtoll(line.c_str() + bar + 1, nullptr, 10);
+}
+
+void PurgeJournal()
+{
+    if (Upload.UploadState.load() <= 0)
+        return;
+    Upload.UploadState.store(-1);
+    Upload.BackgroundThread.store(0);
+
+    // Every line takes part, even past the 200 that the journal window shows:
+    // a line dropped here would be a changed page never uploaded.
+    std::vector<std::string> lines = ReadJournalLines(static_cast<std::size_t>(-1));
+    std::int64_t started = Upload.UploadStartTime.load();
+    std::vector<std::string> kept;
+    std::string out;
+    for (std::string& line : lines) {
+        if (Upload.AnyBeginsWith(JournalLinePath(line)) || JournalLineTime(line) > started) {
+            out += line;
+            out += "\r\n";
+            kept.push_back(std::move(line));
+        }
+    }
+    if (!ReplaceFileContent(JournalFileName, out)) {
+        LoadJournal();
+        return;
+    }
+    if (kept.size() > JournalEntriesMax)
+        kept.resize(JournalEntriesMax);
+    Journal.JournalEntries = std::move(kept);
+}
+
+// --- Upload queue -----------------------------------------------------------
+
+std::string UploadShared::At(std::size_t i) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return i < UploadQueue.size() ? UploadQueue[i] : std::string();
+}
+
+std::optional<std::string> UploadShared::First() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (UploadQueue.empty())
+        return std::nullopt;
+    return UploadQueue.front();
+}
+
+bool UploadShared::SetAt(std::size_t i, std::string entry)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (i < UploadQueue.size()) {
+        UploadQueue[i] = std::move(entry);
+        return true;
+    }
+    if (i != UploadQueue.size() || UploadQueue.size() >= UploadQueueMax)
+        return false;
+    UploadQueue.push_back(std::move(entry));
+    return true;
+}
+
+bool UploadShared::Push(std::string entry)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (UploadQueue.size() >= UploadQueueMax)
+        return false;
+    UploadQueue.push_back(std::move(entry));
+    return true;
+}
+
+void UploadShared::RemoveAt(std::size_t i)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (i < UploadQueue.size())
+        UploadQueue.erase(UploadQueue.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+bool UploadShared::Remove(const std::string& entry)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = UploadQueue.begin(); it != UploadQueue.end(); ++it) {
+        if (*it == entry) {
+            UploadQueue.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> UploadShared::TakeFirst()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (UploadQueue.empty())
+        return std::nullopt;
+    std::string first = std::move(UploadQueue.front());
+    UploadQueue.erase(UploadQueue.begin());
+    return first;
+}
+
+bool UploadShared::AnyBeginsWith(const std::string& prefix) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string& entry : UploadQueue)
+        if (entry.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    return false;
+}
+
+std::vector<std::string> UploadShared::Snapshot() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return UploadQueue;
+}
+
+std::size_t UploadShared::Size() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return UploadQueue.size();
+}
+
+void UploadShared::Clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    UploadQueue.clear();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,105 @@
+// Backups and the modification journal.
+//
+// Every commit of a rewritten page keeps the page's previous version in the
+// backup folder "Sauvegarde/" beside the page (one generation) and records
+// the page in the journal "Kestrova_log.txt" of the current folder, one
+// "path|time" line per changed page. The journal window hands the pages to
+// the FTP upload; PurgeJournal then drops the pages that were sent.
+//
+// The upload state is shared between the main thread and one background
+// worker; it lives in one struct whose queue is guarded by a mutex and whose
+// scalar values are atomics.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+// Name of the backup folder beside each changed page.
+inline constexpr const char* BackupFolderName = "Sauvegarde";
+// The journal, opened by this bare name in the current folder.
+inline constexpr const char* JournalFileName = "Kestrova_log.txt";
+// Capacity of JournalEntries and of the upload queue.
+constexpr std::size_t JournalEntriesMax = 200;
+constexpr std::size_t UploadQueueMax = 100;
+
+// The backup folder of a page: its folder + "Sauvegarde/".
+std::string BackupFolderOf(const std::string& pagePath);
+
+// Copies the page (the file it resolves to when it is a symbolic link) into
+// its backup folder under its own file name, creating the folder when it
+// does not exist. The backup is written to a temporary file, flushed to disk
+// and renamed into place, so a crash never leaves a half-written backup.
+// Returns false when the backup could not be written.
+bool WriteBackup(const std::string& pagePath);
+
+// Records the page in the journal with the current local time: a line that
+// begins with PagePath is replaced in place, otherwise the page is appended.
+// Lines end with LF. Failures are silent.
+void AddJournalEntry(const std::string& PagePath);
+
+// The non-empty lines of the journal, in file order (at most 200).
+struct JournalState {
+    std::vector<std::string> JournalEntries;
+};
+extern JournalState Journal;
+
+// Fills Journal.JournalEntries from the journal file (CR LF or LF lines,
+// empty lines ignored). A missing journal gives an empty list.
+void LoadJournal();
+
+// After an upload ended (UploadState positive): state back to -1, no
+// background worker, and the journal rewritten (CR LF) with only the pages
+// still queued (not sent) and those changed after the upload started.
+void PurgeJournal();
+
+// Path and time of a journal line: the text before the first "|" and the
+// number after it (0 when there is no "|" or no number).
+std::string JournalLinePath(const std::string& line);
+std::int64_t JournalLineTime(const std::string& line);
+
+// Upload state shared by the journal window (main thread) and the upload
+// worker. Queue entries are "path|server name|remote folder".
+struct UploadShared {
+    // -1 idle, 0 an upload runs, 1 aborted by the user, 2 the worker finished.
+    std::atomic<int> UploadState{0};
+    // Local time (LocalNowSeconds) at which the running upload started.
+    std::atomic<std::int64_t> UploadStartTime{0};
+    // Identifies the background worker that runs (upload or update check);
+    // 0 when none runs.
+    std::atomic<std::uint64_t> BackgroundThread{0};
+
+    // Entry i of the queue, or "" past its end (the end marker).
+    std::string At(std::size_t i) const;
+    // The first entry, if any (it stays in the queue).
+    std::optional<std::string> First() const;
+    // Writes slot i: replaces an entry, or appends when i is the size.
+    // False when i is past the end or the queue is full.
+    bool SetAt(std::size_t i, std::string entry);
+    // Appends; false when the queue is full.
+    bool Push(std::string entry);
+    // Removes entry i; later entries move up by one.
+    void RemoveAt(std::size_t i);
+    // Removes the first entry equal to entry; false when there is none.
+    bool Remove(const std::string& entry);
+    // Removes and returns the first entry.
+    std::optional<std::string> TakeFirst();
+    // True when some entry begins with prefix.
+    bool AnyBeginsWith(const std::string& prefix) const;
+    std::vector<std::string> Snapshot() const;
+    std::size_t Size() const;
+    void Clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> UploadQueue;
+};
+extern UploadShared Upload;
+
+}  // namespace kestrova

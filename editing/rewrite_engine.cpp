@@ -1,0 +1,203 @@
+// The rewrite engine's shared state, the whole-word search, the text run and
+// title rewrites and the creation question. The meta tag and attribute
+// handlers live in rewrite_meta.cpp and rewrite_attribute.cpp.
+#include "editing/rewrite_engine.h"
+
+#include <algorithm>
+
+#include "analysis/page_state.h"
+#include "analysis/page_walker.h"
+#include "analysis/text_rules.h"
+#include "analysis/word_tables.h"
+#include "editing/rewrite_positions.h"
+
+namespace kestrova {
+
+using namespace rewrite;
+
+EditState Edit;
+
+namespace {
+
+// Set by TextHandler on the title start tag: the piece that follows it (the
+// title text) is never matched. Kept apart from EditResult so that a text run
+// that happens to read "title" is found like any other.
+bool TitleRunPending = false;
+
+}  // namespace
+
+void ResetEditState()
+{
+    Edit = EditState{};
+    TitleRunPending = false;
+}
+
+std::string EncodeListWord(const std::string& word)
+{
+    return ReplaceAll(word, "/", TempSlash);
+}
+
+std::string DecodeListWord(const std::string& word)
+{
+    return ReplaceAll(word, TempSlash, "/");
+}
+
+std::string DisplayEditResult(const std::string& result)
+{
+    return result == ResultEmptyMeta ? std::string() : result;
+}
+
+std::string FindNextMatch(const std::string& Mode, std::int64_t Offset, const std::string& Text,
+                          const std::string& Words)
+{
+    if (Text.empty() || Text == "|")
+        return {};
+
+    const std::string lowText = ToLower(Text);
+    Pos bestPos = 0;
+    std::string bestWord;
+
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = Words.find('/', start);
+        const std::string word =
+            DecodeListWord(Words.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+        // An empty piece of the list is a word that never matches.
+        if (!word.empty()) {
+            const std::string lowWord = ToLower(word);
+            const Pos len = Len(lowWord);
+            for (Pos p = FindFrom(lowText, lowWord, 1); p != 0; p = FindFrom(lowText, lowWord, p + 1)) {
+                const bool openLeft = p == 1 || IsWordSeparator(At(Text, p - 1));
+                const bool openRight = p + len > Len(Text) || IsWordSeparator(At(Text, p + len));
+                if (openLeft && openRight && Offset + p + 1 > Edit.LastMatchPosition) {
+                    // Strictly earlier only: on a tie the word listed first stays.
+                    if (bestPos == 0 || p < bestPos) {
+                        bestPos = p;
+                        bestWord = word;
+                    }
+                    break;
+                }
+            }
+        }
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+
+    if (bestPos == 0 || bestWord.empty() || Offset + bestPos + 1 <= Edit.LastMatchPosition)
+        return {};
+
+    const Pos len = Len(bestWord);
+    Edit.LastMatchStart = bestPos;
+    Edit.LastMatchLength = len;
+    Edit.LastMatchPosition = Offset + bestPos + 1;
+
+    if (Mode == OpListe) {
+        // Up to 30 characters on each side, lower-cased, the word in capitals.
+        const Pos from = std::max<Pos>(1, bestPos - 30);
+        return ToLower(Mid(Text, from, bestPos - from)) + ToUpper(bestWord) + ToLower(Mid(Text, bestPos + len, 30));
+    }
+    if (Mode == OpPhrase || Mode == OpToutRemplacer || Mode == OpAddAlt)
+        return Text;
+    return {};
+}
+
+int AskYesNoAll(ui::WindowId OwnerWindow, const std::string& Title, const std::string& Text)
+{
+    switch (ui::Ui().AskYesNoAll(OwnerWindow, Title, Text)) {
+    case ui::YesNoAll::Yes:
+        return 1;
+    case ui::YesNoAll::YesToAll:
+        return 2;
+    case ui::YesNoAll::No:
+        break;
+    }
+    return 0;
+}
+
+// ---- text runs ----
+
+namespace {
+
+bool IsTitleTag(const std::string& tag)
+{
+    return !tag.empty() && ToLower(TrimSpaces(tag)) == "title";
+}
+
+}  // namespace
+
+void TextHandler(std::int64_t PieceOffset, const std::string& Operation, const std::string& Words,
+                 const std::string& NewText)
+{
+    const bool skipThisPiece = TitleRunPending;
+    TitleRunPending = false;
+
+    if (!skipThisPiece && Edit.EditResult.empty() && !Page.CurrentText.empty()) {
+        std::string plain = Page.CurrentText;
+        std::replace_if(
+            plain.begin(), plain.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+        plain = DecodeEntities(plain);
+        std::string found = FindNextMatch(Operation, PieceOffset, plain, Words);
+        if (!found.empty()) {
+            // The whole run goes; the new text is written exactly as given.
+            if (Operation == OpToutRemplacer)
+                Page.CurrentText = NewText;
+            Edit.EditResult = std::move(found);
+        }
+    }
+
+    // The text that follows the title start tag is the page title: skip it.
+    if (Edit.EditResult.empty() && IsTitleTag(Page.CurrentTag))
+        TitleRunPending = true;
+}
+
+std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, const std::string& Words,
+                     const std::string& NewText)
+{
+    Edit.EditResult.clear();
+    TitleRunPending = false;
+    const bool write = !(Operation == OpListe || Operation == OpPhrase);
+    WalkPage(OwnerWindow, true, false, TextHandler, true, write, Operation, Words, NewText);
+    TitleRunPending = false;
+    return Edit.EditResult;
+}
+
+// ---- title ----
+
+namespace {
+constexpr char TitleWaitMarker[] = "--";
+}
+
+void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::string&, const std::string&)
+{
+    if (IsTitleTag(Page.CurrentTag)) {
+        Page.PageTitle = TitleWaitMarker;
+        return;
+    }
+    if (Page.PageTitle != TitleWaitMarker)
+        return;
+    if (!Page.CurrentText.empty()) {
+        Page.PageTitle = EncodeEntities(NewTitle);
+        Page.CurrentText = Page.PageTitle;
+        return;
+    }
+    // An empty title element: the end tag comes while the title is still
+    // awaited. Write the new title in front of it (the walker writes a
+    // piece's text before its tag) instead of letting a later text run of the
+    // page take the title's place.
+    if (ToLower(TrimSpaces(Page.CurrentTag)) == "/title") {
+        Page.PageTitle = EncodeEntities(NewTitle);
+        Page.CurrentText = Page.PageTitle;
+    }
+}
+
+int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
+{
+    // A title that reads "--" must not be taken for the waiting marker before
+    // the walk has even reached the title tag.
+    if (Page.PageTitle == TitleWaitMarker)
+        Page.PageTitle.clear();
+    return WalkPage(OwnerWindow, true, true, ReplaceTitleHandler, false, true, NewTitle, "", "");
+}
+
+}  // namespace kestrova

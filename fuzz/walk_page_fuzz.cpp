@@ -1,0 +1,176 @@
+// Fuzz target for the page walker. Each input is written to a page file and
+//  - walked as it is in read mode with the analysis handler (HTML test and all);
+//  - behind an "<html>" line, walked with the analysis handler in read and in
+//    write mode, then with an identity handler in write mode: the page must
+//    come back with the same bytes, except that single quotes may have become
+//    double quotes (script and style start tags are written that way);
+//  - walked with a recording handler at the normal block size and at a small
+//    block size taken from the input: the pieces must be the same.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/page_state.h"
+#include "analysis/page_walker.h"
+#include "analysis/word_tables.h"
+#include "ui/ui_port.h"
+
+using namespace kestrova;
+
+namespace {
+
+// Answers everything and keeps nothing: the walk may report many messages.
+class SilentUi : public ui::UiPort {
+public:
+    void ShowMessage(ui::WindowId, const std::string&, const std::string&) override {}
+    bool AskYesNo(ui::WindowId, const std::string&, const std::string&) override { return false; }
+    ui::YesNoAll AskYesNoAll(ui::WindowId, const std::string&, const std::string&) override { return ui::YesNoAll::No; }
+    bool OpenProgress(ui::WindowId, const std::string&) override { return true; }
+    void SetProgress(const std::string&, int) override {}
+    void CloseProgress() override {}
+    void PumpEvents() override {}
+    bool AbortRequested() override { return false; }
+    void SetWindowTitle(ui::WindowId, const std::string&) override {}
+};
+
+std::string gFolder;
+int gHomeFd = -1;
+int gFolderFd = -1;
+
+void Setup()
+{
+    static SilentUi silent;
+    ui::SetUi(&silent);
+    // A memory-backed folder when there is one: commits flush to the disk.
+    char shm[] = "/dev/shm/kestrova-fuzz-XXXXXX";
+    char tmp[] = "/tmp/kestrova-fuzz-XXXXXX";
+    char* templ = mkdtemp(shm);
+    if (!templ)
+        templ = mkdtemp(tmp);
+    if (!templ)
+        std::abort();
+    gFolder = templ;
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(gFolder, ec);
+    });
+    gHomeFd = open(".", O_RDONLY | O_DIRECTORY);
+    gFolderFd = open(templ, O_RDONLY | O_DIRECTORY);
+    if (gHomeFd < 0 || gFolderFd < 0)
+        std::abort();
+}
+
+// The journal is written in the current folder: the walks run in the
+// temporary folder, and the fuzzer (which reads its corpus by relative
+// paths) gets its own folder back afterwards.
+struct InTempFolder {
+    InTempFolder()
+    {
+        if (fchdir(gFolderFd) != 0)
+            std::abort();
+    }
+    ~InTempFolder()
+    {
+        if (fchdir(gHomeFd) != 0)
+            std::abort();
+    }
+};
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Check(bool ok, const char* what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "walk_page_fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+void Identity(std::int64_t, const std::string&, const std::string&, const std::string&) {}
+
+std::vector<std::string> gPieces;
+void Record(std::int64_t offset, const std::string&, const std::string&, const std::string&)
+{
+    gPieces.push_back(std::to_string(offset) + (Page.CurrentText.empty() ? "<" + Page.CurrentTag : ":" + Page.CurrentText));
+}
+
+// Clearing the 10001-row word tables costs more than a small walk: they are
+// cleared every 64 inputs (they never grow past their rows anyway).
+void MaybeResetWordTables()
+{
+    static unsigned count = 0;
+    if (count++ % 64 == 0)
+        ResetWordTables();
+}
+
+int Walk(const std::string& path, const PieceHandler& handler, bool write)
+{
+    Page.CurrentPagePath = path;
+    Page.PageTitle.clear();
+    return WalkPage(1, true, true, handler, true, write);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static bool ready = (Setup(), true);
+    (void)ready;
+    InTempFolder here;
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string path = gFolder + "/page.htm";
+
+    // As it is: mostly the HTML test.
+    WriteFile(path, input);
+    MaybeResetWordTables();
+    Walk(path, AnalysisHandler, false);
+
+    const std::string page = "<html>\n" + input;
+    WriteFile(path, page);
+    Check(Walk(path, AnalysisHandler, false) == 1, "read walk failed");
+    Check(ReadFile(path) == page, "a read walk changed the page");
+    Walk(path, AnalysisHandler, true);
+    Check(ReadFile(path).size() == page.size(), "the analysis handler changed the page's size");
+
+    WriteFile(path, page);
+    Check(Walk(path, Identity, true) == 1, "identity write walk failed");
+    const std::string back = ReadFile(path);
+    Check(back.size() == page.size(), "identity write walk changed the size");
+    for (std::size_t i = 0; i < page.size(); ++i)
+        Check(back[i] == page[i] || (page[i] == '\'' && back[i] == '"'), "identity write walk changed a byte");
+    Check(access((path + "2").c_str(), F_OK) != 0, "the copy was left behind");
+
+    // Pieces do not depend on the block size.
+    WriteFile(path, page);
+    gPieces.clear();
+    SetWalkBlockSizeForTesting(0);
+    Walk(path, Record, false);
+    std::vector<std::string> normal;
+    normal.swap(gPieces);
+    SetWalkBlockSizeForTesting(1 + (size > 0 ? data[0] % 61 : 0));
+    Walk(path, Record, false);
+    SetWalkBlockSizeForTesting(0);
+    Check(gPieces == normal, "the pieces depend on the block size");
+    return 0;
+}
