@@ -255,7 +255,10 @@ void MainWindow::BuildGadgets()
 
 void MainWindow::AddBalloonTips()
 {
-    if (App.Preferences.find("bulle|") != std::string::npos)
+    // The tips are attached only when the banner is hidden ("pub") and the
+    // user has not switched them off ("bulle"); both words are found by
+    // substring search, like every option word.
+    if (App.Preferences.find("pub") == std::string::npos || App.Preferences.find("bulle") != std::string::npos)
         return;
     // "Vous pouvez désactiver cette bulle d'aide à l'aide du menu ''Préférences''."
     const std::string text = TranslateFrenchKey("Cliquez sur les titres des colonnes pour trier cette liste.") + "\n" +

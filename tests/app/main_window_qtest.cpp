@@ -350,8 +350,8 @@ private slots:
         for (QPushButton* b : {w.TitleSaveButton(), w.DescriptionSaveButton(), w.RemoveButton(), w.ModifyButton(),
                                w.ManualAddButton(), w.AddKeywordButton(), w.SentenceButton()})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        // The balloon tip, shown over the rows and over the column headers;
-        // none with "bulle|".
+        // The balloon tip, shown over the rows and over the column headers
+        // when "pub" is set; none with "bulle|", none without "pub".
         for (ReportListView* list : {w.KeywordList(), w.UsualWordList(), w.OtherWordList()}) {
             QVERIFY(list->toolTip().contains(QStringLiteral("Cliquez sur les titres des colonnes pour trier cette liste.")));
             QVERIFY(list->toolTip().contains(P("Vous pouvez d\xE9sactiver cette bulle d'aide")));
@@ -366,6 +366,11 @@ private slots:
         App.Preferences = "pub|bulle|";
         MainWindow quiet;
         QVERIFY(quiet.KeywordList()->toolTip().isEmpty());
+        // Without "pub" (the banner is shown) no tip is attached either.
+        App.Preferences = "";
+        MainWindow withBanner;
+        QVERIFY(withBanner.KeywordList()->toolTip().isEmpty());
+        App.Preferences = "pub|";
 
         // In English every caption is translated.
         App.Language = "English";
