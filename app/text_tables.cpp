@@ -207,6 +207,29 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {"Fin", ""},
 };
 
+// Texts of the program that the table above does not list: without these
+// pairs an English interface would show them in French. Looked up only when
+// FrenchKeyTable has no pair for the text.
+const FrenchKeyPair SupplementFrenchKeyTable[] = {
+    {"Interrompre", "Abort"},
+    {"Analyse du fichier ", "Analyzing file "},
+    {"Cliquez sur les titres des colonnes pour trier cette liste.", "Click on the column titles to sort this list."},
+    // Vous pouvez désactiver cette bulle d'aide à l'aide du menu ''Préférences''.
+    {"Vous pouvez d\xE9" "sactiver cette bulle d'aide \xE0 l'aide du menu ''Pr\xE9" "f\xE9" "rences''.",
+     "You can switch this tooltip off in the ''Preferences'' menu."},
+    // Le nombre de mots trouvés dans la page est trop important pour les capacités de ce programme !
+    {"Le nombre de mots trouv\xE9s dans la page est trop important pour les capacit\xE9s de ce programme !",
+     "The page holds more distinct words than this program can count!"},
+    // La copie de la page n'a pu être écrite, la page n'a pas été modifiée !!!
+    {"La copie de la page n'a pu \xEAtre \xE9" "crite, la page n'a pas \xE9t\xE9 modifi\xE9" "e !!!",
+     "The copy of the page could not be written; the page was not modified!!!"},
+    // La sauvegarde de la page n'a pu être écrite dans le dossier Sauvegarde, la page n'a pas été modifiée !!!
+    {"La sauvegarde de la page n'a pu \xEAtre \xE9" "crite dans le dossier Sauvegarde, la page n'a pas \xE9t\xE9 "
+     "modifi\xE9" "e !!!",
+     "The backup of the page could not be written in the Sauvegarde folder; the page was not modified!!!"},
+    {"Fin", ""},
+};
+
 // In table order; the first line that begins with the looked-up text wins.
 const char* const EnglishKeyTable[] = {
     "Remove|Retirer",

@@ -18,6 +18,9 @@ struct FrenchKeyPair {
 
 // 153 pairs followed by the ("Fin", "") pair.
 extern const FrenchKeyPair FrenchKeyTable[];
+// The program's own texts missing from FrenchKeyTable, same form; consulted
+// after it.
+extern const FrenchKeyPair SupplementFrenchKeyTable[];
 // 57 lines followed by "End".
 extern const char* const EnglishKeyTable[];
 

@@ -10,6 +10,8 @@ std::string TranslateFrenchKey(const std::string& text)
     if (App.Language == LanguageFrench)
         return text;
     const char* english = FindFrenchKey(FrenchKeyTable, text);
+    if (english == nullptr)
+        english = FindFrenchKey(SupplementFrenchKeyTable, text);
     if (english == nullptr || *english == '\0')
         return text;
     return english;

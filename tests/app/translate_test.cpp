@@ -135,6 +135,21 @@ TEST_F(Translation, FrenchKeys)
     EXPECT_EQ(TranslateFrenchKey("Fichier"), "File");
 }
 
+TEST_F(Translation, ProgramTextsMissingFromTheTableStillTranslate)
+{
+    App.Language = "English";
+    EXPECT_EQ(TranslateFrenchKey("Interrompre"), "Abort");
+    EXPECT_EQ(TranslateFrenchKey("Analyse du fichier "), "Analyzing file ");
+    App.Language = LanguageFrench;
+    EXPECT_EQ(TranslateFrenchKey("Interrompre"), "Interrompre");
+
+    // The supplement only fills gaps: none of its texts is in the main table.
+    for (const FrenchKeyPair* pair = SupplementFrenchKeyTable; std::string(pair->French) != "Fin"; ++pair) {
+        EXPECT_EQ(FindFrenchKey(FrenchKeyTable, pair->French), nullptr) << pair->French;
+        EXPECT_NE(std::string(pair->English), "") << pair->French;
+    }
+}
+
 TEST_F(Translation, EnglishKeys)
 {
     App.Language = "";
