@@ -104,7 +104,7 @@ AnalysisResult AnalyseLocalPage()
     Page.PageTitle.clear();
 
     Page.CurrentPagePath = ResolveShortcut(Page.CurrentPagePath);
-    const std::string displayName = FileNameOf(Page.CurrentPagePath);
+    const std::string displayName = DisplayFileName(Page.CurrentPagePath);
     if (!IsPageWritable(Page.CurrentPagePath))
         Page.PageReadOnly = true;
 

@@ -234,7 +234,7 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
 
         // The page has no such meta tag.
         Edit.EditResult.clear();
-        const std::string fileName = FileNameOf(Page.CurrentPagePath);
+        const std::string fileName = DisplayFileName(Page.CurrentPagePath);
         int answer = 1;
         if (!Edit.YesToAll) {
             // "La balise meta ''<name>'' n'existe pas encore dans cette page." LF

@@ -663,6 +663,21 @@ TEST(PagePaths, FileNameAndFolder)
     EXPECT_TRUE(IsPageReadOnly());
     Page.PageReadOnly = false;
     EXPECT_FALSE(IsPageReadOnly());
+
+    // Names shown in messages and titles are Windows-1252 text.
+    EXPECT_EQ(DisplayFileName("/site/caf\xC3\xA9.htm"), "caf\xE9.htm");  // UTF-8 café
+    EXPECT_EQ(DisplayFileName("/site/\xE2\x82\xAC.htm"), "\x80.htm");      // the euro sign
+    EXPECT_EQ(DisplayFileName("/site/\xD0\xAF.htm"), "?.htm");              // not in Windows-1252
+    EXPECT_EQ(DisplayFileName("/site/caf\xE9.htm"), "caf\xE9.htm");         // not UTF-8: kept
+}
+
+TEST_F(PageWalkerTest, MessagesNameTheFileInWindows1252)
+{
+    UsePage("r\xC3\xA9gate.htm", "no markup here\n");
+    auto none = [](std::int64_t, const std::string&, const std::string&, const std::string&) {};
+    EXPECT_EQ(WalkPage(0, true, false, none, false, false), 0);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].Title, TranslateFrenchKey("Erreur sur ") + "r\xE9gate.htm");
 }
 
 }  // namespace
