@@ -1,8 +1,6 @@
 #include "analysis/page_walker.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,11 +16,13 @@
 #include "app/clock.h"
 #include "app/translate.h"
 #include "editing/journal.h"
+#include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 #include "ui/headless_ui.h"
 
 namespace fs = std::filesystem;
 using namespace kestrova;
+using kestrova::test::LockedFile;
 using kestrova::test::ReadAll;
 using kestrova::test::ScopedCurrentDir;
 using kestrova::test::TempDir;
@@ -464,50 +464,6 @@ TEST_F(PageWalkerTest, LinkedPageKeepsItsLinkAndItsTargetIsReplaced)
     EXPECT_EQ(ReadAll(dir.File(JournalFileName)), link + "|1700000000\n");
 }
 
-// Sets or clears the immutable attribute, which even root cannot bypass.
-bool SetImmutable(const std::string& path, bool on)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
-// Makes a file or folder unchangeable for the length of a scope: the
-// immutable attribute when running as root, read-only bits otherwise.
-class Lock {
-public:
-    explicit Lock(std::string path) : path_(std::move(path))
-    {
-        if (::geteuid() == 0) {
-            immutable_ = SetImmutable(path_, true);
-            locked_ = immutable_;
-        } else {
-            struct stat st {};
-            ::stat(path_.c_str(), &st);
-            locked_ = ::chmod(path_.c_str(), S_ISDIR(st.st_mode) ? 0555 : 0444) == 0;
-        }
-    }
-    ~Lock()
-    {
-        if (immutable_)
-            SetImmutable(path_, false);
-    }
-    bool Locked() const { return locked_; }
-
-private:
-    std::string path_;
-    bool immutable_ = false;
-    bool locked_ = false;
-};
-
 void ExpectLockedMessage(const ui::HeadlessUi& ui)
 {
     ASSERT_EQ(ui.Messages().size(), 1u);
@@ -538,7 +494,7 @@ TEST_F(PageWalkerTest, UnchangeablePageIsLocked)
     const std::string before = "<html><p>x</p></html>";
     const std::string path = UsePage("page.htm", before);
     {
-        Lock lock(path);
+        LockedFile lock(path);
         if (!lock.Locked())
             GTEST_SKIP() << "cannot make a file unchangeable here";
         EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 0);
@@ -554,11 +510,11 @@ TEST_F(PageWalkerTest, PageInAFolderThatBecameReadOnlyIsLocked)
 {
     const std::string before = "<html><p>x</p></html>";
     const std::string path = UsePage("site/page.htm", before);
-    std::unique_ptr<Lock> lock;
+    std::unique_ptr<LockedFile> lock;
     // The folder is locked during the walk, after the copy was created.
     auto lockFolder = [&](std::int64_t offset, const std::string&, const std::string&, const std::string&) {
         if (!lock)
-            lock = std::make_unique<Lock>(dir.File("site"));
+            lock = std::make_unique<LockedFile>(dir.File("site"));
         Shout(offset, "", "", "");
     };
     int result = WalkPage(0, true, false, lockFolder, false, true);

@@ -6,8 +6,6 @@
 // answered through the dialog wrappers' queues, and message boxes through the
 // QtUi's prepared answers.
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -39,6 +37,7 @@
 #include "app/qt_report_list.h"
 #include "app/translate.h"
 #include "editing/rewrite_engine.h"
+#include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_text.h"
@@ -137,41 +136,6 @@ std::vector<std::string> KeywordsOf(const std::string& page)
         start = comma + 1;
     }
     return keywords;
-}
-
-// Makes a file unwritable even for the super-user (immutable flag), or by
-// its permissions for anyone else. False when neither works here.
-bool MakeUnwritable(const std::string& path)
-{
-    if (geteuid() != 0) {
-        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-        return true;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags |= FS_IMMUTABLE_FL;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return ok;
-}
-
-void MakeWritable(const std::string& path)
-{
-    if (geteuid() == 0) {
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        if (fd >= 0) {
-            int flags = 0;
-            if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            }
-            ::close(fd);
-        }
-    }
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
 }
 
 std::string JournalText()
@@ -857,11 +821,12 @@ private slots:
     {
         MainWindow& w = NewWindow();
         const std::string path = Sample("equipage.htm");
-        if (!MakeUnwritable(path))
+        test::LockedFile lock(path);
+        if (!lock.Locked())
             QSKIP("cannot make a file unwritable here");
         Answers({ui::YesNoAll::Yes});
         OpenWithKeys(path);
-        MakeWritable(path);
+        lock.Unlock();
         // The not-editable message, and no keyword question for a read-only page.
         const auto asked = Asked();
         QCOMPARE(asked.size(), std::size_t(1));
