@@ -170,13 +170,22 @@ std::string AnalysisReport(const std::string& titleText, const std::string& desc
 
 namespace {
 
+// The page as the program holds it: a full path (the journal records full
+// paths, whatever folder the tool was started from).
+std::string FullPagePath(const std::string& page)
+{
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(page, ec);
+    return ec ? page : full.lexically_normal().string();
+}
+
 // Analyses the page as the program does when it is opened; false (with the
 // error shown) when the analysis failed.
 bool AnalysePage(Session& session, const std::string& page, AnalysisResult& result)
 {
     if (!CheckPage(session, page, false))
         return false;
-    Page.CurrentPagePath = page;
+    Page.CurrentPagePath = FullPagePath(page);
     result = AnalyseLocalPage();
     if (result.Ok)
         return true;
@@ -193,7 +202,7 @@ bool PrepareEdit(Session& session, const std::string& page)
 {
     if (!CheckPage(session, page, true))
         return false;
-    Page.CurrentPagePath = ResolveShortcut(page);
+    Page.CurrentPagePath = ResolveShortcut(FullPagePath(page));
     return true;
 }
 
@@ -246,7 +255,7 @@ int MetaReadVerb(Session& session, const std::string& page, const std::string& n
 {
     if (!CheckPage(session, page, false))
         return ExitFailure;
-    Page.CurrentPagePath = ResolveShortcut(page);
+    Page.CurrentPagePath = ResolveShortcut(FullPagePath(page));
     const std::string value = EditMeta(ui::MainWindowId, OpListe, "", name);
     if (Page.CurrentPagePath.empty())
         return ExitFailure;

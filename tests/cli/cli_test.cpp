@@ -204,6 +204,16 @@ TEST_F(CliTest, TitleSet)
     EXPECT_EQ(err.str(), "");
 }
 
+TEST_F(CliTest, JournalRecordsTheFullPathOfARelativePage)
+{
+    const std::string page = dir.Write("site/p.htm", EditPage);
+    // The current folder is the temporary folder: "site/p.htm" is relative.
+    ASSERT_EQ(Run({"title", "site/p.htm", "--set", "Autre titre"}), 0) << err.str();
+    ExpectOneChange(page, EditPage);
+    ASSERT_EQ(Run({"title", "./site/../site/p.htm", "--set", "Encore un titre"}), 0) << err.str();
+    EXPECT_EQ(Journal(), page + "|1700000000\n");
+}
+
 TEST_F(CliTest, NoOpEditsLeaveNoTrace)
 {
     const std::string page = dir.Write("site/p.htm", EditPage);
