@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/codec.h"
+#include "app/file_io.h"
 #include "app/translate.h"
 #include "editing/journal.h"
 
@@ -93,48 +94,6 @@ public:
 private:
     int fd_ = -1;
 };
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Reads up to size bytes at offset; returns the count read, or -1 on error.
-ssize_t ReadAt(int fd, char* data, std::size_t size, std::int64_t offset)
-{
-    std::size_t got = 0;
-    while (got < size) {
-        ssize_t r = ::pread(fd, data + got, size - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
-void SyncFolder(const std::string& folder)
-{
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 // Buffered writer of the rewritten copy. Remembers any write failure: a copy
 // that was not written whole must never replace the page.
@@ -409,34 +368,10 @@ bool ReplaceAcrossDevices(const std::string& from, const std::string& target, mo
     FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in.Valid())
         return false;
-    std::string temp = FolderOf(target) + ".kestrova-XXXXXX";
-    int out = ::mkstemp(temp.data());
-    if (out < 0)
+    if (!ReplaceFileWith(target, mode, [&in](int out) { return CopyFileData(in.Get(), out); }))
         return false;
-    bool ok = true;
-    char chunk[1 << 16];
-    for (std::int64_t offset = 0;;) {
-        ssize_t got = ReadAt(in.Get(), chunk, sizeof chunk, offset);
-        if (got < 0) {
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        if (!WriteAll(out, chunk, static_cast<std::size_t>(got))) {
-            ok = false;
-            break;
-        }
-        offset += got;
-    }
-    ok = ok && ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
-    ok = ::close(out) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) {
-        ::unlink(from.c_str());
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 std::string ErrorTitle(const std::string& name)

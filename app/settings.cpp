@@ -1,21 +1,21 @@
 #include "app/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
+#include "analysis/page_walker.h"
+#include "analysis/text_rules.h"
 #include "app/app_state.h"
+#include "app/file_io.h"
 
 namespace kestrova {
 
 namespace {
+
+// The settings hold FTP passwords: only the owner may read or write them.
+constexpr mode_t SettingsFileMode = 0600;
 
 bool SameKey(std::string_view a, std::string_view b)
 {
@@ -34,61 +34,11 @@ bool SameKey(std::string_view a, std::string_view b)
     return true;
 }
 
-std::string_view TrimSpaces(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 // Cuts a value at its first CR or LF: a line ends there, so the rest could
 // not be read back and would be taken for lines of their own.
 std::string OneLine(const std::string& value)
 {
     return value.substr(0, value.find_first_of("\r\n"));
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-// Creates an empty settings file where none exists (never truncating one
-// that exists but could not be read).
-void CreateEmptyFile(const std::string& path)
-{
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
-}
-
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return "";
-    return path.substr(0, slash + 1);
 }
 
 int HexDigit(char c)
@@ -106,7 +56,7 @@ int HexDigit(char c)
 
 bool FindSettingValue(const std::string& fileText, const std::string& key, std::string& value)
 {
-    const std::string_view wanted = TrimSpaces(key);
+    const std::string wanted = TrimSpaces(key);
     std::size_t pos = 0;
     while (pos < fileText.size()) {
         std::size_t end = fileText.find_first_of("\r\n", pos);
@@ -121,7 +71,7 @@ bool FindSettingValue(const std::string& fileText, const std::string& key, std::
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        if (!SameKey(TrimSpaces(line.substr(0, eq)), wanted))
+        if (!SameKey(TrimSpaces(std::string(line.substr(0, eq))), wanted))
             continue;
         std::string_view rest = line.substr(eq + 1);
         while (!rest.empty() && rest.front() == ' ')
@@ -211,7 +161,9 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
 {
     std::string text;
     if (!ReadWholeFile(path, text)) {
-        CreateEmptyFile(path);
+        // Only a missing file is created: one that exists but could not be
+        // read is never truncated.
+        CreateEmptyFile(path, SettingsFileMode);
         if (!ReadWholeFile(path, text))
             return false;
     }
@@ -295,29 +247,11 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window,
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
         return false;
 
-    // Write a temporary file in the same folder, flush it to disk, then
-    // rename it over the old one: an interrupted save leaves either the old
-    // settings or the new ones, never a part of them. It holds FTP
-    // passwords, so only the owner may read it.
-    const std::string folder = FolderOf(path);
-    std::string temp = (folder.empty() ? std::string("./") : folder) + ".Kestrova.prefs.XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    // The new settings replace the old ones in one step (see
+    // ReplaceFileContent): an interrupted save leaves either the old settings
+    // or the new ones, never a part of them. The file holds FTP passwords, so
+    // only the owner may read it.
+    return ReplaceFileContent(path, text, SettingsFileMode);
 }
 
 }  // namespace kestrova

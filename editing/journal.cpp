@@ -11,6 +11,7 @@
 
 #include "analysis/page_walker.h"
 #include "app/clock.h"
+#include "app/file_io.h"
 
 namespace kestrova {
 
@@ -19,74 +20,8 @@ UploadShared Upload;
 
 namespace {
 
-// Reads a whole small file. False when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& out)
-{
-    out.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char chunk[16384];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return false;
-        }
-        if (got == 0)
-            break;
-        out.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return true;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
-// Flushes a folder's entry list, so that a rename in it survives a crash.
-void SyncFolder(const std::string& folder)
-{
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// Replaces a file with new content in one step: a temporary file beside it
-// is written, flushed and renamed over it. The old content stays whole if
-// anything fails.
-bool ReplaceFileContent(const std::string& path, const std::string& content)
-{
-    std::string temp = FolderOf(path) + ".kestrova-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
-    ok = ::fchmod(fd, 0644) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
-        SyncFolder(FolderOf(path));
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
-}
+// Permission bits of the journal.
+constexpr mode_t JournalFileMode = 0644;
 
 // Calls fn(line) for each line of text; lines end with LF or CR LF.
 template <typename Fn>
@@ -150,39 +85,10 @@ bool WriteBackup(const std::string& pagePath)
         ::close(in);
         return false;
     }
-    std::string temp = folder + ".kestrova-backup-XXXXXX";
-    int out = ::mkstemp(temp.data());
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(in, chunk, sizeof chunk);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        if (!WriteAll(out, chunk, static_cast<std::size_t>(got))) {
-            ok = false;
-            break;
-        }
-    }
+    const bool ok = ReplaceFileWith(folder + FileNameOf(pagePath), pageStat.st_mode & 07777,
+                                    [in](int out) { return CopyFileData(in, out); });
     ::close(in);
-    ok = ok && ::fchmod(out, pageStat.st_mode & 07777) == 0;
-    ok = ok && ::fsync(out) == 0;
-    ok = ::close(out) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), (folder + FileNameOf(pagePath)).c_str()) == 0) {
-        SyncFolder(folder);
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
+    return ok;
 }
 
 void AddJournalEntry(const std::string& PagePath)
@@ -193,7 +99,7 @@ void AddJournalEntry(const std::string& PagePath)
         // it would lose its entries.
         if (::access(JournalFileName, F_OK) == 0)
             return;
-        int fd = ::open(JournalFileName, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        int fd = ::open(JournalFileName, O_WRONLY | O_CREAT | O_CLOEXEC, JournalFileMode);
         if (fd < 0)
             return;
         ::close(fd);
@@ -223,7 +129,7 @@ void AddJournalEntry(const std::string& PagePath)
     out += std::to_string(LocalNowSeconds());
     out += '\n';
     out += tail;
-    ReplaceFileContent(JournalFileName, out);
+    ReplaceFileContent(JournalFileName, out, JournalFileMode);
 }
 
 void LoadJournal()
@@ -264,7 +170,7 @@ void PurgeJournal()
             kept.push_back(std::move(line));
         }
     }
-    if (!ReplaceFileContent(JournalFileName, out)) {
+    if (!ReplaceFileContent(JournalFileName, out, JournalFileMode)) {
         LoadJournal();
         return;
     }

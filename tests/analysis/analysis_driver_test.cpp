@@ -6,15 +6,15 @@
 
 #include "analysis/analysis_driver.h"
 #include "analysis/page_state.h"
-#include "analysis/word_tables.h"
 #include "app/app_state.h"
-#include "app/clock.h"
-#include "editing/rewrite_engine.h"
+#include "app/translate.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 #include "ui/headless_ui.h"
 
 using namespace kestrova;
+using kestrova::test::Column;
 using kestrova::test::ReadAll;
 
 namespace {
@@ -30,31 +30,9 @@ const std::string SailPage =
     "<img src=\"images/grand-voilier.jpg\" alt=\"le voilier\">\r\n"
     "</body>\r\n</html>\r\n";
 
-std::vector<std::string> Column(const ReportList& list, std::size_t column)
-{
-    std::vector<std::string> out;
-    for (const auto& row : list.Rows)
-        out.push_back(column < row.size() ? row[column] : "");
-    return out;
-}
-
-class AnalysisDriverTest : public ::testing::Test {
+class AnalysisDriverTest : public test::EngineStateTest {
 protected:
-    void SetUp() override
-    {
-        ResetAppState();
-        App.Language = "English";
-        Page = PageState{};
-        ResetEditState();
-        ResetWordTables();
-        SetClock([] { return std::int64_t{1700000000}; });
-        ui::SetUi(&ui);
-    }
-    void TearDown() override
-    {
-        ui::SetUi(nullptr);
-        SetClock({});
-    }
+    AnalysisDriverTest() : EngineStateTest(LanguageEnglish) {}
 
     AnalysisResult Analyse(const std::string& path)
     {
@@ -64,7 +42,7 @@ protected:
 
     test::TempDir dir;
     test::ScopedCurrentDir cwd{dir.Path()};
-    ui::HeadlessUi ui;
+    test::FixedClock clock;
 };
 
 TEST_F(AnalysisDriverTest, FillsListsFieldsAndButtonsOfAWritablePage)
@@ -264,12 +242,8 @@ TEST_F(AnalysisDriverTest, BadlyEncodedKeywordsAcceptedAreRewrittenInReverseOrde
     EXPECT_EQ(Column(Page.KeywordList, 1), (std::vector<std::string>{"Yes", "Yes"}));
     // One journal line for the page, one backup file.
     EXPECT_EQ(ReadAll((dir.Path() / "Kestrova_log.txt").string()), path + "|1700000000\n");
-    std::size_t backups = 0;
-    for (auto& e : fs::directory_iterator(dir.Path() / "Sauvegarde")) {
-        (void)e;
-        ++backups;
-    }
-    EXPECT_EQ(backups, 1u);
+    EXPECT_EQ(test::FolderEntries(dir.Path() / "Sauvegarde"),
+              std::vector<std::string>{fs::path(path).filename().string()});
 }
 
 TEST_F(AnalysisDriverTest, ReadOnlyPageIsNotOfferedTheKeywordFix)

@@ -12,38 +12,24 @@
 #include "analysis/word_tables.h"
 #include "app/app_state.h"
 #include "app/translate.h"
+#include "tests/support/engine_state.h"
 
 using namespace kestrova;
 
 namespace {
 
-class WordListsTest : public ::testing::Test {
+class WordListsTest : public test::EngineStateTest {
 protected:
-    void SetUp() override
-    {
-        ResetAppState();
-        App.Language = LanguageFrench;
-        Page = PageState{};
-        ResetWordTables();
-    }
-    void TearDown() override
-    {
-        ResetWordTables();
-        Page = PageState{};
-    }
+    WordListsTest() : EngineStateTest(LanguageFrench) {}
 
     static void Declare(const std::vector<std::string>& keywords)
     {
         Page.KeywordList.Clear();
         for (const auto& k : keywords) Page.KeywordList.AddRow(k + "\nNon");
     }
-    static std::vector<std::string> Column(const ReportList& list, std::size_t column)
-    {
-        std::vector<std::string> out;
-        for (const auto& row : list.Rows) out.push_back(row.at(column));
-        return out;
-    }
 };
+
+using test::Column;
 
 using Strings = std::vector<std::string>;
 

@@ -10,28 +10,16 @@
 #include "analysis/word_tables.h"
 #include "app/app_state.h"
 #include "app/translate.h"
+#include "tests/support/engine_state.h"
 #include "ui/headless_ui.h"
 
 using namespace kestrova;
 
 namespace {
 
-class WordTablesTest : public ::testing::Test {
+class WordTablesTest : public test::EngineStateTest {
 protected:
-    void SetUp() override
-    {
-        ResetAppState();
-        App.Language = LanguageFrench;
-        Page = PageState{};
-        ResetWordTables();
-        ui::SetUi(&ui_);
-    }
-    void TearDown() override
-    {
-        ui::SetUi(nullptr);
-        ResetWordTables();
-        Page = PageState{};
-    }
+    WordTablesTest() : EngineStateTest(LanguageFrench) {}
 
     // Feeds one piece to the analysis handler, as the walker does.
     static void Tag(const std::string& tag)
@@ -66,8 +54,6 @@ protected:
         for (const auto& row : Page.KeywordList.Rows) out.push_back(row.at(0) + "|" + row.at(1));
         return out;
     }
-
-    ui::HeadlessUi ui_;
 };
 
 }  // namespace
@@ -291,14 +277,14 @@ TEST_F(WordTablesTest, FullTableDropsNewWordsAndWarnsOncePerRun)
     // The 10002nd word: dropped, silently from visible text.
     CountWords("nouveau", "Texte", false);
     EXPECT_EQ(RowOf("nouveau"), -1);
-    EXPECT_TRUE(ui_.Messages().empty());
+    EXPECT_TRUE(ui.Messages().empty());
 
     // From attribute texts: one message for the whole run.
     CountWords("encore autre chose", "Commentaire d'image", true);
     CountWords("toujours plus", "Commentaire d'image", true);
-    ASSERT_EQ(ui_.Messages().size(), 1u);
-    EXPECT_EQ(ui_.Messages()[0].Title, "Erreur");
-    EXPECT_EQ(ui_.Messages()[0].Text,
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].Title, "Erreur");
+    EXPECT_EQ(ui.Messages()[0].Text,
               "Le nombre de mots trouv\xE9s dans la page est trop important pour les capacit\xE9s de ce programme !");
 
     // Known words still count, and their origins are kept.
@@ -312,7 +298,7 @@ TEST_F(WordTablesTest, FullTableDropsNewWordsAndWarnsOncePerRun)
     EXPECT_EQ(UsedRows(), 0);
     CountWords(many, "Texte", false);
     CountWords("de trop", "x", true);
-    EXPECT_EQ(ui_.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages().size(), 2u);
 }
 
 TEST_F(WordTablesTest, OriginsAreMatchedAsWholeEntries)

@@ -4,11 +4,11 @@
 
 #include "analysis/analysis_driver.h"
 #include "analysis/page_state.h"
-#include "analysis/word_tables.h"
 #include "app/app_state.h"
 #include "app/codec.h"
 #include "app/export_format.h"
-#include "editing/rewrite_engine.h"
+#include "app/translate.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
 #include "ui/headless_ui.h"
 
@@ -19,20 +19,9 @@ namespace {
 
 const std::string French = "Fran\xE7" "ais";
 
-class ExportFormatTest : public ::testing::Test {
+class ExportFormatTest : public test::EngineStateTest {
 protected:
-    void SetUp() override
-    {
-        ResetAppState();
-        App.Language = "English";
-        Page = PageState{};
-        ResetEditState();
-        ResetWordTables();
-        ui::SetUi(&ui);
-    }
-    void TearDown() override { ui::SetUi(nullptr); }
-
-    ui::HeadlessUi ui;
+    ExportFormatTest() : EngineStateTest(LanguageEnglish) {}
 };
 
 TEST_F(ExportFormatTest, BeforeAnyAnalysisInEnglish)

@@ -215,12 +215,7 @@ TEST_F(SettingsFixture, SaveReplacesTheFileWholeWithOwnerOnlyPermissions)
     EXPECT_EQ(written.rfind("Language = English\r\nFolder = \r\n", 0), 0u);  // no "/" in the path
     EXPECT_EQ(written.find("Stale"), std::string::npos);
     // No temporary file is left beside it.
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        (void)entry;
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"Kestrova.prefs"});
 }
 
 TEST_F(SettingsFixture, ValuesCannotInjectLines)
@@ -243,6 +238,18 @@ TEST_F(SettingsFixture, UncreatableFileWritesNothingAndReadsNothing)
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(SaveSettings(nowhere, {}, ""));
     EXPECT_FALSE(std::filesystem::exists(dir.File("no such folder")));
+}
+
+TEST_F(SettingsFixture, SettingsPathThatIsAFolderReadsNothing)
+{
+    // Such a path opens but cannot be read: nothing is read and nothing is
+    // created, and the caller goes on with the defaults.
+    std::filesystem::create_directories(path);
+    App.Language = "Deutsch";
+    EXPECT_FALSE(LoadSettings(path, host));
+    EXPECT_EQ(App.Language, "Deutsch");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(SettingsFixture, ReadOnlySettingsFileIsLeftAlone)

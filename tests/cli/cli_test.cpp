@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/clock.h"
 #include "cli/cli.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
 
 using kestrova::test::ReadAll;
@@ -34,12 +34,6 @@ std::size_t Lines(const std::string& text)
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        kestrova::SetClock([] { return std::int64_t{1700000000}; });
-    }
-    void TearDown() override { kestrova::SetClock({}); }
-
     int Run(std::vector<std::string> args)
     {
         out.str({});
@@ -58,18 +52,15 @@ protected:
     {
         EXPECT_EQ(ReadAll((fs::path(page).parent_path() / "Sauvegarde" / fs::path(page).filename()).string()),
                   before);
-        std::size_t files = 0;
-        for (auto& e : fs::directory_iterator(fs::path(page).parent_path() / "Sauvegarde")) {
-            (void)e;
-            ++files;
-        }
-        EXPECT_EQ(files, 1u);
+        EXPECT_EQ(kestrova::test::FolderEntries(fs::path(page).parent_path() / "Sauvegarde"),
+                  std::vector<std::string>{fs::path(page).filename().string()});
         EXPECT_EQ(Journal(), page + "|1700000000\n");
         EXPECT_FALSE(fs::exists(page + "2"));
     }
 
     kestrova::test::TempDir dir;
     kestrova::test::ScopedCurrentDir cwd{dir.Path()};
+    kestrova::test::FixedClock clock;
     std::ostringstream out, err;
 };
 

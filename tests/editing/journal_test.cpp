@@ -145,10 +145,7 @@ TEST_F(JournalTest, WriteBackupKeepsOneGenerationBesideThePage)
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/a.htm")), "v2");
     EXPECT_EQ(BackupFolderOf(page), dir.File("site/Sauvegarde/"));
     // Only the backup itself is left in the folder (no temporary files).
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path() / "site/Sauvegarde"))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(test::FolderEntries(dir.Path() / "site/Sauvegarde"), std::vector<std::string>{"a.htm"});
     EXPECT_FALSE(WriteBackup(dir.File("site/missing.htm")));
 }
 

@@ -10,27 +10,14 @@ namespace {
 
 using test::RewriteFixture;
 
-class AttributeHandlerTest : public ::testing::Test {
+class AttributeHandlerTest : public test::HandlerFixture {
 protected:
-    void SetUp() override
-    {
-        ResetEditState();
-        Page = PageState{};
-    }
-    void TearDown() override
-    {
-        ResetEditState();
-        Page = PageState{};
-    }
-
     // Runs the handler on one tag piece (fresh result and cursor) and
     // returns the tag as left.
     std::string On(const std::string& tag, const std::string& op, const std::string& spec,
                    const std::string& newValue = "")
     {
-        Page.CurrentText.clear();
-        Page.CurrentTag = tag;
-        Edit.EditResult.clear();
+        UseTag(tag);
         Edit.LastMatchPosition = 0;
         AttributeHandler(50, op, spec, newValue);
         return Page.CurrentTag;

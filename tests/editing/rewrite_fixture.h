@@ -1,6 +1,7 @@
 // Shared set-up for the rewrite engine tests: a temporary site folder made
-// current (the journal is written there), a headless UI that records the
-// questions and messages, and a clean page and edit state.
+// current (the journal is written there), a fixed clock, a headless UI that
+// records the questions and messages, and a clean page and edit state; and a
+// lighter one for the tests of a single piece handler.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,8 +13,8 @@
 
 #include "analysis/page_state.h"
 #include "app/app_state.h"
-#include "app/clock.h"
 #include "editing/rewrite_engine.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
 #include "ui/headless_ui.h"
 
@@ -28,7 +29,6 @@ protected:
         Page = PageState{};
         savedLanguage_ = App.Language;
         App.Language = "English";
-        SetClock([] { return std::int64_t{1700000000}; });
     }
 
     void TearDown() override
@@ -37,7 +37,6 @@ protected:
         ResetEditState();
         Page = PageState{};
         App.Language = savedLanguage_;
-        SetClock({});
     }
 
     // Writes a page under site/ and makes it the current page. Its date is
@@ -109,8 +108,33 @@ protected:
 
     TempDir dir_;
     ScopedCurrentDir cwd_{dir_.Path()};
+    FixedClock clock_;
     ui::HeadlessUi ui_;
     std::string savedLanguage_;
+};
+
+// For the tests of one piece handler on a piece made up in the test: a clean
+// page and edit state around each test.
+class HandlerFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetEditState();
+        Page = PageState{};
+    }
+    void TearDown() override
+    {
+        ResetEditState();
+        Page = PageState{};
+    }
+
+    // Makes tag the current piece (no text) and clears the edit result.
+    static void UseTag(const std::string& tag)
+    {
+        Page.CurrentText.clear();
+        Page.CurrentTag = tag;
+        Edit.EditResult.clear();
+    }
 };
 
 }  // namespace kestrova::test

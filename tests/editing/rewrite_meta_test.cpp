@@ -14,26 +14,13 @@ namespace {
 
 using test::RewriteFixture;
 
-class MetaHandlerTest : public ::testing::Test {
+class MetaHandlerTest : public test::HandlerFixture {
 protected:
-    void SetUp() override
-    {
-        ResetEditState();
-        Page = PageState{};
-    }
-    void TearDown() override
-    {
-        ResetEditState();
-        Page = PageState{};
-    }
-
     // Runs the handler on one tag piece and returns the tag as left.
     std::string On(const std::string& tag, const std::string& op, const std::string& value,
                    const std::string& name = "keywords")
     {
-        Page.CurrentText.clear();
-        Page.CurrentTag = tag;
-        Edit.EditResult.clear();
+        UseTag(tag);
         Edit.MetaMissing = true;
         MetaHandler(100, op, value, name);
         return Page.CurrentTag;

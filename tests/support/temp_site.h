@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kestrova::test {
 
@@ -25,6 +26,10 @@ private:
 
 // Whole content of a file ("" when it cannot be read).
 std::string ReadAll(const std::string& path);
+
+// Names of the entries of a folder, sorted (none when it cannot be listed):
+// to check that no temporary file was left behind.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 // Makes the folder current for the life of the object (the journal is
 // written in the current folder).
