@@ -34,8 +34,9 @@ struct AnalysisResult {
     bool ReadOnly = false;
     // The page could be read: the lists were cleared (and filled when Ok).
     bool ListsChanged = false;
-    // The caption the main window gets ("" when it keeps its caption). It
-    // holds the file name as the file system spells it.
+    // The caption the main window gets ("" when it keeps its caption), in
+    // Windows-1252 like every program text: the file name in it is the one
+    // DisplayFileName gives.
     std::string WindowTitle;
     bool WindowTitleSet = false;
     // When Ok: the title and description fields get these texts and the

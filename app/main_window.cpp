@@ -10,6 +10,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextDocument>
 #include <QUrl>
 
 #include "analysis/page_state.h"
@@ -33,10 +36,37 @@ QString Tr(const std::string& french)
     return ui::FromPage(TranslateFrenchKey(french));
 }
 
+// Every button of the window is 130 x 20 pixels.
+constexpr int ButtonWidth = 130;
+constexpr int ButtonHeight = 20;
+
+// A caption a little wider than its button ("Ajouter aux mots clés" with
+// the usual desktop fonts) is shown in a slightly smaller font rather than
+// cut: half a point at a time, by a fifth of the size at most.
+void FitButtonCaption(QPushButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.rect = QRect(0, 0, ButtonWidth, ButtonHeight);
+    option.text = button->text();
+    const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width() - 2;
+    QFont font = button->font();
+    const qreal base = font.pointSizeF();
+    if (base <= 0 || QFontMetrics(font).horizontalAdvance(button->text()) <= room)
+        return;
+    for (qreal size = base - 0.5; size >= base * 0.8; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).horizontalAdvance(button->text()) <= room)
+            break;
+    }
+    button->setFont(font);
+}
+
 QPushButton* MakeButton(QWidget* parent, const char* objectName, const std::string& french)
 {
     auto* button = new QPushButton(Tr(french), parent);
     button->setObjectName(QString::fromLatin1(objectName));
+    FitButtonCaption(button);
     return button;
 }
 
@@ -54,6 +84,9 @@ QPlainTextEdit* MakeField(QWidget* parent, const char* objectName)
     field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     field->setTabChangesFocus(true);
+    // A one-pixel margin lets the fields show whole lines in their fixed
+    // heights: two in the title field, three in the description field.
+    field->document()->setDocumentMargin(1);
     return field;
 }
 

@@ -61,8 +61,10 @@ void MainWindow::AnalysePage()
 {
     const AnalysisResult result = AnalyseLocalPage();
     ReloadLists();
+    // The caption is program text (Windows-1252): the file name in it was
+    // converted from the file system's bytes already.
     if (result.WindowTitleSet)
-        setWindowTitle(ui::FromFileName(result.WindowTitle));
+        setWindowTitle(ui::FromPage(result.WindowTitle));
     if (result.Ok) {
         fieldGuard_ = true;
         sentenceBox_->setText(QString());

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QStyle>
 #include <QToolTip>
 
 #include "analysis/word_lists.h"
@@ -100,6 +101,7 @@ ReportListView::ReportListView(ReportList* list, QWidget* parent) : QTreeView(pa
     setPalette(pal);
 
     header()->viewport()->installEventFilter(this);
+    headerBaseFont_ = header()->font();
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { OnSelectionChanged(); });
     connect(header(), &QHeaderView::sectionClicked, this,
@@ -110,6 +112,38 @@ void ReportListView::AddColumn(const std::string& title, int width, bool rightAl
 {
     model_->AddColumn(title, rightAligned);
     setColumnWidth(model_->ColumnCount() - 1, width);
+    FitHeaderFont();
+}
+
+void ReportListView::FitHeaderFont()
+{
+    // A column title a little wider than its column ("Nb occurences" in a
+    // column of 90 pixels with the usual desktop fonts) is shown in a
+    // slightly smaller font rather than cut: half a point at a time, by a
+    // fifth of the size at most. The widths are those the columns get when
+    // they are added; later resizes keep the font.
+    QHeaderView* head = header();
+    const int margin = head->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, head);
+    const auto fits = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        for (int c = 0; c < model_->ColumnCount(); ++c) {
+            const QString title = ui::FromPage(model_->ColumnTitle(c));
+            if (metrics.horizontalAdvance(title) > columnWidth(c) - 2 * margin)
+                return false;
+        }
+        return true;
+    };
+    QFont font = headerBaseFont_;
+    const qreal base = font.pointSizeF();
+    if (base > 0 && !fits(font)) {
+        for (qreal size = base - 0.5; size >= base * 0.8; size -= 0.5) {
+            font.setPointSizeF(size);
+            if (fits(font))
+                break;
+        }
+    }
+    if (head->font() != font)
+        head->setFont(font);
 }
 
 void ReportListView::Reload()

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QTreeView>
 #include <string>
 #include <vector>
@@ -78,9 +79,13 @@ protected:
 private:
     void OnSelectionChanged();
     bool ShowListTip(QEvent* event);
+    // Shrinks the header's font a little when a column title is wider than
+    // its column.
+    void FitHeaderFont();
 
     ReportListModel* model_;
     bool quiet_ = false;
+    QFont headerBaseFont_;
 };
 
 // Sorts the list's rows by a column (ascending or descending, the order of

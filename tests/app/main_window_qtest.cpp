@@ -20,6 +20,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -180,6 +183,27 @@ private:
         return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
     }
 
+    // Every button caption and column title is shown whole.
+    static void CaptionsFit(MainWindow& w)
+    {
+        for (QPushButton* b : w.findChildren<QPushButton*>()) {
+            QStyleOptionButton option;
+            option.initFrom(b);
+            option.text = b->text();
+            const QRect room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
+            QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) <= room.width(), qPrintable(b->text()));
+        }
+        for (ReportListView* list : {w.KeywordList(), w.UsualWordList(), w.OtherWordList()}) {
+            QHeaderView* header = list->header();
+            const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            for (int c = 0; c < header->count(); ++c) {
+                const QString title = list->model()->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(header->fontMetrics().horizontalAdvance(title) <= header->sectionSize(c) - 2 * margin,
+                         qPrintable(title));
+            }
+        }
+    }
+
     MainWindow& NewWindow(int width = 712, int height = 600)
     {
         window_.reset();
@@ -336,9 +360,18 @@ private slots:
         QVERIFY(withBanner.KeywordList()->toolTip().isEmpty());
         App.Preferences = "pub|";
 
+        CaptionsFit(w);
+        // Whole lines in the fixed heights of the fields: two in the title
+        // field, three in the description field.
+        for (const auto& [field, lines] : {std::pair{w.TitleField(), 2}, std::pair{w.DescriptionField(), 3}}) {
+            const int needed = lines * field->fontMetrics().lineSpacing() + 2 * int(field->document()->documentMargin());
+            QVERIFY2(field->viewport()->height() >= needed, qPrintable(field->objectName()));
+        }
+
         // In English every caption is translated.
         App.Language = "English";
         MainWindow english;
+        CaptionsFit(english);
         QCOMPARE(english.RemoveButton()->text(), QStringLiteral("Withdraw"));
         QCOMPARE(english.KeywordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Used"));
         QCOMPARE(english.OtherWordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Events"));
@@ -682,16 +715,19 @@ private slots:
         QCOMPARE(test::ReadAll(emptyPath), " \r\n" + emptyText + "\r\n");
         QCOMPARE(QGuiApplication::clipboard()->text(), P(emptyText));
 
+        // The file name is UTF-8 on disk ("pétit.html"); the caption shows it
+        // and the export writes it in Windows-1252.
         const std::string path = temp_->Write(
-            "petit/petit.html",
+            "petit/p\xC3\xA9tit.html",
             "<html><head><title>Petit test</title>\r\n<meta name=\"description\" content=\"Une page\">\r\n"
             "<meta name=\"keywords\" content=\"chat, chien\"></head>\r\n<body><p>Le chat dort.</p></body></html>\r\n");
         OpenWithKeys(path);
+        QCOMPARE(w.windowTitle(), P("Kestrova - Page \"p\xE9tit.html\""));
         const std::string exportPath = temp_->File("export/petit.txt");
         ui::Dialogs.NextFileNames.push_back(exportPath);
         QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
         const std::string text =
-            "Kestrova - Page \"petit.html\"\r\rTitre de la page : Petit test\r\r"
+            "Kestrova - Page \"p\xE9tit.html\"\r\rTitre de la page : Petit test\r\r"
             "Description de la page : Une page\r\r"
             "Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
             "Mots cl\xE9s\tUtilis\xE9s\t\r\rchat\tOui\t\rchien\tNon\t\r\r\r"
