@@ -231,10 +231,8 @@ int ExportVerb(Session& session, const std::string& page, const std::string& out
     AnalysisResult result;
     if (!AnalysePage(session, page, result))
         return ExitFailure;
-    // The window shows its caption with the file name as the file system
-    // spells it; the export writes the caption in Windows-1252.
-    ExportSource source =
-        MainWindowExportSource(Utf8ToCp1252Lossy(result.WindowTitle), result.TitleText, result.DescriptionText);
+    // The caption is already Windows-1252 text, as the export writes it.
+    ExportSource source = MainWindowExportSource(result.WindowTitle, result.TitleText, result.DescriptionText);
     if (!WriteExportFile(outFile, BuildExport(source))) {
         session.Error(outFile + ": cannot be written: " + std::strerror(errno));
         return ExitFailure;

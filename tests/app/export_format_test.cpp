@@ -129,7 +129,7 @@ TEST_P(ExportGoldenTest, AnalysisThenExportGivesTheExpectedBytes)
         AnalysisResult r = AnalyseLocalPage();
         ASSERT_TRUE(r.Ok);
         ExportData data =
-            BuildExport(MainWindowExportSource(Utf8ToCp1252Lossy(r.WindowTitle), r.TitleText, r.DescriptionText));
+            BuildExport(MainWindowExportSource(r.WindowTitle, r.TitleText, r.DescriptionText));
         const std::string expected = ReadAll(folder + "expected-" + lang + ".txt");
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(data.FileBytes, expected);
