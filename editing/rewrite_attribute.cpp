@@ -13,98 +13,32 @@ using namespace rewrite;
 
 namespace {
 
-bool IsTagSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 // Characters that end a designator word when walking back from an "=".
 bool EndsDesignator(char c)
 {
     return c == '<' || c == ' ' || c == '\n' || c == '\r';
 }
 
-// A value typed by the user, made safe to stand between double quotes.
+// A value typed by the user, made safe to stand between double quotes: a
+// double quote would end the value early, and a line break would end the
+// quoted run for the page walker, which then takes a later ">" for part of
+// the value and reads the rest of the page wrongly. A line break is written
+// as a space.
 std::string QuoteSafe(const std::string& value)
 {
-    return ReplaceAll(value, "\"", "&quot;");
-}
-
-// Where the alt attribute of a tag is, found as an attribute (not inside
-// another attribute's value, and after any kind of white space).
-struct AltAttribute {
-    Pos NameEnd = 0;      // last character of the name "alt"
-    bool HasValue = false;
-    char Quote = 0;       // '"', '\'' or 0 for a bare value
-    Pos ValueStart = 0;   // first character of the value (after the quote)
-    Pos ValueEnd = 0;     // last character of the value
-    bool Closed = true;   // false when the quote is never closed
-};
-
-bool FindAltAttribute(const std::string& tag, AltAttribute& out)
-{
-    const Pos n = Len(tag);
-    Pos i = 1;
-    while (i <= n && !IsTagSpace(At(tag, i)))  // the element name
-        ++i;
-    for (;;) {
-        while (i <= n && (IsTagSpace(At(tag, i)) || At(tag, i) == '/'))
-            ++i;
-        if (i > n)
-            return false;
-        const Pos nameStart = i;
-        while (i <= n && !IsTagSpace(At(tag, i)) && At(tag, i) != '=' && At(tag, i) != '/' && At(tag, i) != '"' &&
-               At(tag, i) != '\'')
-            ++i;
-        if (i == nameStart) {  // a stray quote or "=": step over it
-            ++i;
-            continue;
-        }
-        AltAttribute a;
-        a.NameEnd = i - 1;
-        const bool isAlt = ToLower(Mid(tag, nameStart, i - nameStart)) == "alt";
-        Pos j = i;
-        while (IsTagSpace(At(tag, j)))
-            ++j;
-        if (At(tag, j) == '=') {
-            ++j;
-            while (IsTagSpace(At(tag, j)))
-                ++j;
-            a.HasValue = true;
-            const char q = At(tag, j);
-            if (q == '"' || q == '\'') {
-                a.Quote = q;
-                a.ValueStart = j + 1;
-                const Pos close = FindFrom(tag, std::string(1, q), j + 1);
-                if (close == 0) {
-                    a.Closed = false;
-                    a.ValueEnd = n;
-                    i = n + 1;
-                } else {
-                    a.ValueEnd = close - 1;
-                    i = close + 1;
-                }
-            } else {
-                a.ValueStart = j;
-                while (j <= n && !IsTagSpace(At(tag, j)))
-                    ++j;
-                a.ValueEnd = j - 1;
-                i = j;
-            }
-        }
-        if (isAlt) {
-            out = a;
-            return true;
-        }
-    }
+    std::string out = ReplaceAll(value, "\r\n", " ");
+    for (char& c : out)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return ReplaceAll(out, "\"", "&quot;");
 }
 
 // Gives the tag the alt text newAlt (already made quote-safe) next to the
 // matched value whose closing quote is at closeQuote (0: not closed).
 void SetAltText(std::string& tag, Pos closeQuote, const std::string& newAlt)
 {
-    AltAttribute alt;
-    if (FindAltAttribute(tag, alt)) {
+    TagAttribute alt;
+    if (FindTagAttribute(tag, "alt", alt)) {
         // Replace the value in place, so that the tag keeps its layout and
         // giving the same text again changes nothing.
         if (!alt.HasValue)

@@ -24,12 +24,19 @@ namespace {
 // that happens to read "title" is found like any other.
 bool TitleRunPending = false;
 
+// ReplaceTitleHandler: set on the title start tag, cleared once the title
+// text is written. PageTitle holds the marker "--" meanwhile as well, but
+// cannot be the test: a new title that reads "--" would leave the marker in
+// place and make every later text run of the page the title.
+bool TitleTextPending = false;
+
 }  // namespace
 
 void ResetEditState()
 {
     Edit = EditState{};
     TitleRunPending = false;
+    TitleTextPending = false;
 }
 
 std::string EncodeListWord(const std::string& word)
@@ -165,20 +172,24 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
 // ---- title ----
 
 namespace {
+
 constexpr char TitleWaitMarker[] = "--";
-}
+
+}  // namespace
 
 void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::string&, const std::string&)
 {
     if (IsTitleTag(Page.CurrentTag)) {
         Page.PageTitle = TitleWaitMarker;
+        TitleTextPending = true;
         return;
     }
-    if (Page.PageTitle != TitleWaitMarker)
+    if (!TitleTextPending)
         return;
     if (!Page.CurrentText.empty()) {
         Page.PageTitle = EncodeEntities(NewTitle);
         Page.CurrentText = Page.PageTitle;
+        TitleTextPending = false;
         return;
     }
     // An empty title element: the end tag comes while the title is still
@@ -188,16 +199,16 @@ void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::s
     if (ToLower(TrimSpaces(Page.CurrentTag)) == "/title") {
         Page.PageTitle = EncodeEntities(NewTitle);
         Page.CurrentText = Page.PageTitle;
+        TitleTextPending = false;
     }
 }
 
 int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
 {
-    // A title that reads "--" must not be taken for the waiting marker before
-    // the walk has even reached the title tag.
-    if (Page.PageTitle == TitleWaitMarker)
-        Page.PageTitle.clear();
-    return WalkPage(OwnerWindow, true, true, ReplaceTitleHandler, false, true, NewTitle, "", "");
+    TitleTextPending = false;
+    const int result = WalkPage(OwnerWindow, true, true, ReplaceTitleHandler, false, true, NewTitle, "", "");
+    TitleTextPending = false;
+    return result;
 }
 
 }  // namespace kestrova

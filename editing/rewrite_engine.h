@@ -86,6 +86,8 @@ std::string FindNextMatch(const std::string& Mode, std::int64_t Offset, const st
 // whether to create it (unless YesToAll), inserts it after <head> and runs the
 // operation again. Returns Edit.EditResult: "OK" after "Ajoute"/"Sup", the old
 // content (or "balisevide") after "ToutRemplacer" and "Liste", "" otherwise.
+// A name that a tag cannot hold between double quotes (empty, white space,
+// quotes, "<", ">", "=") does nothing and gives "".
 std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, const std::string& Value,
                      const std::string& MetaName);
 

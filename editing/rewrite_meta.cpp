@@ -14,11 +14,6 @@ using namespace rewrite;
 
 namespace {
 
-bool IsTagSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 // True when the (lower-cased) tag is a meta element. Only the element name
 // counts: an anchor or a comment that merely mentions "meta" somewhere must
 // not have its attributes rewritten as if it were one.
@@ -44,66 +39,89 @@ bool NeedsQuotes(const std::string& value)
     return false;
 }
 
-// Removes Value from the comma-separated content starting at VS. Returns
-// true when the tag was changed.
-bool RemoveListValue(std::string& tag, Pos VS, const std::string& Value)
+// A value as it is written into a content attribute: entity-encoded, with
+// every line end first made a line feed, which the encoding writes as
+// "&nbsp;". A carriage return left in a quoted value would end the quoted run
+// for the page walker, which would then read the rest of the page wrongly.
+std::string EncodeContent(const std::string& value)
+{
+    std::string text = ReplaceAll(value, "\r\n", "\n");
+    for (char& c : text)
+        if (c == '\r')
+            c = '\n';
+    return EncodeEntities(text);
+}
+
+// Removes Value from the comma-separated list framed by the quote q at both
+// ends of framed (the content value with its quotes; a bare value is framed
+// in double quotes by the caller). The frame itself is never cut. Returns
+// true when the list was changed.
+bool RemoveListValue(std::string& framed, char q, const std::string& Value)
 {
     if (Value.empty())
         return false;
     const std::string encoded = EncodeEntities(Value);
+    const Pos close = Len(framed);  // the closing quote
 
-    // End of the content value.
-    Pos contentEnd = FindFrom(tag, "\"", VS);
-    if (contentEnd == 0)
-        contentEnd = FindFrom(tag, " ", VS);
-    if (contentEnd == 0)
-        contentEnd = Len(tag) + 1;
-
-    Pos S = VS - 2;
+    Pos S = 1;
     for (;;) {
-        Pos P = FindFrom(tag, encoded, S + 1);
+        Pos P = FindFrom(framed, encoded, S + 1);
         Pos len = Len(encoded);
         if (P == 0) {
-            P = FindFrom(tag, Value, S + 1);
+            P = FindFrom(framed, Value, S + 1);
             len = Len(Value);
         }
-        if (P == 0)
+        // Only occurrences that lie wholly inside the value count.
+        if (P == 0 || P + len > close)
             return false;
         const Pos found = P;
 
         Pos A = P + len;
-        while (At(tag, A) == ' ')
+        while (At(framed, A) == ' ')
             ++A;
-        while (At(tag, P - 1) == ' ')
+        while (At(framed, P - 1) == ' ')
             --P;
         Pos B = P;
-        while (At(tag, B - 1) == '\r' || At(tag, B - 1) == '\n')
+        while (At(framed, B - 1) == '\r' || At(framed, B - 1) == '\n')
             --B;
 
-        const char before = At(tag, B - 1);
-        const char atA = At(tag, A);
-        const bool itemStart = before == '"' || before == ',' || before == '=';
-        const bool itemEnd = atA == '"' || atA == '\n' || atA == '\r' || atA == ',' || A == Len(tag) + 1;
+        const char before = At(framed, B - 1);
+        const char atA = At(framed, A);
+        // (An "=" inside the value, as in "x=a", starts no item: only the
+        // opening quote or a comma does.)
+        const bool itemStart = (before == q && B - 1 == 1) || before == ',';
+        const bool itemEnd = (atA == q && A == close) || atA == '\n' || atA == '\r' || atA == ',';
         if (!itemStart || !itemEnd) {
             // Not a whole list item: look further on. Every search from
             // before this occurrence would find it again, so go past it.
             S = found;
             continue;
         }
-        if (P >= contentEnd)
-            return false;
 
-        while (At(tag, A) == ',' || (At(tag, P - 1) == '"' && At(tag, A) == ' '))
+        while (At(framed, A) == ',' || (P == 2 && At(framed, A) == ' '))
             ++A;
         // The last item: drop the separator in front of it as well, line
         // breaks included, so that no empty item is left at the end.
-        if (At(tag, A) == '"')
-            while (At(tag, P - 1) == ' ' || At(tag, P - 1) == ',' || At(tag, P - 1) == '\r' || At(tag, P - 1) == '\n')
+        if (A == close)
+            while (P > 2 && (At(framed, P - 1) == ' ' || At(framed, P - 1) == ',' || At(framed, P - 1) == '\r' ||
+                             At(framed, P - 1) == '\n'))
                 --P;
 
-        tag = Left(tag, P - 1) + From(tag, A);
+        framed = Left(framed, P - 1) + From(framed, A);
         return true;
     }
+}
+
+// A meta name that a created tag can hold as name="..." and that the name
+// check then finds again: no white space, quotes or tag delimiters.
+bool IsWritableMetaName(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == '\'' || c == '<' || c == '>' || c == '=')
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -114,25 +132,18 @@ void MetaHandler(std::int64_t, const std::string& Operation, const std::string& 
     if (tag.empty() || MetaName.empty())
         return;
 
-    // Identify.
+    // Identify: a meta element with a name (or else http-equiv) attribute.
     const std::string t = ToLower(tag);
     if (!IsMetaElement(t))
         return;
-    Pos A = FindFrom(t, "name");
-    Pos attrLen = 4;
-    if (A == 0) {
-        A = FindFrom(t, "http-equiv");
-        attrLen = 10;
-    }
-    if (A == 0)
+    TagAttribute named;
+    if (!FindTagAttribute(t, "name", named) && !FindTagAttribute(t, "http-equiv", named))
+        return;
+    if (!named.HasValue)
         return;
 
-    // Name check (a prefix comparison).
-    Pos q = A + attrLen + 1;
-    while (At(t, q) == ' ' || At(t, q) == '=')
-        ++q;
-    if (At(t, q) == '"')
-        ++q;
+    // Name check (a prefix comparison), past any spaces inside the quotes.
+    Pos q = named.ValueStart;
     while (At(t, q) == ' ')
         ++q;
     const std::string wanted = ToLower(MetaName);
@@ -142,63 +153,60 @@ void MetaHandler(std::int64_t, const std::string& Operation, const std::string& 
     // From here on the tag counts as present.
     Edit.MetaMissing = false;
 
-    // The content attribute.
-    Pos c = FindFrom(t, "content");
-    if (c != 0 && Mid(t, c, 12) == "content-type")
-        c = FindFrom(t, "content", c + 1);
-    if (c == 0)
+    // The content attribute. A bare "content" with no value gives nothing to
+    // read or change: writing at the end of the tag would glue the value
+    // onto the word.
+    TagAttribute content;
+    if (!FindTagAttribute(t, "content", content) || !content.HasValue)
         return;
-    const Pos eq = FindFrom(t, "=", c);
-    // A bare "content" with no value: there is nothing to read or change, and
-    // writing at the end of the tag would glue the value onto the word.
-    if (eq == 0)
-        return;
-    Pos p = eq + 1;
-    while (At(tag, p) == ' ')
-        ++p;
-    bool quoted = false;
-    if (At(tag, p) == '"') {
-        quoted = true;
-        ++p;
-    }
-    while (At(tag, p) == ' ')
-        ++p;
-    const Pos VS = p;
+    const char quote = content.Quote;
+    Pos VS = content.ValueStart;
+    if (quote != 0)
+        while (At(tag, VS) == ' ')
+            ++VS;
     const Pos I = VS - 1;  // insertion point
-    const bool hasContent = At(tag, VS) != '"' && VS <= Len(tag);
-    const std::string separator = hasContent ? ", " : "";
 
-    // End of the value: its closing quote, or for a bare value the first
-    // space or quote; the end of the tag otherwise.
-    Pos E = quoted ? FindFrom(tag, "\"", VS) : 0;
-    if (!quoted) {
-        const Pos space = FindFrom(tag, " ", VS);
-        const Pos quote = FindFrom(tag, "\"", VS);
-        E = (space != 0 && (quote == 0 || space < quote)) ? space : quote;
+    // End of the value: its closing quote (the end of the tag when it is
+    // never closed), or for a bare value the first white space or double
+    // quote.
+    Pos E = 0;
+    if (quote != 0) {
+        E = content.Closed ? content.ValueEnd + 1 : Len(tag) + 1;
+    } else {
+        E = VS;
+        while (E <= Len(tag) && !IsTagSpace(At(tag, E)) && At(tag, E) != '"')
+            ++E;
     }
-    if (E == 0)
-        E = Len(tag) + 1;
+    const bool hasContent = E > VS;
+    const std::string separator = hasContent ? ", " : "";
 
     // A bare value that gains spaces (", ") or becomes empty is written in
     // double quotes, otherwise the rest of it would turn into attributes.
     auto writeValue = [&](const std::string& newValue) {
-        if (!quoted && NeedsQuotes(newValue))
+        if (quote == 0 && NeedsQuotes(newValue))
             tag = Left(tag, I) + "\"" + newValue + "\"" + From(tag, E);
         else
             tag = Left(tag, I) + newValue + From(tag, E);
     };
 
     if (Operation == OpAjoute) {
-        if (quoted)
-            tag = Left(tag, I) + EncodeEntities(Value) + separator + From(tag, I + 1);
-        else
-            writeValue(EncodeEntities(Value) + separator + Mid(tag, VS, E - VS));
+        writeValue(EncodeContent(Value) + separator + Mid(tag, VS, E - VS));
         Edit.EditResult = ResultOk;
         return;
     }
     if (Operation == OpSup) {
-        if (RemoveListValue(tag, VS, Value))
+        // The whole value with its quotes (leading spaces inside them
+        // included); a bare value is framed in double quotes for the search.
+        const Pos open = quote != 0 ? content.ValueStart : VS;
+        const char frame = quote != 0 ? quote : '"';
+        std::string framed = std::string(1, frame) + Mid(tag, open, E - open) + std::string(1, frame);
+        if (RemoveListValue(framed, frame, Value)) {
+            if (quote != 0)
+                tag = Left(tag, open - 1) + Mid(framed, 2, Len(framed) - 2) + From(tag, E);
+            else
+                writeValue(Mid(framed, 2, Len(framed) - 2));
             Edit.EditResult = ResultOk;
+        }
         return;
     }
 
@@ -206,7 +214,7 @@ void MetaHandler(std::int64_t, const std::string& Operation, const std::string& 
     std::string old = DecodeEntities(TrimSpaces(Mid(tag, VS, E - VS)));
     Edit.EditResult = old.empty() ? std::string(ResultEmptyMeta) : old;
     if (Operation == OpToutRemplacer)
-        writeValue(EncodeEntities(Value));
+        writeValue(EncodeContent(Value));
 }
 
 std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, const std::string& Value,
@@ -215,11 +223,13 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
     Edit.MetaMissing = false;
     Edit.EditResult.clear();
     // Without a name every meta tag would match, and a tag without a name
-    // would be created.
-    if (MetaName.empty())
+    // would be created; a name that cannot stand between double quotes in a
+    // tag would be created as a broken tag.
+    if (!IsWritableMetaName(MetaName))
         return Edit.EditResult;
 
-    // The operation, then at most once more after creating the missing tag.
+    // The operation, then once more after creating the missing tag: a page
+    // walked three times at most, and one question at most.
     for (int round = 0; round < 2; ++round) {
         Edit.MetaMissing = false;
         Edit.EditResult.clear();
@@ -229,7 +239,7 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
 
         if (!WalkPage(OwnerWindow, true, false, MetaHandler, true, write, Operation, Value, MetaName))
             break;
-        if (!Edit.MetaMissing)
+        if (!Edit.MetaMissing || round > 0)
             break;
 
         // The page has no such meta tag.

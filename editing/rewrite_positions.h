@@ -1,7 +1,7 @@
 // Small helpers of the rewrite engine for working with 1-based character
 // positions, as the tag surgery of the handlers is easiest to follow that
-// way. Reading outside the text gives the character 0; substrings are clipped
-// to the text.
+// way, and the scanner that finds an attribute of a tag. Reading outside the
+// text gives the character 0; substrings are clipped to the text.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +80,89 @@ inline std::string ReplaceAll(std::string s, std::string_view what, std::string_
         at += with.size();
     }
     return s;
+}
+
+// White space between the parts of a tag.
+inline bool IsTagSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// One attribute of a tag, as an HTML reader sees it.
+struct TagAttribute {
+    Pos NameStart = 0;   // first character of the name
+    Pos NameEnd = 0;     // last character of the name
+    bool HasValue = false;
+    char Quote = 0;      // '"', '\'' or 0 for a bare value
+    Pos ValueStart = 0;  // first character of the value (after the quote)
+    Pos ValueEnd = 0;    // last character of the value
+    bool Closed = true;  // false when the quote is never closed
+};
+
+// The first attribute of the tag (the text between "<" and ">") whose name,
+// lower-cased, is lowName. The element name is not an attribute, and quoted
+// values are stepped over, so a name that only stands inside another
+// attribute's value ("rename.htm", "username") is not taken for one.
+inline bool FindTagAttribute(const std::string& tag, std::string_view lowName, TagAttribute& out)
+{
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    const Pos n = Len(tag);
+    Pos i = 1;
+    while (i <= n && !IsTagSpace(At(tag, i)))  // the element name
+        ++i;
+    for (;;) {
+        while (i <= n && (IsTagSpace(At(tag, i)) || At(tag, i) == '/'))
+            ++i;
+        if (i > n)
+            return false;
+        const Pos nameStart = i;
+        while (i <= n && !IsTagSpace(At(tag, i)) && At(tag, i) != '=' && At(tag, i) != '/' && At(tag, i) != '"' &&
+               At(tag, i) != '\'')
+            ++i;
+        if (i == nameStart) {  // a stray quote or "=": step over it
+            ++i;
+            continue;
+        }
+        TagAttribute a;
+        a.NameStart = nameStart;
+        a.NameEnd = i - 1;
+        bool wanted = static_cast<std::size_t>(i - nameStart) == lowName.size();
+        for (Pos k = nameStart; wanted && k < i; ++k)
+            wanted = lower(At(tag, k)) == lowName[static_cast<std::size_t>(k - nameStart)];
+        Pos j = i;
+        while (IsTagSpace(At(tag, j)))
+            ++j;
+        if (At(tag, j) == '=') {
+            ++j;
+            while (IsTagSpace(At(tag, j)))
+                ++j;
+            a.HasValue = true;
+            const char q = At(tag, j);
+            if (q == '"' || q == '\'') {
+                a.Quote = q;
+                a.ValueStart = j + 1;
+                const Pos close = FindFrom(tag, std::string_view(&q, 1), j + 1);
+                if (close == 0) {
+                    a.Closed = false;
+                    a.ValueEnd = n;
+                    i = n + 1;
+                } else {
+                    a.ValueEnd = close - 1;
+                    i = close + 1;
+                }
+            } else {
+                a.ValueStart = j;
+                while (j <= n && !IsTagSpace(At(tag, j)))
+                    ++j;
+                a.ValueEnd = j - 1;
+                i = j;
+            }
+        }
+        if (wanted) {
+            out = a;
+            return true;
+        }
+    }
 }
 
 }  // namespace kestrova::rewrite

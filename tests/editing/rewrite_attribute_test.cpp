@@ -64,6 +64,9 @@ TEST_F(AttributeHandlerTest, TypedValuesKeepTheTagWellFormed)
     EXPECT_EQ(On(R"(img src="old.gif" border=0)", OpToutRemplacer, "img src|old.gif", "new \"x\"\xE9.gif"),
               "img src=\"new &quot;x&quot;\xE9.gif\" border=0");
     EXPECT_EQ(Edit.EditResult, "img src|old.gif");
+    // A line break would end the walker's quoted run: written as a space.
+    EXPECT_EQ(On(R"(img src="a.gif")", OpAddAlt, "img src|a.gif", "un\r\ndeux\ntrois"),
+              "img src=\"a.gif\" alt=\"un deux trois\" ");
 }
 
 TEST_F(AttributeHandlerTest, DesignatorsAndQuotedValues)

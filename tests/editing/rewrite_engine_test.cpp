@@ -244,6 +244,9 @@ TEST_F(RewriteFixture, ReplaceTitleOnATitleReadingTheMarker)
     Page.PageTitle = "--";
     EXPECT_EQ(ReplaceTitle("Vrai titre"), 1);
     EXPECT_EQ(PageBytes(), "<html>\r\n<head><title>Vrai titre</title></head><body>Texte</body></html>");
+    // A new title reading "--" takes the title only, not every later run.
+    EXPECT_EQ(ReplaceTitle("--"), 1);
+    EXPECT_EQ(PageBytes(), "<html>\r\n<head><title>--</title></head><body>Texte</body></html>");
 }
 
 }  // namespace

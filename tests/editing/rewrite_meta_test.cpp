@@ -58,6 +58,10 @@ TEST_F(MetaHandlerTest, SupLeavesTheTagAloneWhenTheValueIsNoItem)
     // Part of an item only.
     EXPECT_EQ(On(pre + "ab, c\"", OpSup, "b"), pre + "ab, c\"");
     EXPECT_EQ(Edit.EditResult, "");
+    // An "=" inside the value starts no item.
+    EXPECT_EQ(On(pre + "x=a, b\"", OpSup, "a"), pre + "x=a, b\"");
+    // A value that runs over the closing quote is not in the list.
+    EXPECT_EQ(On(pre + "a, b\">", OpSup, "b\""), pre + "a, b\">");
     // Outside the content value.
     EXPECT_EQ(On(pre + "a, b\" lang=\"x\"", OpSup, "x"), pre + "a, b\" lang=\"x\"");
     EXPECT_EQ(On(pre + "a, b\"", OpSup, "keywords"), pre + "a, b\"");
@@ -99,6 +103,10 @@ TEST_F(MetaHandlerTest, ToutRemplacerReturnsTheOldValue)
     EXPECT_EQ(On(R"(meta name="description" content="" /)", OpToutRemplacer, "x", "description"),
               R"(meta name="description" content="x" /)");
     EXPECT_EQ(Edit.EditResult, "balisevide");
+    // Line ends typed in a multi-line field: a carriage return left inside
+    // the quotes would make the walker misread the rest of the page.
+    EXPECT_EQ(On(R"(meta name="description" content="x")", OpToutRemplacer, "l1\r\nl2\rl3", "description"),
+              R"(meta name="description" content="l1&nbsp;l2&nbsp;l3")");
 }
 
 TEST_F(MetaHandlerTest, ContentTypeIsNotTakenForTheDescription)
@@ -120,6 +128,30 @@ TEST_F(MetaHandlerTest, NamesArePrefixesAndCaseInsensitive)
     EXPECT_EQ(On(R"(meta name = "KeyWords" content="a")", OpAjoute, "b"), R"(meta name = "KeyWords" content="b, a")");
     EXPECT_EQ(On(R"(meta name="key" content="a")", OpAjoute, "b"), R"(meta name="key" content="a")");
     EXPECT_TRUE(Edit.MetaMissing);
+}
+
+TEST_F(MetaHandlerTest, AttributeNamesInsideValuesAreNotAttributes)
+{
+    // "name" in "rename.htm" and "username" must not hide the real
+    // attributes (the tag would be taken as missing and created again).
+    EXPECT_EQ(On(R"(meta http-equiv="refresh" content="0; url=rename.htm")", OpToutRemplacer, "5", "Refresh"),
+              R"(meta http-equiv="refresh" content="5")");
+    EXPECT_EQ(Edit.EditResult, "0; url=rename.htm");
+    EXPECT_FALSE(Edit.MetaMissing);
+    EXPECT_EQ(On(R"(meta content="username, login" name="keywords")", OpSup, "login"),
+              R"(meta content="username" name="keywords")");
+    EXPECT_FALSE(Edit.MetaMissing);
+}
+
+TEST_F(MetaHandlerTest, SingleQuotedValuesAreQuotedValues)
+{
+    const std::string pre = "meta name='keywords' content='";
+    EXPECT_EQ(On(pre + "a, b'", OpAjoute, "l'\xE9t\xE9"), pre + "l&rsquo;&eacute;t&eacute;, a, b'");
+    EXPECT_EQ(On(pre + "a, b'", OpSup, "a"), pre + "b'");
+    EXPECT_EQ(On(pre + "a, b'", OpSup, "b"), pre + "a'");
+    EXPECT_EQ(On(pre + "say \"hi\", b'", OpSup, "say \"hi\""), pre + "b'");
+    On(pre + "a, b'", OpListe, "");
+    EXPECT_EQ(Edit.EditResult, "a, b");
 }
 
 TEST_F(MetaHandlerTest, OnlyMetaElementsQualify)
@@ -147,6 +179,11 @@ TEST_F(MetaHandlerTest, BareValuesStayWellFormed)
     // Same value again: nothing changes.
     EXPECT_EQ(On("meta content=old name=description", OpToutRemplacer, "old", "description"),
               "meta content=old name=description");
+    // Removing from a bare list: the last item takes its comma along, and
+    // a list followed by another attribute still ends at the white space.
+    EXPECT_EQ(On("meta name=keywords content=a,b", OpSup, "b"), "meta name=keywords content=a");
+    EXPECT_EQ(On("meta content=a,b\r\nname=keywords", OpSup, "b"), "meta content=a\r\nname=keywords");
+    EXPECT_EQ(On("meta name=keywords content=a", OpSup, "a"), R"(meta name=keywords content="")");
     // "content" without any value is not written to.
     EXPECT_EQ(On(R"(meta name="keywords" content)", OpAjoute, "foo"), R"(meta name="keywords" content)");
     EXPECT_EQ(Edit.EditResult, "");
@@ -301,13 +338,19 @@ TEST_F(RewriteFixture, FailedWalkNeitherAsksNorCreates)
     EXPECT_FALSE(std::filesystem::exists(Page.CurrentPagePath));
 }
 
-TEST_F(RewriteFixture, EmptyMetaNameDoesNothing)
+TEST_F(RewriteFixture, UnusableMetaNamesDoNothing)
 {
     const std::string html = kHead + "<meta name=\"keywords\" content=\"a\">\r\n" + kTail;
     UsePage(html);
     const auto before = PageTime();
+    ui_.DefaultAnswer = ui::YesNoAll::Yes;
     EXPECT_EQ(EditMeta(ui::MainWindowId, OpAjoute, "foo", ""), "");
+    // A name that no created tag could hold and that the name check would
+    // never find again: no question, no broken tag.
+    EXPECT_EQ(EditMeta(ui::MainWindowId, OpToutRemplacer, "x", " robots"), "");
+    EXPECT_EQ(EditMeta(ui::MainWindowId, OpToutRemplacer, "x", "a\"b"), "");
     EXPECT_TRUE(Questions().empty());
+    EXPECT_EQ(PageBytes(), html);
     ExpectNoTrace(before);
 }
 
