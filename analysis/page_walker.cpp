@@ -471,12 +471,10 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
 
     // 1. Size.
     struct stat pageStat {};
-    if (::stat(path.c_str(), &pageStat) != 0)
+    if (::stat(path.c_str(), &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
         return 0;
     if (pageStat.st_size == 0)
         return 1;
-    if (!S_ISREG(pageStat.st_mode))
-        return 0;
 
     // 2. Open the page, and create the copy in write mode.
     FileHandle page(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -484,7 +482,12 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
         return 0;
     FileHandle copy;
     if (WriteCopy) {
-        copy.Reset(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+        // A leftover copy is removed and the copy created afresh: opening an
+        // existing name would write through a symbolic link (or into a file
+        // linked elsewhere), and the commit would then move that link over
+        // the page.
+        ::unlink(copyPath.c_str());
+        copy.Reset(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!copy.Valid())
             return 0;
     }
@@ -626,6 +629,10 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
             atEnd = true;
         }
 
+        // 7-8. The piece. Both texts are emptied before each cut, so after a
+        // walk that ends in an incomplete piece they are empty.
+        text.clear();
+        tag.clear();
         std::size_t length = 0;
         const char* piece = at(pos);
         PieceKind kind = CutPiece(piece, limit, atEnd, script, javascript, length);
@@ -643,9 +650,6 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
             continue;
         }
 
-        // 7-8. The piece.
-        text.clear();
-        tag.clear();
         bool emptyTag = false;
         if (kind == PieceKind::Text) {
             text.assign(piece, length);

@@ -42,13 +42,20 @@ void ForEachLine(const std::string& text, Fn&& fn)
     }
 }
 
-// Every non-empty line of the journal ("" when it is missing).
-std::vector<std::string> ReadJournalLines(std::size_t limit)
+// Reads the whole journal into text. A missing journal reads as empty; false
+// when the journal exists but cannot be read (text is then empty).
+bool ReadJournal(std::string& text)
+{
+    if (ReadWholeFile(JournalFileName, text))
+        return true;
+    text.clear();
+    return ::access(JournalFileName, F_OK) != 0;
+}
+
+// The non-empty lines of a journal text, at most limit.
+std::vector<std::string> JournalLinesOf(const std::string& text, std::size_t limit)
 {
     std::vector<std::string> lines;
-    std::string text;
-    if (!ReadWholeFile(JournalFileName, text))
-        return lines;
     ForEachLine(text, [&](std::string_view line) {
         if (!line.empty())
             lines.emplace_back(line);
@@ -94,35 +101,53 @@ bool WriteBackup(const std::string& pagePath)
 void AddJournalEntry(const std::string& PagePath)
 {
     std::string text;
-    if (!ReadWholeFile(JournalFileName, text)) {
-        // A journal that exists but cannot be read is left alone: rewriting
-        // it would lose its entries.
-        if (::access(JournalFileName, F_OK) == 0)
-            return;
+    if (!ReadJournal(text))
+        return;  // rewriting a journal that cannot be read would lose its entries
+    if (::access(JournalFileName, F_OK) != 0) {
         int fd = ::open(JournalFileName, O_WRONLY | O_CREAT | O_CLOEXEC, JournalFileMode);
         if (fd < 0)
             return;
         ::close(fd);
-        text.clear();
     }
     if (PagePath.empty())
         return;
 
-    std::string head;
-    std::string tail;
-    bool matched = false;
+    std::vector<std::string_view> lines;
     ForEachLine(text, [&](std::string_view line) {
-        if (line.empty())
-            return true;
-        if (!matched && line.substr(0, PagePath.size()) == PagePath) {
-            matched = true;
-            return true;
-        }
-        std::string& part = matched ? tail : head;
-        part.append(line);
-        part.push_back('\n');
+        lines.push_back(line);
         return true;
     });
+    std::size_t match = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].substr(0, PagePath.size()) == PagePath) {
+            match = i;
+            break;
+        }
+    }
+    // Non-empty lines before the page's own line make the head, the later
+    // ones the tail. When the page has no line yet, the last line read goes
+    // to the head even when it is empty (so a new journal begins with an
+    // empty line, which every reader skips).
+    std::string head;
+    std::string tail;
+    const std::size_t headEnd = match < lines.size() ? match : (lines.empty() ? 0 : lines.size() - 1);
+    for (std::size_t i = 0; i < headEnd; ++i) {
+        if (!lines[i].empty()) {
+            head.append(lines[i]);
+            head.push_back('\n');
+        }
+    }
+    if (match == lines.size()) {
+        if (!lines.empty())
+            head.append(lines.back());
+        head.push_back('\n');
+    }
+    for (std::size_t i = match + 1; i < lines.size(); ++i) {
+        if (!lines[i].empty()) {
+            tail.append(lines[i]);
+            tail.push_back('\n');
+        }
+    }
     std::string out = std::move(head);
     out += PagePath;
     out += '|';
@@ -134,7 +159,9 @@ void AddJournalEntry(const std::string& PagePath)
 
 void LoadJournal()
 {
-    Journal.JournalEntries = ReadJournalLines(JournalEntriesMax);
+    std::string text;
+    ReadJournal(text);
+    Journal.JournalEntries = JournalLinesOf(text, JournalEntriesMax);
 }
 
 std::string JournalLinePath(const std::string& line)
@@ -158,8 +185,14 @@ void PurgeJournal()
     Upload.BackgroundThread.store(0);
 
     // Every line takes part, even past the 200 that the journal window shows:
-    // a line dropped here would be a changed page never uploaded.
-    std::vector<std::string> lines = ReadJournalLines(static_cast<std::size_t>(-1));
+    // a line dropped here would be a changed page never uploaded. A journal
+    // that cannot be read is left as it is, for the same reason.
+    std::string text;
+    if (!ReadJournal(text)) {
+        Journal.JournalEntries.clear();
+        return;
+    }
+    std::vector<std::string> lines = JournalLinesOf(text, static_cast<std::size_t>(-1));
     std::int64_t started = Upload.UploadStartTime.load();
     std::vector<std::string> kept;
     std::string out;

@@ -167,6 +167,9 @@ TEST_F(PageWalkerTest, UnclosedTagIsReportedOnceAndKept)
     const std::string input = "<html><p>x</p><a href=\"y";
     const std::string path = UsePage("page.htm", input);
     Pieces();
+    // The texts are emptied before each cut: the failed last one leaves them empty.
+    EXPECT_EQ(Page.CurrentTag, "");
+    EXPECT_EQ(Page.CurrentText, "");
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, "Erreur sur page.htm");
     EXPECT_EQ(ui.Messages()[0].Text, "Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9.");
@@ -413,7 +416,8 @@ TEST_F(PageWalkerTest, CommitKeepsABackupJournalsThePageAndKeepsItsMode)
     EXPECT_EQ(WalkPage(1, true, false, change, false, true, "old text", "new text"), 1);
     EXPECT_EQ(ReadAll(path), "<html><p>new text</p></html>");
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/page.htm")), before);
-    EXPECT_EQ(ReadAll(dir.File(JournalFileName)), path + "|1700000000\n");
+    // A new journal begins with an empty line.
+    EXPECT_EQ(ReadAll(dir.File(JournalFileName)), "\n" + path + "|1700000000\n");
     EXPECT_FALSE(Exists(path + "2"));
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -461,7 +465,23 @@ TEST_F(PageWalkerTest, LinkedPageKeepsItsLinkAndItsTargetIsReplaced)
     EXPECT_EQ(ReadAll(target), "<html><p class=\"x\">OLD</p></html>");
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/page.htm")), "<html><p>old</p></html>");
     EXPECT_FALSE(Exists(link + "2"));
-    EXPECT_EQ(ReadAll(dir.File(JournalFileName)), link + "|1700000000\n");
+    EXPECT_EQ(ReadAll(dir.File(JournalFileName)), "\n" + link + "|1700000000\n");
+}
+
+TEST_F(PageWalkerTest, LeftoverCopyIsReplacedNotWrittenThrough)
+{
+    // A link left where the copy goes must not carry the copy elsewhere,
+    // nor end up in the page's place.
+    const std::string other = dir.Write("other.txt", "precious");
+    const std::string path = UsePage("page.htm", "<html><p>abc</p></html>");
+    ASSERT_EQ(::symlink(other.c_str(), (path + "2").c_str()), 0);
+    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 1);
+    EXPECT_EQ(ReadAll(other), "precious");
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(ReadAll(path), "<html><p class=\"x\">ABC</p></html>");
+    EXPECT_FALSE(Exists(path + "2"));
 }
 
 void ExpectLockedMessage(const ui::HeadlessUi& ui)

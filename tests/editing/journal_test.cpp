@@ -1,5 +1,7 @@
 #include "editing/journal.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -69,6 +71,23 @@ TEST_F(JournalTest, AddJournalEntryWithEmptyPathOnlyCreatesTheJournal)
     EXPECT_EQ(JournalText(), "p|1\n");
 }
 
+TEST_F(JournalTest, ANewPageKeepsTheLastLineReadEvenWhenEmpty)
+{
+    AddJournalEntry("/s/a.htm");
+    EXPECT_EQ(JournalText(), "\n/s/a.htm|1000\n");
+    AddJournalEntry("/s/b.htm");
+    EXPECT_EQ(JournalText(), "/s/a.htm|1000\n/s/b.htm|1000\n");
+
+    // Of several empty lines at the end, only the last one read stays, and
+    // only when no line is replaced.
+    WriteJournal("x|1\n\n\n");
+    AddJournalEntry("y");
+    EXPECT_EQ(JournalText(), "x|1\n\ny|1000\n");
+    WriteJournal("x|1\n\n\n");
+    AddJournalEntry("x");
+    EXPECT_EQ(JournalText(), "x|1000\n");
+}
+
 TEST_F(JournalTest, LoadJournalAcceptsBothLineEndsSkipsEmptyLinesAndStopsAt200)
 {
     LoadJournal();
@@ -133,6 +152,22 @@ TEST_F(JournalTest, PurgeAfterAnAbortedUploadKeepsUnsentAndChangedAgainPages)
     LoadJournal();
     EXPECT_EQ(Journal.JournalEntries.size(), 125u);
     EXPECT_EQ(Journal.JournalEntries.back(), "/p249|500");
+}
+
+TEST_F(JournalTest, AJournalThatCannotBeReadIsLeftAlone)
+{
+    // A link to a folder: it exists, yet no one (not even root) can read it
+    // as a file. Rewriting it would drop every entry it holds.
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    ASSERT_EQ(::symlink("elsewhere", dir.File(JournalFileName).c_str()), 0);
+    Upload.UploadState = 2;
+    PurgeJournal();
+    EXPECT_EQ(Upload.UploadState.load(), -1);
+    AddJournalEntry("/s/a.htm");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File(JournalFileName)));
+    EXPECT_EQ(test::FolderEntries(dir.Path()), (std::vector<std::string>{JournalFileName, "elsewhere"}));
+    LoadJournal();
+    EXPECT_TRUE(Journal.JournalEntries.empty());
 }
 
 TEST_F(JournalTest, WriteBackupKeepsOneGenerationBesideThePage)
