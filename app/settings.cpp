@@ -157,6 +157,24 @@ std::string DecodeFileListe(const std::string& stored)
     return out;
 }
 
+namespace {
+
+// Sizes larger than the screen shrink to it; a position of -1, or one that
+// puts the window past the right or bottom edge, centres it.
+void FitWindowToScreen(const SettingsHost& host)
+{
+    if (App.LargeurFenetre > host.ScreenWidth)
+        App.LargeurFenetre = host.ScreenWidth;
+    if (App.HauteurFenetre > host.ScreenHeight)
+        App.HauteurFenetre = host.ScreenHeight;
+    if (App.PosFenetreX == -1 || App.PosFenetreX + App.LargeurFenetre > host.ScreenWidth)
+        App.PosFenetreX = (host.ScreenWidth - App.LargeurFenetre) / 2;
+    if (App.PosFenetreY == -1 || App.PosFenetreY + App.HauteurFenetre > host.ScreenHeight)
+        App.PosFenetreY = (host.ScreenHeight - App.HauteurFenetre) / 2;
+}
+
+}  // namespace
+
 bool LoadSettings(const std::string& path, const SettingsHost& host)
 {
     std::string text;
@@ -164,8 +182,16 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
         // Only a missing file is created: one that exists but could not be
         // read is never truncated.
         CreateEmptyFile(path, SettingsFileMode);
-        if (!ReadWholeFile(path, text))
+        if (!ReadWholeFile(path, text)) {
+            // Nothing is read; the window still opens with the default size,
+            // centred (-1), rather than at the screen's corner.
+            App.LargeurFenetre = 712;
+            App.HauteurFenetre = 600;
+            App.PosFenetreX = -1;
+            App.PosFenetreY = -1;
+            FitWindowToScreen(host);
             return false;
+        }
     }
 
     App.Language = ReadSettingText(text, "Language", "");
@@ -181,20 +207,11 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     App.FileListe = DecodeFileListe(ReadSettingText(text, "FileListe", ""));
     App.Preferences = ReadSettingText(text, "Preferences", "");
 
-    // Sizes larger than the screen shrink to it; a position of -1, or one
-    // that puts the window past the right or bottom edge, centres it.
     App.LargeurFenetre = ReadSettingInt(text, "LargeurFenetre", 712);
-    if (App.LargeurFenetre > host.ScreenWidth)
-        App.LargeurFenetre = host.ScreenWidth;
     App.HauteurFenetre = ReadSettingInt(text, "HauteurFenetre", 600);
-    if (App.HauteurFenetre > host.ScreenHeight)
-        App.HauteurFenetre = host.ScreenHeight;
     App.PosFenetreX = ReadSettingInt(text, "PosFenetreX", -1);
-    if (App.PosFenetreX == -1 || App.PosFenetreX + App.LargeurFenetre > host.ScreenWidth)
-        App.PosFenetreX = (host.ScreenWidth - App.LargeurFenetre) / 2;
     App.PosFenetreY = ReadSettingInt(text, "PosFenetreY", -1);
-    if (App.PosFenetreY == -1 || App.PosFenetreY + App.HauteurFenetre > host.ScreenHeight)
-        App.PosFenetreY = (host.ScreenHeight - App.HauteurFenetre) / 2;
+    FitWindowToScreen(host);
 
     // The servers in use are numbered from 1 without gaps: the first
     // missing name ends the table.

@@ -47,7 +47,8 @@ int ReadSettingInt(const std::string& fileText, const std::string& key, int defa
 // A missing file is created empty first. On a first start (empty
 // "Language") calls host.AskLanguage then host.ShowInfo and sets
 // FirstStart. Returns false, reading nothing, when the file can be neither
-// read nor created.
+// read nor created; the window then takes the default size and position
+// (centred).
 bool LoadSettings(const std::string& path, const SettingsHost& host);
 
 // Writes every setting of App to `path`, with the window geometry and the

@@ -279,7 +279,7 @@ const char* const EnglishKeyTable[] = {
     "Are you sure that you want to delete the sever named |Voulez-vous r\xE9" "ellement supprimer le serveur nomm\xE9 ",
     "Lock the server list.|V\xE9rouiller la liste des serveurs.",
     // The update offer of the version check; its English field is UpdateAvailableText.
-    " is available on the Kestrova web site. Your version is: | est disponible sur le site web de Kestrova. Votre version est la | is available on the Kestrova web site. Your version is: | is available on the Kestrova web site. Your version is: | is available on the Kestrova web site. Your version is: ",
+    " is available on www.kestrova.example. Your version is: | est disponible sur www.kestrova.example. Votre version est la | is available on www.kestrova.example. Your version is: | is available on www.kestrova.example. Your version is: | is available on www.kestrova.example. Your version is: ",
     "Do you want to update it?|Voulez-vous la mettre \xE0 jour ?|Do you want to update it?|Do you want to update it?|Do you want to update it?",
     "Download will start. You will be notified when it will be finished.|Le t\xE9l\xE9" "chargement va d\xE9marrer. Vous serez pr\xE9venu lorsqu'il sera termin\xE9.|Download will start. You will be notified when it will be finished.|Download will start. You will be notified when it will be finished.|Download will start. You will be notified when it will be finished.",
     "Update|Mise \xE0 jour|Update|Update|Update",

@@ -48,9 +48,13 @@ inline constexpr const char* AboutLicenceNotice =
 // " Développé en C++ avec la bibliothèque Qt."
 inline constexpr const char* AboutToolNotice = " D\xE9velopp\xE9 en C++ avec la biblioth\xE8que Qt.";
 
+// The name of the program's web site, as the update offer shows it in every
+// language.
+inline constexpr const char* MakerSiteName = "www.kestrova.example";
 // The English key of the version check's update offer, shown after
 // "Kestrova " + version; the French text ends in "Votre version est la ".
-inline constexpr const char* UpdateAvailableText = " is available on the Kestrova web site. Your version is: ";
+// Both name the site as MakerSiteName.
+inline constexpr const char* UpdateAvailableText = " is available on www.kestrova.example. Your version is: ";
 
 // Help texts of the meta tags editor (French keys, LF line breaks, '' as
 // quotation mark), one per catalogue entry; "Owner" shares the one of

@@ -190,7 +190,7 @@ QDialog* OpenChildWindow(QWidget* parent, int x, int y, int width, int height, u
         window->setFixedSize(width, height);
     if (flags & WindowCentred) {
         const QRect screen = ScreenOf(owner)->availableGeometry();
-        window->move(screen.center() - QPoint(width / 2, height / 2));
+        window->move(screen.x() + (screen.width() - width) / 2, screen.y() + (screen.height() - height) / 2);
     } else {
         window->move(x, y);
     }

@@ -236,6 +236,10 @@ TEST_F(SettingsFixture, UncreatableFileWritesNothingAndReadsNothing)
     EXPECT_FALSE(LoadSettings(nowhere, host));
     EXPECT_EQ(App.Language, "Deutsch");  // nothing read
     EXPECT_TRUE(calls.empty());
+    // The default window, centred rather than at (-1, -1).
+    EXPECT_EQ(App.LargeurFenetre, 712);
+    EXPECT_EQ(App.PosFenetreX, (1024 - 712) / 2);
+    EXPECT_EQ(App.PosFenetreY, (768 - 600) / 2);
     EXPECT_FALSE(SaveSettings(nowhere, {}, ""));
     EXPECT_FALSE(std::filesystem::exists(dir.File("no such folder")));
 }

@@ -166,8 +166,11 @@ TEST_F(Translation, EnglishKeys)
     EXPECT_EQ(TranslateEnglishKey("Restart "), "Red\xE9marrer ");
     EXPECT_EQ(TranslateEnglishKey("Not in the table"), "Not in the table");
     EXPECT_EQ(TranslateEnglishKey(""), "");
+    // The site name stays the same in every language.
+    EXPECT_EQ(std::string(UpdateAvailableText),
+              std::string(" is available on ") + MakerSiteName + ". Your version is: ");
     EXPECT_EQ(TranslateEnglishKey(UpdateAvailableText),
-              " est disponible sur le site web de Kestrova. Votre version est la ");
+              std::string(" est disponible sur ") + MakerSiteName + ". Votre version est la ");
 
     App.Language = "Deutsch";
     EXPECT_EQ(TranslateEnglishKey("Remove"), "Remove");  // two fields: no German
