@@ -1,10 +1,13 @@
 #include "analysis/text_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+
+#include "analysis/text_scan.h"
 
 namespace kestrova {
 
@@ -30,16 +33,36 @@ constexpr std::array<EntityRow, 45> EntityTable{{
 }};
 
 constexpr std::size_t AmpRow = 30;
+// The longest entity name, "&eacute;" and the like.
+constexpr std::size_t LongestEntity = 8;
 
-// Matches one of the rows [first, last) at text[pos]; returns the row or -1.
-int MatchEntity(std::string_view text, std::size_t pos, std::size_t first, std::size_t last)
+// The row among [first, EntityTable.size()) whose name, without its leading
+// "&" when skipAmp is set, starts text at pos; -1 when none does.
+//
+// Every name is "&", letters and one final ";", so a name starting text at
+// pos ends at the first ";" after pos: that ";" alone fixes the only length a
+// match can have, and as no two names are equal at most one row can match.
+// Comparing that one piece with the rows therefore finds the same row as
+// trying every row in table order.
+int MatchEntity(std::string_view text, std::size_t pos, std::size_t first, bool skipAmp)
 {
-    for (std::size_t row = first; row < last; ++row) {
-        const auto& name = EntityTable[row].Name;
-        if (text.compare(pos, name.size(), name) == 0) return static_cast<int>(row);
-    }
+    const std::size_t skip = skipAmp ? 1 : 0;
+    const std::size_t limit = std::min(text.size(), pos + LongestEntity - skip);
+    std::size_t semi = pos + 1;
+    while (semi < limit && text[semi] != ';') ++semi;
+    if (semi >= limit) return -1;
+    const std::string_view piece = text.substr(pos, semi + 1 - pos);
+    for (std::size_t row = first; row < EntityTable.size(); ++row)
+        if (EntityTable[row].Name.substr(skip) == piece) return static_cast<int>(row);
     return -1;
 }
+
+// The bytes the decoder must look at: "&" and the three deleted characters.
+constexpr std::array<bool, 256> DecodeStops = [] {
+    std::array<bool, 256> table{};
+    table['&'] = table['\n'] = table['\r'] = table['\t'] = true;
+    return table;
+}();
 
 // Per byte: the entity that encodes it, or empty.
 std::array<std::string_view, 256> BuildEncodeTable()
@@ -62,24 +85,25 @@ const std::array<std::string_view, 256>& EncodeTable()
     return table;
 }
 
-std::array<unsigned char, 256> BuildAccentTable()
-{
-    std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
-    auto map = [&](const char* from, char to) {
-        for (const char* p = from; *p; ++p) table[static_cast<unsigned char>(*p)] = static_cast<unsigned char>(to);
-    };
-    map("\xE9\xE8\xEB\xEA", 'e');  // é è ë ê
-    map("\xE2\xE0\xE4\xE1", 'a');  // â à ä á
-    map("\xEC\xEE\xEF\xED", 'i');  // ì î ï í
-    map("\xF2\xF4\xF3\xF6", 'o');  // ò ô ó ö
-    map("\xF9\xFB\xFC\xFA", 'u');  // ù û ü ú
-    map("\xE7", 'c');              // ç
-    map("\xF1", 'n');              // ñ
-    return table;
-}
-
 }  // namespace
+
+std::size_t textscan::EntityAt(std::string_view text, std::size_t pos, char& decoded)
+{
+    const int row = MatchEntity(text, pos, 0, false);
+    if (row < 0) return 0;
+    std::size_t next = pos + EntityTable[row].Name.size();
+    decoded = static_cast<char>(EntityTable[row].Character);
+    if (static_cast<std::size_t>(row) == AmpRow) {
+        // The "&" produced here followed by "lt;" ... "rsquo;" forms an
+        // entity for the later rows.
+        const int later = MatchEntity(text, next, AmpRow + 1, true);
+        if (later >= 0) {
+            decoded = static_cast<char>(EntityTable[later].Character);
+            next += EntityTable[later].Name.size() - 1;
+        }
+    }
+    return next - pos;
+}
 
 // Applying the rows one after the other gives the same result as this single
 // pass: entity occurrences in the text never overlap (each runs from a "&" to
@@ -92,34 +116,22 @@ std::string DecodeEntities(const std::string& text)
 {
     std::string out;
     out.reserve(text.size());
-    const std::string_view view(text);
     std::size_t i = 0;
-    while (i < view.size()) {
-        const char c = view[i];
-        if (c == '&') {
-            int row = MatchEntity(view, i, 0, EntityTable.size());
-            if (row >= 0) {
-                std::size_t next = i + EntityTable[row].Name.size();
-                char decoded = static_cast<char>(EntityTable[row].Character);
-                if (static_cast<std::size_t>(row) == AmpRow && next < view.size()) {
-                    // The "&" produced here followed by "lt;" ... "rsquo;" forms an
-                    // entity for the later rows.
-                    for (std::size_t later = AmpRow + 1; later < EntityTable.size(); ++later) {
-                        std::string_view rest = EntityTable[later].Name.substr(1);
-                        if (view.compare(next, rest.size(), rest) == 0) {
-                            decoded = static_cast<char>(EntityTable[later].Character);
-                            next += rest.size();
-                            break;
-                        }
-                    }
-                }
-                out.push_back(decoded);
-                i = next;
-                continue;
-            }
+    while (i < text.size()) {
+        // Bytes other than "&", TAB, LF and CR are copied as a run.
+        std::size_t stop = i;
+        while (stop < text.size() && !DecodeStops[static_cast<unsigned char>(text[stop])]) ++stop;
+        out.append(text, i, stop - i);
+        if (stop == text.size()) break;
+        i = stop;
+        if (text[i] != '&') {  // TAB, LF or CR: deleted
+            ++i;
+            continue;
         }
-        if (c != '\n' && c != '\r' && c != '\t') out.push_back(c);
-        ++i;
+        char decoded = '&';
+        const std::size_t length = textscan::EntityAt(text, i, decoded);
+        out.push_back(decoded);
+        i += length == 0 ? 1 : length;
     }
     return out;
 }
@@ -142,32 +154,32 @@ std::string EncodeEntities(const std::string& text)
     return out;
 }
 
+// The case rules and the accent folding are byte tables (analysis/text_scan.h).
+namespace {
+
+std::string MapBytes(const std::string& text, const textscan::ByteTable& table)
+{
+    std::string out(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = static_cast<char>(table[static_cast<unsigned char>(text[i])]);
+    return out;
+}
+
+}  // namespace
+
 std::string RemoveAccents(const std::string& text)
 {
-    static const auto table = BuildAccentTable();
-    std::string out(text);
-    for (auto& c : out) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
-    return out;
+    return MapBytes(text, textscan::AccentTable);
 }
 
 std::string ToLower(const std::string& text)
 {
-    std::string out(text);
-    for (auto& c : out) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE)) c = static_cast<char>(b + 0x20);
-    }
-    return out;
+    return MapBytes(text, textscan::LowerTable);
 }
 
 std::string ToUpper(const std::string& text)
 {
-    std::string out(text);
-    for (auto& c : out) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || b >= 0xE0) c = static_cast<char>(b - 0x20);
-    }
-    return out;
+    return MapBytes(text, textscan::UpperTable);
 }
 
 std::string TrimSpaces(const std::string& text)

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 namespace kestrova {
 
@@ -42,11 +41,10 @@ struct WordTableSet {
     // Empties every row, the key index and the "table full" latch.
     void Clear();
 
-    // Key -> row for the rows in use; kept by CountWords. Each row holds one
-    // key and a key is never given two rows, so the index answers exactly what
-    // a scan from row 0 for the first row holding "/" + key + "/" would.
-    std::unordered_map<std::string, int> KeyIndex;
-    // Number of rows the index describes.
+    // Number of rows the key index describes. The index (key -> row, kept by
+    // CountWords for WordTables, private to word_tables.cpp) gives each key
+    // one row, so it answers exactly what a scan from row 0 for the first row
+    // holding "/" + key + "/" would.
     int IndexedRows = 0;
     // Set once the "too many words" message has been shown for this run.
     bool FullReported = false;

@@ -452,8 +452,9 @@ TEST_F(WordTablesReferenceTest, HandlerAgreesOnRandomPages)
 // that look like parts of an origin list.
 TEST_F(WordTablesReferenceTest, CountWordsAgreesWithOddOriginLabels)
 {
-    const std::vector<std::string> origins = {"Texte", "a.htm", "ba.htm", "b.htm", "page (2).htm", "x / y",
-                                              "y", "Balise \"a / b\"", "(", ")", "b", "Texte (1)"};
+    const std::vector<std::string> origins = {"Texte", "a.htm", "ba.htm", "b.htm", "page (2).htm", "x / y", "y",
+                                              "Balise \"a / b\"", "(", ")", "b", "Texte (1)", "", "/ x", " / ",
+                                              "a /", "x (007)", "x", "n (99)", "n", "m (-3)", "m"};
     Generator gen(99);
     ref::Analysis model;
     for (int i = 0; i < 3000; ++i) {
@@ -496,4 +497,32 @@ TEST_F(WordTablesReferenceTest, FullTableAgrees)
     ExpectSame(model, "full table");
     EXPECT_EQ(model.Forms.size(), static_cast<std::size_t>(WordTableRows));
     EXPECT_EQ(model.Messages, 1);
+}
+
+// Rows written by hand (the table filled without CountWords) are taken up,
+// and of two rows holding the same key the first one counts.
+TEST_F(WordTablesReferenceTest, HandWrittenRowsAgree)
+{
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"mot", "/mot/"}, {"caf\xE9", "/cafe/"}, {"mots", "/mot/"}, {"\xE9t\xE9", "/ete/"}, {"cafes", "/cafe/"}};
+    ref::Analysis model;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const int r = static_cast<int>(row);
+        WordTables.WordForms[r] = rows[row].first;
+        WordTables.WordKeys[r] = rows[row].second;
+        WordTables.WordOrigins[r] = "x (1)";
+        WordTables.WordCounts[r] = 1;
+        model.Forms.push_back(rows[row].first);
+        model.Keys.push_back(rows[row].second);
+        model.Origins.push_back("x (1)");
+        model.Counts.push_back(1);
+    }
+    Generator gen(11);
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = gen.Text(6) + " mot MOTS caf&eacute; cafes \xC9t\xE9";
+        CountWords(text, i % 2 ? "x" : "y", i % 3 == 0);
+        model.CountWords(text, i % 2 ? "x" : "y", i % 3 == 0);
+    }
+    ExpectSame(model, "hand-written rows");
+    EXPECT_EQ(WordTables.WordCounts[2], 1);  // the second row of "mot" is never used
 }
