@@ -81,7 +81,7 @@ TEST_F(AttributeHandlerTest, DesignatorsAndQuotedValues)
     // Unquoted values are never handled.
     On("img src=a.gif", OpPhrase, "img src|a.gif");
     EXPECT_EQ(Edit.EditResult, "");
-    // No "|" in the spec: nothing.
+    // No "|" in the designator argument: nothing.
     On(R"(img src="a.gif")", OpPhrase, "img src");
     EXPECT_EQ(Edit.EditResult, "");
     // The value is trimmed and decoded before the search.
