@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
-#include "analysis/text_rules.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
+#include "base/text_rules.h"
 #include "analysis/word_lists.h"
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/translate.h"
+#include "base/app_state.h"
+#include "base/translate.h"
 #include "editing/rewrite_engine.h"
-#include "ui/ui_port.h"
+#include "base/ui_port.h"
 
 namespace kestrova {
 

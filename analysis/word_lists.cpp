@@ -5,10 +5,10 @@
 #include <cstring>
 #include <numeric>
 
-#include "analysis/text_rules.h"
+#include "base/text_rules.h"
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/translate.h"
+#include "base/app_state.h"
+#include "base/translate.h"
 
 namespace kestrova {
 

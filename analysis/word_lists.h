@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/page_state.h"
+#include "page/page_state.h"
 
 namespace kestrova {
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "analysis/text_rules.h"
-#include "analysis/text_scan.h"
-#include "app/app_state.h"
-#include "app/translate.h"
-#include "ui/ui_port.h"
+#include "page/page_state.h"
+#include "base/text_rules.h"
+#include "base/text_scan.h"
+#include "base/app_state.h"
+#include "base/translate.h"
+#include "base/ui_port.h"
 
 namespace kestrova {
 
@@ -745,11 +745,6 @@ bool MayHoldHandlerAttribute(std::string_view tag)
 }
 
 }  // namespace
-
-bool IsWordSeparator(char c)
-{
-    return SeparatorTable[static_cast<unsigned char>(c)];
-}
 
 void WordTableSet::Clear()
 {

@@ -11,21 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_rules.h"
+
 namespace kestrova {
 
 // Rows 0 to 10000.
 constexpr int WordTableRows = 10001;
-
-// The characters that end a word. The same set tells where a whole-word match
-// may start and end in the sentence search of the rewrite engine.
-// (space , ; : ! ' { ( ) } [ ] \ / & * + - ? . § % < > # | _ @ = " TAB LF CR)
-inline constexpr std::string_view WordSeparators{
-    " ,;:!'{()}[]\\/&*+-?."
-    "\xA7"
-    "%<>#|_@=\"\t\n\r",
-    33};
-
-bool IsWordSeparator(char c);
 
 // Four parallel columns. Rows are used from 0 upward without gaps; the first
 // row whose WordForms is empty ends the table.

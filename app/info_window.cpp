@@ -1,8 +1,8 @@
 #include "app/info_window.h"
 
-#include "app/app_state.h"
-#include "app/translate.h"
-#include "ui/ui_port.h"
+#include "base/app_state.h"
+#include "base/translate.h"
+#include "base/ui_port.h"
 
 namespace kestrova {
 

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/app_state.h"
-#include "app/qt_icons.h"
-#include "app/translate.h"
-#include "ui/qt_text.h"
-#include "ui/qt_window_helpers.h"
+#include "base/app_state.h"
+#include "app/icons.h"
+#include "base/translate.h"
+#include "ui/text_convert.h"
+#include "ui/window_helpers.h"
 
 namespace kestrova {
 

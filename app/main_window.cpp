@@ -15,16 +15,16 @@
 #include <QTextDocument>
 #include <QUrl>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
-#include "app/app_state.h"
-#include "app/qt_later_commands.h"
-#include "app/qt_report_list.h"
-#include "app/translate.h"
-#include "ui/qt_text.h"
-#include "ui/qt_ui.h"
-#include "ui/qt_window_helpers.h"
-#include "ui/ui_port.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
+#include "base/app_state.h"
+#include "app/later_commands.h"
+#include "app/report_list.h"
+#include "base/translate.h"
+#include "ui/text_convert.h"
+#include "ui/widget_ui.h"
+#include "ui/window_helpers.h"
+#include "base/ui_port.h"
 
 namespace kestrova {
 

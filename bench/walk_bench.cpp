@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "analysis/word_tables.h"
-#include "ui/ui_port.h"
+#include "base/headless_ui.h"
 
 namespace fs = std::filesystem;
 using namespace kestrova;
@@ -30,19 +30,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class SilentUi : public ui::UiPort {
-public:
-    void ShowMessage(ui::WindowId, const std::string&, const std::string&) override { ++messages; }
-    bool AskYesNo(ui::WindowId, const std::string&, const std::string&) override { return false; }
-    ui::YesNoAll AskYesNoAll(ui::WindowId, const std::string&, const std::string&) override { return ui::YesNoAll::No; }
-    bool OpenProgress(ui::WindowId, const std::string&) override { return true; }
-    void SetProgress(const std::string&, int) override {}
-    void CloseProgress() override {}
-    void PumpEvents() override {}
-    bool AbortRequested() override { return false; }
-    void SetWindowTitle(ui::WindowId, const std::string&) override {}
-    int messages = 0;
-};
+using ui::SilentUi;
 
 long PeakKilobytes()
 {

@@ -4,7 +4,7 @@
 #include <map>
 #include <ostream>
 
-#include "app/codec.h"
+#include "base/codec.h"
 #include "cli/cli_verbs.h"
 
 namespace kestrova::cli {

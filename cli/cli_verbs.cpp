@@ -10,13 +10,13 @@
 #include <unordered_map>
 
 #include "analysis/analysis_driver.h"
-#include "analysis/page_state.h"
-#include "analysis/text_rules.h"
+#include "page/page_state.h"
+#include "base/text_rules.h"
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/codec.h"
-#include "app/export_format.h"
-#include "app/translate.h"
+#include "base/app_state.h"
+#include "base/codec.h"
+#include "analysis/export_format.h"
+#include "base/translate.h"
 #include "editing/rewrite_engine.h"
 
 namespace kestrova::cli {

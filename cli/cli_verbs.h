@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "ui/headless_ui.h"
+#include "base/headless_ui.h"
 
 namespace kestrova::cli {
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
-#include "analysis/text_rules.h"
-#include "analysis/word_tables.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
+#include "base/text_rules.h"
+#include "base/text_rules.h"
 #include "editing/rewrite_positions.h"
 
 namespace kestrova {

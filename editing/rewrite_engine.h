@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/ui_port.h"
+#include "base/ui_port.h"
 
 namespace kestrova {
 

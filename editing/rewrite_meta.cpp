@@ -1,10 +1,10 @@
 // Meta tags: reading a named meta tag's content, replacing it, adding a value
 // in front of its comma-separated list or removing one, and creating the tag
 // after <head> when it is missing.
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
-#include "analysis/text_rules.h"
-#include "app/translate.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
+#include "base/text_rules.h"
+#include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
 

@@ -19,28 +19,16 @@
 #include <string>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "analysis/word_tables.h"
-#include "ui/ui_port.h"
+#include "base/headless_ui.h"
 
 using namespace kestrova;
 
 namespace {
 
-// Answers everything and keeps nothing: the walk may report many messages.
-class SilentUi : public ui::UiPort {
-public:
-    void ShowMessage(ui::WindowId, const std::string&, const std::string&) override {}
-    bool AskYesNo(ui::WindowId, const std::string&, const std::string&) override { return false; }
-    ui::YesNoAll AskYesNoAll(ui::WindowId, const std::string&, const std::string&) override { return ui::YesNoAll::No; }
-    bool OpenProgress(ui::WindowId, const std::string&) override { return true; }
-    void SetProgress(const std::string&, int) override {}
-    void CloseProgress() override {}
-    void PumpEvents() override {}
-    bool AbortRequested() override { return false; }
-    void SetWindowTitle(ui::WindowId, const std::string&) override {}
-};
+using ui::SilentUi;
 
 std::string gFolder;
 int gHomeFd = -1;

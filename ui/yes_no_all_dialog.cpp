@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/translate.h"
-#include "ui/qt_text.h"
-#include "ui/qt_window_helpers.h"
+#include "base/translate.h"
+#include "ui/text_convert.h"
+#include "ui/window_helpers.h"
 
 namespace kestrova::ui {
 

@@ -5,13 +5,13 @@
 #include <filesystem>
 
 #include "analysis/analysis_driver.h"
-#include "analysis/page_state.h"
-#include "app/app_state.h"
-#include "app/translate.h"
+#include "page/page_state.h"
+#include "base/app_state.h"
+#include "base/translate.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
-#include "ui/headless_ui.h"
+#include "base/headless_ui.h"
 
 using namespace kestrova;
 using kestrova::test::Column;

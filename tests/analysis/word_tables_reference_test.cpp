@@ -12,12 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "analysis/text_rules.h"
+#include "tests/support/entity_reference.h"
+#include "page/page_state.h"
+#include "base/text_rules.h"
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/translate.h"
-#include "ui/headless_ui.h"
+#include "base/app_state.h"
+#include "base/translate.h"
+#include "base/headless_ui.h"
 
 using namespace kestrova;
 
@@ -25,55 +26,20 @@ namespace {
 
 namespace ref {
 
-const std::vector<std::pair<std::string, std::string>>& EntityRows()
-{
-    static const std::vector<std::pair<std::string, std::string>> rows = {
-        {"&eacute;", "\xE9"}, {"&Eacute;", "\xC9"}, {"&ecirc;", "\xEA"},  {"&Ecirc;", "\xCA"},
-        {"&egrave;", "\xE8"}, {"&euml;", "\xEB"},   {"&acirc;", "\xE2"},  {"&agrave;", "\xE0"},
-        {"&auml;", "\xE4"},   {"&aacute;", "\xE1"}, {"&ocirc;", "\xF4"},  {"&Ocirc;", "\xD4"},
-        {"&ograve;", "\xF2"}, {"&ouml;", "\xF6"},   {"&oacute;", "\xF3"}, {"&ugrave;", "\xF9"},
-        {"&ucirc;", "\xFB"},  {"&uuml;", "\xFC"},   {"&uacute;", "\xFA"}, {"&igrave;", "\xEC"},
-        {"&icirc;", "\xEE"},  {"&iuml;", "\xEF"},   {"&iacute;", "\xED"}, {"&yuml;", "\xFF"},
-        {"&quot;", "\""},     {"&laquo;", "\xAB"},  {"&raquo;", "\xBB"},  {"&nbsp;", " "},
-        {"&ccedil;", "\xE7"}, {"&ntilde;", "\xF1"}, {"&amp;", "&"},       {"&lt;", "<"},
-        {"&gt;", ">"},        {"&euro;", "\x80"},   {"&pound;", "\xA3"},  {"&yen;", "\xA5"},
-        {"&cent;", "\xA2"},   {"&curren;", "\xA4"}, {"&copy;", "\xA9"},   {"&reg;", "\xAE"},
-        {"&iexcl;", "\xA1"},  {"&iquest;", "\xBF"}, {"&szlig;", "\xDF"},  {"&ordm;", "\xBA"},
-        {"&rsquo;", "'"},
-    };
-    return rows;
-}
+using kestrova::test::EntityRows;
+using kestrova::test::ReplaceAll;
 
 // space , ; : ! ' { ( ) } [ ] \ / & * + - ? . section % < > # | _ @ = " TAB LF CR
 const std::string Separators = std::string(" ,;:!'{()}[]\\/&*+-?.") + "\xA7" + "%<>#|_@=\"\t\n\r";
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
+std::string Decode(const std::string& text)
 {
-    std::size_t pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
-    }
-    return text;
+    return kestrova::test::DecodeRowByRow(text);
 }
 
-std::string Decode(std::string text)
+std::string Encode(const std::string& text)
 {
-    for (const auto& [entity, character] : EntityRows()) text = ReplaceAll(text, entity, character);
-    text = ReplaceAll(text, "\n", "");
-    text = ReplaceAll(text, "\r", "");
-    return ReplaceAll(text, "\t", "");
-}
-
-std::string Encode(std::string text)
-{
-    text = ReplaceAll(text, "&", "&amp;");
-    text = ReplaceAll(text, "'", "&rsquo;");
-    for (const auto& [entity, character] : EntityRows()) {
-        if (entity == "&amp;" || entity == "&rsquo;" || entity == "&Ocirc;") continue;
-        text = ReplaceAll(text, entity == "&nbsp;" ? "\n" : character, entity);
-    }
-    return text;
+    return kestrova::test::EncodeRowByRow(text);
 }
 
 std::string Lower(std::string text)

@@ -5,13 +5,13 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "analysis/text_rules.h"
+#include "page/page_state.h"
+#include "base/text_rules.h"
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/translate.h"
+#include "base/app_state.h"
+#include "base/translate.h"
 #include "tests/support/engine_state.h"
-#include "ui/headless_ui.h"
+#include "base/headless_ui.h"
 
 using namespace kestrova;
 

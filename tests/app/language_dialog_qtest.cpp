@@ -7,14 +7,14 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/app_state.h"
-#include "app/codec.h"
+#include "base/app_state.h"
+#include "base/codec.h"
 #include "app/info_window.h"
 #include "app/language_dialog.h"
-#include "app/settings.h"
-#include "app/translate.h"
+#include "base/settings.h"
+#include "base/translate.h"
 #include "tests/support/temp_site.h"
-#include "ui/headless_ui.h"
+#include "base/headless_ui.h"
 
 using namespace kestrova;
 

@@ -30,22 +30,22 @@
 #include <fstream>
 #include <memory>
 
-#include "analysis/page_state.h"
-#include "analysis/page_walker.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "analysis/word_lists.h"
-#include "app/app_state.h"
-#include "app/clock.h"
-#include "app/export_format.h"
+#include "base/app_state.h"
+#include "base/clock.h"
+#include "analysis/export_format.h"
 #include "app/main_window.h"
-#include "app/qt_report_list.h"
-#include "app/translate.h"
+#include "app/report_list.h"
+#include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
-#include "ui/qt_dialogs.h"
-#include "ui/qt_text.h"
-#include "ui/qt_ui.h"
-#include "ui/qt_window_helpers.h"
+#include "ui/dialogs.h"
+#include "ui/text_convert.h"
+#include "ui/widget_ui.h"
+#include "ui/window_helpers.h"
 
 using namespace kestrova;
 namespace fs = std::filesystem;

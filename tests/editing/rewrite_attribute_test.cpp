@@ -1,7 +1,7 @@
 // Image references, background images and alt texts.
 #include <gtest/gtest.h>
 
-#include "analysis/page_state.h"
+#include "page/page_state.h"
 #include "editing/rewrite_engine.h"
 #include "tests/editing/rewrite_fixture.h"
 

@@ -1,7 +1,7 @@
 // Whole-word search, word list helpers, text runs and the title.
 #include <gtest/gtest.h>
 
-#include "analysis/page_state.h"
+#include "page/page_state.h"
 #include "editing/rewrite_engine.h"
 #include "tests/editing/rewrite_fixture.h"
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "app/app_state.h"
+#include "page/page_state.h"
+#include "base/app_state.h"
 #include "editing/rewrite_engine.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
-#include "ui/headless_ui.h"
+#include "base/headless_ui.h"
 
 namespace kestrova::test {
 

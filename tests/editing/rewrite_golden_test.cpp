@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "analysis/page_state.h"
+#include "page/page_state.h"
 #include "editing/rewrite_engine.h"
 #include "tests/editing/rewrite_fixture.h"
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "analysis/page_state.h"
-#include "app/translate.h"
+#include "page/page_state.h"
+#include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "tests/editing/rewrite_fixture.h"
 

@@ -1,8 +1,8 @@
 #include "tests/support/engine_state.h"
 
 #include "analysis/word_tables.h"
-#include "app/app_state.h"
-#include "app/clock.h"
+#include "base/app_state.h"
+#include "base/clock.h"
 #include "editing/rewrite_engine.h"
 
 namespace kestrova::test {

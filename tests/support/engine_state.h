@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/page_state.h"
-#include "ui/headless_ui.h"
+#include "page/page_state.h"
+#include "base/headless_ui.h"
 
 namespace kestrova::test {
 

@@ -26,13 +26,13 @@
 #include <functional>
 #include <thread>
 
-#include "app/translate.h"
+#include "base/translate.h"
 #include "tests/support/temp_site.h"
-#include "ui/headless_ui.h"
-#include "ui/qt_dialogs.h"
-#include "ui/qt_text.h"
-#include "ui/qt_ui.h"
-#include "ui/qt_window_helpers.h"
+#include "base/headless_ui.h"
+#include "ui/dialogs.h"
+#include "ui/text_convert.h"
+#include "ui/widget_ui.h"
+#include "ui/window_helpers.h"
 #include "ui/yes_no_all_dialog.h"
 
 using namespace kestrova;

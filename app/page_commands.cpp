@@ -1,0 +1,114 @@
+// The main window's commands on the page as a whole: opening and analysing a
+// local page, saving the title and the description, and the export.
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "analysis/analysis_driver.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
+#include "base/app_state.h"
+#include "analysis/export_format.h"
+#include "app/main_window.h"
+#include "app/report_list.h"
+#include "base/translate.h"
+#include "editing/rewrite_engine.h"
+#include "ui/dialogs.h"
+#include "ui/text_convert.h"
+#include "base/ui_port.h"
+
+namespace kestrova {
+
+namespace {
+
+void ApplyButtonChange(QPushButton* button, ButtonChange change)
+{
+    if (change == ButtonChange::Enable)
+        button->setEnabled(true);
+    else if (change == ButtonChange::Disable)
+        button->setEnabled(false);
+}
+
+}  // namespace
+
+void MainWindow::OpenLocalPage()
+{
+    const std::string startFolder = OpenDialogStartFolder();
+    const std::string remembered = Page.CurrentPagePath;
+    // "Ouvrez une page html ou php à examiner..."
+    const std::string title = TranslateFrenchKey("Ouvrez une page html ou php \xE0 examiner...");
+    const std::string pattern = TranslateFrenchKey("Page Web") + "|" + PageFilePatterns();
+    const std::string chosen = ui::AskOpenFileName(this, title, startFolder, pattern);
+    if (!chosen.empty()) {
+        AcceptChosenPage(chosen);
+        EnablePageMenu(true);
+    } else {
+        // Cancelled: the page shown is analysed again.
+        Page.CurrentPagePath = remembered;
+    }
+    AnalysePage();
+    if (Page.CurrentPagePath.empty()) {
+        EnablePageMenu(false);
+    } else if (IsPageReadOnly()) {
+        if (QAction* images = MenuAction(MenuImages))
+            images->setEnabled(false);
+    }
+}
+
+void MainWindow::AnalysePage()
+{
+    const AnalysisResult result = AnalyseLocalPage();
+    ReloadLists();
+    // The caption is program text (Windows-1252): the file name in it was
+    // converted from the file system's bytes already.
+    if (result.WindowTitleSet)
+        setWindowTitle(ui::FromPage(result.WindowTitle));
+    if (result.Ok) {
+        fieldGuard_ = true;
+        sentenceBox_->setText(QString());
+        titleField_->setPlainText(ui::FromPage(result.TitleText));
+        descriptionField_->setPlainText(ui::FromPage(result.DescriptionText));
+        fieldGuard_ = false;
+    }
+    const AnalysisButtons& b = result.Buttons;
+    ApplyButtonChange(manualAddButton_, b.ManualAdd);
+    ApplyButtonChange(sentenceButton_, b.ModifySentence);
+    ApplyButtonChange(addKeywordButton_, b.AddToKeywords);
+    ApplyButtonChange(removeButton_, b.Remove);
+    ApplyButtonChange(modifyButton_, b.Modify);
+    ApplyButtonChange(titleSave_, b.SaveTitle);
+    ApplyButtonChange(descriptionSave_, b.SaveDescription);
+    // "Retirer" and "Modifier" follow the keyword selection from here on.
+    keywordSelected_ = removeButton_->isEnabled();
+    WatchKeywordSelection();
+}
+
+void MainWindow::SaveTitleAndDescription()
+{
+    // Both fields are written together, then the page is analysed again.
+    const std::string title = ui::ToPage(titleField_->toPlainText());
+    const std::string description = ui::ToPage(descriptionField_->toPlainText());
+    ReplaceTitle(title, ui::MainWindowId);
+    EditMeta(ui::MainWindowId, OpToutRemplacer, description, "description");
+    AnalysePage();
+}
+
+void MainWindow::ExportData()
+{
+    // "Export des données"
+    const std::string path = ui::AskSaveFileName(this, TranslateFrenchKey("Export des donn\xE9" "es"), "Export.txt",
+                                                 TranslateFrenchKey("Fichier Texte") + "|*.txt");
+    if (path.empty())
+        return;
+    const ExportSource source = MainWindowExportSource(ui::ToPage(windowTitle()), ui::ToPage(titleField_->toPlainText()),
+                                                       ui::ToPage(descriptionField_->toPlainText()));
+    const kestrova::ExportData exported = BuildExport(source);
+    if (!WriteExportFile(path, exported))
+        return;
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(ui::FromPage(exported.ClipboardText));
+}
+
+}  // namespace kestrova

@@ -1,0 +1,74 @@
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+#include "page/page_state.h"
+#include "base/app_state.h"
+#include "app/info_window.h"
+#include "app/language_dialog.h"
+#include "app/main_window.h"
+#include "app/icons.h"
+#include "base/settings.h"
+#include "app/startup.h"
+#include "page/journal.h"
+#include "net/banner.h"
+#include "net/update.h"
+#include "ui/widget_ui.h"
+#include "ui/window_helpers.h"
+
+namespace kestrova {
+
+int RunProgram(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // The settings, the journal and the temporary files live beside the
+    // program, which is the working folder from here on.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+    ResetAppState();
+    // Every window takes the program icon from the application.
+    QApplication::setWindowIcon(ProgramIcon());
+    // Engine messages are shown as Qt message boxes from here on.
+    ui::InstallQtUi();
+    ui::InitProgressWindowPos();
+
+    SettingsHost host;
+    QSize screen(1024, 768);
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screen = primary->geometry().size();
+    host.ScreenWidth = screen.width();
+    host.ScreenHeight = screen.height();
+    host.AskLanguage = [] { ShowLanguageDialog(nullptr); };
+    host.ShowInfo = [] { ShowInfoMessage(); };
+    // When the settings could be neither read nor created, none are written
+    // at the end either.
+    const bool settingsRead = LoadSettings(SettingsFileName, host);
+
+    ApplyPendingUpdate();
+
+    App.BannerOn = App.Preferences.find("pub") == std::string::npos;
+    if (App.BannerOn && !App.FirstStart)
+        LoadBannerPictures();
+
+    MainWindow window;
+    window.resize(App.LargeurFenetre, App.HauteurFenetre);
+    window.move(App.PosFenetreX, App.PosFenetreY);
+    window.show();
+
+    StartUpdateCheck();
+    PurgeJournal();
+
+    const int exitCode = app.exec();
+
+    if (settingsRead) {
+        WindowGeometry geometry;
+        geometry.InnerWidth = window.width();    // the menu bar is inside
+        geometry.InnerHeight = window.height();  // the main window's area
+        geometry.X = window.pos().x();           // frame position
+        geometry.Y = window.pos().y();
+        SaveSettings(SettingsFileName, geometry, Page.CurrentPagePath);
+    }
+    return exitCode;
+}
+
+}  // namespace kestrova

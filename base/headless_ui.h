@@ -1,0 +1,73 @@
+// A UiPort without windows, for the command-line tool and the tests: it
+// records everything it is asked to show and answers questions from a queue
+// of prepared answers, then by a default policy.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/ui_port.h"
+
+namespace kestrova::ui {
+
+class HeadlessUi : public UiPort {
+public:
+    struct Shown {
+        std::string Kind;  // "message", "yesno", "yesnoall", "progress", "title"
+        std::string Title;
+        std::string Text;
+    };
+
+    void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
+    bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
+    YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override;
+    bool OpenProgress(WindowId owner, const std::string& title) override;
+    void SetProgress(const std::string& text, int percent) override;
+    void CloseProgress() override;
+    void PumpEvents() override;
+    bool AbortRequested() override;
+    void SetWindowTitle(WindowId window, const std::string& title) override;
+
+    // Answers given to the next questions, in order; then DefaultAnswer.
+    std::deque<YesNoAll> NextAnswers;
+    YesNoAll DefaultAnswer = YesNoAll::No;
+    // Called for each message box (the command-line tool prints them).
+    std::function<void(const Shown&)> OnShown;
+    // Set to make AbortRequested return true.
+    bool Abort = false;
+
+    std::vector<Shown> Log;
+    int ProgressOpenCount = 0;
+    int PumpCount = 0;
+    bool ProgressOpen = false;
+    int LastPercent = -1;
+
+    // Messages (message boxes only) shown so far.
+    std::vector<Shown> Messages() const;
+    void Clear();
+
+private:
+    YesNoAll NextAnswer();
+    void Record(const std::string& kind, const std::string& title, const std::string& text);
+};
+
+// A UiPort that keeps nothing and answers "no" to every question, for long
+// unattended runs (benchmarks, fuzzing) that may report many messages.
+class SilentUi : public UiPort {
+public:
+    void ShowMessage(WindowId, const std::string&, const std::string&) override { ++messages; }
+    bool AskYesNo(WindowId, const std::string&, const std::string&) override { return false; }
+    YesNoAll AskYesNoAll(WindowId, const std::string&, const std::string&) override { return YesNoAll::No; }
+    bool OpenProgress(WindowId, const std::string&) override { return true; }
+    void SetProgress(const std::string&, int) override {}
+    void CloseProgress() override {}
+    void PumpEvents() override {}
+    bool AbortRequested() override { return false; }
+    void SetWindowTitle(WindowId, const std::string&) override {}
+
+    int messages = 0;  // message boxes asked for
+};
+
+}  // namespace kestrova::ui

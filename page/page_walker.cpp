@@ -1,0 +1,768 @@
+#include "page/page_walker.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "base/codec.h"
+#include "base/file_io.h"
+#include "base/translate.h"
+#include "page/journal.h"
+
+namespace kestrova {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+std::size_t gBlockSize = WalkBlockSize;
+bool gFailReplace = false;
+
+// ---- small helpers ---------------------------------------------------------
+
+// Lower-casing for the fixed ASCII words the walker looks for. The program's
+// ToLower also moves 0xC0-0xDE, but those never become ASCII letters, so the
+// searches below give the same answers.
+inline char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// prefix is lower-case.
+bool StartsWithNoCase(const std::string& s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (AsciiLower(s[i]) != prefix[i])
+            return false;
+    return true;
+}
+
+// needle is lower-case and not empty.
+bool ContainsNoCase(const std::string& s, std::string_view needle)
+{
+    if (s.size() < needle.size())
+        return false;
+    for (std::size_t i = 0; i + needle.size() <= s.size(); ++i) {
+        std::size_t k = 0;
+        while (k < needle.size() && AsciiLower(s[i + k]) == needle[k])
+            ++k;
+        if (k == needle.size())
+            return true;
+    }
+    return false;
+}
+
+bool EqualsNoCase(const std::string& s, std::string_view lower)
+{
+    return s.size() == lower.size() && StartsWithNoCase(s, lower);
+}
+
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    void Reset(int fd)
+    {
+        Close();
+        fd_ = fd;
+    }
+    // Returns false when the close reports an error.
+    bool Close()
+    {
+        if (fd_ < 0)
+            return true;
+        int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Buffered writer of the rewritten copy. Remembers any write failure: a copy
+// that was not written whole must never replace the page.
+class CopyWriter {
+public:
+    explicit CopyWriter(int fd) : fd_(fd) { buffer_.reserve(Capacity); }
+    void Append(const char* data, std::size_t size)
+    {
+        if (buffer_.size() + size > Capacity) {
+            Flush();
+            if (size >= Capacity) {
+                if (!failed_ && !WriteAll(fd_, data, size))
+                    failed_ = true;
+                return;
+            }
+        }
+        buffer_.append(data, size);
+    }
+    void Append(const std::string& s) { Append(s.data(), s.size()); }
+    void Put(char c)
+    {
+        if (buffer_.size() + 1 > Capacity)
+            Flush();
+        buffer_.push_back(c);
+    }
+    void Flush()
+    {
+        if (!failed_ && !buffer_.empty() && !WriteAll(fd_, buffer_.data(), buffer_.size()))
+            failed_ = true;
+        buffer_.clear();
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 16;
+    int fd_;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+// Deletes the copy when the walk leaves without committing it.
+class CopyGuard {
+public:
+    CopyGuard(std::string path, bool active) : path_(std::move(path)), active_(active) {}
+    ~CopyGuard()
+    {
+        if (active_)
+            ::unlink(path_.c_str());
+    }
+    CopyGuard(const CopyGuard&) = delete;
+    CopyGuard& operator=(const CopyGuard&) = delete;
+    void Release() { active_ = false; }
+
+private:
+    std::string path_;
+    bool active_;
+};
+
+// Closes the progress window when the walk leaves, however it leaves.
+class ProgressGuard {
+public:
+    ~ProgressGuard()
+    {
+        if (open)
+            ui::Ui().CloseProgress();
+    }
+    bool open = false;
+};
+
+// ---- HTML test ---------------------------------------------------------------
+
+// True when one of the first 100 lines (ended by CR, LF or CR LF), lower-cased,
+// holds "<html", or both "content-type" and "html".
+bool LooksLikeHtml(int fd, std::int64_t size)
+{
+    constexpr std::size_t ChunkSize = 1 << 16;
+    constexpr std::size_t Carry = 11;  // longest word minus one
+    std::unique_ptr<char[]> chunk(new char[ChunkSize]);
+    std::string scan;  // lower-cased: the end of the line so far, then the new part
+    int lines = 0;
+    bool hasContentType = false;
+    bool hasHtml = false;
+    bool pendingCr = false;
+    std::int64_t offset = 0;
+    while (offset < size) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(ChunkSize, size - offset));
+        ssize_t got = ReadAt(fd, chunk.get(), want, offset);
+        if (got <= 0)
+            break;
+        offset += got;
+        const char* data = chunk.get();
+        const std::size_t n = static_cast<std::size_t>(got);
+        std::size_t i = 0;
+        if (pendingCr) {
+            pendingCr = false;
+            if (data[0] == '\n')
+                i = 1;
+        }
+        while (i < n) {
+            std::size_t e = i;
+            while (e < n && data[e] != '\n' && data[e] != '\r')
+                ++e;
+            for (std::size_t k = i; k < e; ++k)
+                scan.push_back(AsciiLower(data[k]));
+            if (scan.find("<html") != npos)
+                return true;
+            hasContentType = hasContentType || scan.find("content-type") != npos;
+            hasHtml = hasHtml || scan.find("html") != npos;
+            if (hasContentType && hasHtml)
+                return true;
+            if (scan.size() > Carry)
+                scan.erase(0, scan.size() - Carry);
+            if (e == n)
+                break;  // the line goes on in the next chunk
+            if (++lines >= 100)
+                return false;
+            scan.clear();
+            hasContentType = hasHtml = false;
+            if (data[e] == '\r') {
+                if (e + 1 < n)
+                    i = data[e + 1] == '\n' ? e + 2 : e + 1;
+                else {
+                    pendingCr = true;
+                    i = n;
+                }
+            } else {
+                i = e + 1;
+            }
+        }
+    }
+    return false;
+}
+
+// ---- the piece cutter ------------------------------------------------------
+
+struct ByteSet {
+    bool in[256];
+    constexpr explicit ByteSet(const char* chars) : in{}
+    {
+        for (; *chars; ++chars)
+            in[static_cast<unsigned char>(*chars)] = true;
+    }
+};
+
+constexpr ByteSet TextStops("<\"");
+constexpr ByteSet JavascriptStops("<\"/");
+constexpr ByteSet QuoteEnds("\"\n\r");
+constexpr ByteSet CommentEnds(";\n\r");
+constexpr ByteSet TagStops(">\"");
+
+inline std::size_t FindAny(const char* s, std::size_t from, std::size_t n, const ByteSet& set)
+{
+    for (std::size_t i = from; i < n; ++i)
+        if (set.in[static_cast<unsigned char>(s[i])])
+            return i;
+    return npos;
+}
+
+// Start of the next tag in s[0, n): "<" outside script mode, "</" inside.
+// A double-quoted run that starts after the first character hides what it
+// holds; it ends at the next double quote, LF or CR, or at the end of the
+// text. In a javascript element a "//" after the first character hides the
+// rest of the line up to the first ";". npos when no tag start is found.
+std::size_t FindTagStart(const char* s, std::size_t n, bool script, bool javascript)
+{
+    const ByteSet& stops = script && javascript ? JavascriptStops : TextStops;
+    std::size_t i = 0;
+    for (;;) {
+        std::size_t k = FindAny(s, i, n, stops);
+        if (k == npos)
+            return npos;
+        const char c = s[k];
+        if (c == '<') {
+            if (!script || (k + 1 < n && s[k + 1] == '/'))
+                return k;
+            i = k + 1;
+        } else if (c == '"') {
+            if (k == 0) {
+                i = 1;
+                continue;
+            }
+            std::size_t end = FindAny(s, k + 1, n, QuoteEnds);
+            if (end == npos)
+                return npos;
+            i = end + 1;
+        } else {  // '/' in a javascript element
+            if (k >= 1 && k + 1 < n && s[k + 1] == '/') {
+                std::size_t end = FindAny(s, k + 2, n, CommentEnds);
+                if (end == npos)
+                    return npos;
+                i = end + 1;
+            } else {
+                i = k + 1;
+            }
+        }
+    }
+}
+
+// The ">" that closes the tag starting at s[0], skipping double-quoted runs.
+std::size_t FindTagEnd(const char* s, std::size_t n)
+{
+    std::size_t i = 1;
+    for (;;) {
+        std::size_t k = FindAny(s, i, n, TagStops);
+        if (k == npos)
+            return npos;
+        if (s[k] == '>')
+            return k;
+        std::size_t end = FindAny(s, k + 1, n, QuoteEnds);
+        if (end == npos)
+            return npos;
+        i = end + 1;
+    }
+}
+
+enum class PieceKind { Incomplete, Text, Tag };
+
+// Cuts the piece at the start of s[0, n). atEnd: nothing follows s[n - 1]
+// in this stretch of the page, so a text run may end there.
+PieceKind CutPiece(const char* s, std::size_t n, bool atEnd, bool script, bool javascript, std::size_t& length)
+{
+    std::size_t start = FindTagStart(s, n, script, javascript);
+    if (start == npos) {
+        if (!atEnd)
+            return PieceKind::Incomplete;
+        length = n;
+        return PieceKind::Text;
+    }
+    if (start > 0) {
+        length = start;
+        return PieceKind::Text;
+    }
+    std::size_t close = FindTagEnd(s, n);
+    if (close == npos)
+        return PieceKind::Incomplete;
+    length = close + 1;
+    return PieceKind::Tag;
+}
+
+// ---- comparison and commit ---------------------------------------------------
+
+// True when both files hold the same bytes.
+bool SameContent(int a, int b)
+{
+    struct stat sa {}, sb {};
+    if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0)
+        return false;
+    if (sa.st_size != sb.st_size)
+        return false;
+    constexpr std::size_t ChunkSize = 1 << 16;
+    std::unique_ptr<char[]> ba(new char[ChunkSize]);
+    std::unique_ptr<char[]> bb(new char[ChunkSize]);
+    std::int64_t offset = 0;
+    for (;;) {
+        ssize_t ga = ReadAt(a, ba.get(), ChunkSize, offset);
+        ssize_t gb = ReadAt(b, bb.get(), ChunkSize, offset);
+        if (ga < 0 || gb < 0 || ga != gb)
+            return false;
+        if (ga == 0)
+            return true;
+        if (std::memcmp(ba.get(), bb.get(), static_cast<std::size_t>(ga)) != 0)
+            return false;
+        offset += ga;
+    }
+}
+
+// Replaces target by the file at from when they lie on different file
+// systems: the content goes to a temporary file beside the target, which is
+// flushed and renamed over it.
+bool ReplaceAcrossDevices(const std::string& from, const std::string& target, mode_t mode)
+{
+    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.Valid())
+        return false;
+    if (!ReplaceFileWith(target, mode, [&in](int out) { return CopyFileData(in.Get(), out); }))
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+std::string ErrorTitle(const std::string& name)
+{
+    return TranslateFrenchKey("Erreur sur ") + name;
+}
+
+
+}  // namespace
+
+// ---- public ------------------------------------------------------------------
+
+bool IsPageReadOnly()
+{
+    return Page.PageReadOnly;
+}
+
+void SetWalkBlockSizeForTesting(std::size_t size)
+{
+    gBlockSize = size == 0 ? WalkBlockSize : size;
+}
+
+void SetReplaceFailureForTesting(bool fail)
+{
+    gFailReplace = fail;
+}
+
+void AddMetaAfterHead(std::int64_t, const std::string& Arg1, const std::string&, const std::string&)
+{
+    if (!EqualsNoCase(Page.CurrentTag, "head"))
+        return;
+    std::string name;
+    name.reserve(Arg1.size());
+    for (char c : Arg1)
+        name.push_back(AsciiLower(c));
+    const bool httpEquiv = name == "content-type" || name == "content-language" || name == "refresh" || name == "pragma";
+    Page.CurrentTag += ">\r\n<meta ";
+    Page.CurrentTag += httpEquiv ? "http-equiv" : "name";
+    Page.CurrentTag += "=\"";
+    Page.CurrentTag += Arg1;
+    Page.CurrentTag += "\" content=\"\"";
+    Page.MetaInserted = true;
+}
+
+int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler,
+             bool ShowProgress, bool WriteCopy, const std::string& Arg1, const std::string& Arg2,
+             const std::string& Arg3)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
+
+    // Own copies: a handler may change the page state or the strings the
+    // arguments refer to.
+    const std::string path = Page.CurrentPagePath;
+    const std::string arg1 = Arg1, arg2 = Arg2, arg3 = Arg3;
+    const std::string name = DisplayFileName(path);
+    const std::string copyPath = path + "2";
+
+    // 1. Size.
+    struct stat pageStat {};
+    if (::stat(path.c_str(), &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
+        return 0;
+    if (pageStat.st_size == 0)
+        return 1;
+
+    // 2. Open the page, and create the copy in write mode.
+    FileHandle page(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!page.Valid())
+        return 0;
+    FileHandle copy;
+    if (WriteCopy) {
+        // A leftover copy is removed and the copy created afresh: opening an
+        // existing name would write through a symbolic link (or into a file
+        // linked elsewhere), and the commit would then move that link over
+        // the page.
+        ::unlink(copyPath.c_str());
+        copy.Reset(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!copy.Valid())
+            return 0;
+    }
+    CopyGuard copyGuard(copyPath, WriteCopy);
+
+    // 3. HTML test.
+    std::int64_t fileEnd = pageStat.st_size;
+    if (!LooksLikeHtml(page.Get(), fileEnd)) {
+        if (ReportErrors)
+            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
+                                 TranslateFrenchKey("Ce document n'est pas de type HTML."));
+        Page.CurrentPagePath.clear();
+        return 0;
+    }
+
+    // 4. Title.
+    if (SetTitle && OwnerWindow > 0)
+        ui::Ui().SetWindowTitle(OwnerWindow, "Kestrova - Page \"" + name + "\"");
+
+    // 5-12. The blocks and their pieces.
+    //
+    // The buffer holds the page from bufStart on. A piece is cut only from
+    // bytes that are all in the buffer, and it is cut the same way whatever
+    // block boundaries lie around it: when the buffered bytes do not settle
+    // the piece, more is read and the piece is cut again. A piece may be at
+    // most WalkMaxPieceLength bytes long; a longer one is reported, copied
+    // unchanged and skipped. A zero byte ends the stretch of text it lies in:
+    // the zero bytes themselves are copied unchanged and never given to the
+    // handler.
+    const std::size_t blockSize = std::max<std::size_t>(1, gBlockSize);
+    const std::size_t capacity = WalkMaxPieceLength + blockSize;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    std::int64_t bufStart = 0;
+    std::size_t bufLen = 0;
+    std::int64_t pos = 0;         // start of the next piece
+    std::int64_t nextZero = -1;   // first zero byte at or after pos, -1 when none is known
+    std::int64_t zeroScanned = 0; // the buffer has been searched for zero bytes up to here
+    bool atEof = false;
+    bool readFailed = false;
+    bool script = false;
+    bool javascript = false;
+    bool abnormalReported = false;
+    ProgressGuard progress;
+    std::unique_ptr<CopyWriter> writer;
+    if (WriteCopy)
+        writer = std::make_unique<CopyWriter>(copy.Get());
+
+    auto at = [&](std::int64_t offset) { return buffer.get() + (offset - bufStart); };
+    auto readEnd = [&] { return bufStart + static_cast<std::int64_t>(bufLen); };
+
+    auto findZero = [&] {
+        if (nextZero >= pos)
+            return;
+        nextZero = -1;
+        std::int64_t from = std::max(zeroScanned, pos);
+        std::int64_t end = readEnd();
+        if (from < end) {
+            const void* z = std::memchr(at(from), 0, static_cast<std::size_t>(end - from));
+            if (z)
+                nextZero = bufStart + (static_cast<const char*>(z) - buffer.get());
+        }
+        // Past a found zero byte nothing is known yet.
+        zeroScanned = nextZero >= 0 ? nextZero : end;
+    };
+
+    auto readBlock = [&] {
+        if (pos > bufStart) {
+            std::size_t keep = static_cast<std::size_t>(readEnd() - pos);
+            std::memmove(buffer.get(), at(pos), keep);
+            bufStart = pos;
+            bufLen = keep;
+        }
+        const std::int64_t from = readEnd();
+        std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(blockSize, fileEnd - from));
+        ssize_t got = ReadAt(page.Get(), buffer.get() + bufLen, want, from);
+        if (got < 0 || static_cast<std::size_t>(got) < want) {
+            // The page could not be read whole (a read error, or the file
+            // shrank under us). Stop there; the copy must not be committed.
+            readFailed = true;
+            got = std::max<ssize_t>(got, 0);
+            fileEnd = from + got;
+        }
+        bufLen += static_cast<std::size_t>(got);
+        if (readEnd() >= fileEnd)
+            atEof = true;
+
+        // Progress window after 150 ms, and pending window events.
+        if (!progress.open && ShowProgress && Clock::now() - started > std::chrono::milliseconds(150))
+            progress.open = ui::Ui().OpenProgress(OwnerWindow, TranslateFrenchKey("Analyse du fichier ") + name);
+        if (progress.open) {
+            const char* block = buffer.get() + bufLen - got;
+            std::size_t textLength = strnlen(block, static_cast<std::size_t>(got));
+            int percent = fileEnd > 0 ? static_cast<int>(readEnd() * 100 / fileEnd) : 100;
+            ui::Ui().SetProgress(std::string(block, textLength), std::min(percent, 100));
+        }
+        ui::Ui().PumpEvents();
+        findZero();
+    };
+
+    auto reportAbnormal = [&] {
+        // Shown once per walk: a damaged page would otherwise raise one
+        // message box per block.
+        if (ReportErrors && !abnormalReported)
+            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
+                                 TranslateFrenchKey("Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9."));
+        abnormalReported = true;
+    };
+
+    std::string& text = Page.CurrentText;
+    std::string& tag = Page.CurrentTag;
+
+    for (;;) {
+        if (pos >= readEnd()) {
+            if (atEof)
+                break;
+            readBlock();
+            continue;
+        }
+        if (nextZero == pos) {
+            const char* p = at(pos);
+            std::size_t avail = static_cast<std::size_t>(readEnd() - pos);
+            std::size_t zeros = 0;
+            while (zeros < avail && p[zeros] == 0)
+                ++zeros;
+            if (writer)
+                writer->Append(p, zeros);
+            pos += static_cast<std::int64_t>(zeros);
+            findZero();
+            continue;
+        }
+
+        const std::size_t avail = static_cast<std::size_t>(readEnd() - pos);
+        std::size_t limit = std::min(avail, WalkMaxPieceLength);
+        bool atEnd = false;
+        if (nextZero >= 0 && static_cast<std::size_t>(nextZero - pos) <= limit) {
+            limit = static_cast<std::size_t>(nextZero - pos);
+            atEnd = true;
+        } else if (atEof && limit == avail) {
+            atEnd = true;
+        }
+
+        // 7-8. The piece. Both texts are emptied before each cut, so after a
+        // walk that ends in an incomplete piece they are empty.
+        text.clear();
+        tag.clear();
+        std::size_t length = 0;
+        const char* piece = at(pos);
+        PieceKind kind = CutPiece(piece, limit, atEnd, script, javascript, length);
+        if (kind == PieceKind::Incomplete) {
+            if (atEnd || limit == WalkMaxPieceLength) {
+                // A tag or text run longer than a piece may be, or a tag
+                // that never closes: reported, copied unchanged.
+                reportAbnormal();
+                if (writer)
+                    writer->Append(piece, limit);
+                pos += static_cast<std::int64_t>(limit);
+                continue;
+            }
+            readBlock();
+            continue;
+        }
+
+        bool emptyTag = false;
+        if (kind == PieceKind::Text) {
+            text.assign(piece, length);
+        } else {
+            tag.assign(piece + 1, length - 2);
+            emptyTag = length == 2;
+            // 9. Script and style start tags.
+            if (StartsWithNoCase(tag, "script") || StartsWithNoCase(tag, "style")) {
+                script = true;
+                std::replace(tag.begin(), tag.end(), '\'', '"');
+                if (ContainsNoCase(tag, "\"javascript\""))
+                    javascript = true;
+            }
+        }
+        const std::int64_t pieceEnd = pos + static_cast<std::int64_t>(length);
+        pos = pieceEnd;
+
+        // 10. Handler, outside script and style elements.
+        if (!script && Handler) {
+            Page.PieceOffset = pieceEnd;
+            Handler(pieceEnd, arg1, arg2, arg3);
+        }
+
+        // 11. Either end tag ends either kind of element.
+        if (StartsWithNoCase(tag, "/script") || StartsWithNoCase(tag, "/style")) {
+            script = false;
+            javascript = false;
+        }
+
+        // 12. The copy gets the piece as the handler left it.
+        if (writer) {
+            if (!text.empty())
+                writer->Append(text);
+            if (!tag.empty()) {
+                writer->Put('<');
+                writer->Append(tag);
+                writer->Put('>');
+            } else if (emptyTag) {
+                writer->Append("<>", 2);  // "<>" has an empty content; keep it
+            }
+        }
+    }
+
+    // 13. The page is closed; the progress window closes with its guard.
+    page.Close();
+    if (progress.open) {
+        ui::Ui().CloseProgress();
+        progress.open = false;
+    }
+
+    if (readFailed) {
+        reportAbnormal();
+        return WriteCopy ? 0 : 1;
+    }
+    if (!WriteCopy)
+        return 1;
+
+    // 14. Compare the copy with the page.
+    writer->Flush();
+    auto reportCopyFailure = [&] {
+        if (ReportErrors)
+            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
+                                 TranslateFrenchKey("La copie de la page n'a pu \xEAtre \xE9" "crite, la page n'a pas \xE9t\xE9 "
+                                                    "modifi\xE9" "e !!!"));
+    };
+    if (writer->Failed()) {
+        reportCopyFailure();
+        return 0;
+    }
+
+    bool changed = true;
+    {
+        FileHandle pageAgain(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!pageAgain.Valid()) {
+            ui::Ui().ShowMessage(OwnerWindow, "Ouch !", "Erreur lors de la relecture du fichier " + name);
+        } else {
+            FileHandle copyAgain(::open(copyPath.c_str(), O_RDONLY | O_CLOEXEC));
+            if (!copyAgain.Valid()) {
+                pageAgain.Close();
+                ui::Ui().ShowMessage(OwnerWindow, "Ouch !", "Erreur lors de la relecture de la sauvegarde !!" + name);
+            } else {
+                changed = !SameContent(pageAgain.Get(), copyAgain.Get());
+            }
+        }
+    }
+    if (!changed)
+        return 1;  // the guard deletes the identical copy
+
+    // Commit. The file to replace is the page, or the file it links to.
+    std::string target = path;
+    struct stat linkStat {};
+    if (::lstat(path.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (resolved) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    struct stat targetStat {};
+    const bool targetKnown = ::stat(target.c_str(), &targetStat) == 0;
+    std::string targetFolder = FolderOf(target);
+    auto reportLocked = [&] {
+        if (ReportErrors)
+            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
+                                 TranslateFrenchKey("La page est v\xE9rouill\xE9" "e et n'a pu \xEAtre modifi\xE9" "e !!!"));
+    };
+    if (!targetKnown || ::access(target.c_str(), W_OK) != 0 ||
+        ::access(targetFolder.empty() ? "." : targetFolder.c_str(), W_OK | X_OK) != 0) {
+        reportLocked();
+        return 0;
+    }
+
+    // The copy must be on the disk before it can take the page's place.
+    if (::fsync(copy.Get()) != 0) {
+        reportCopyFailure();
+        return 0;
+    }
+
+    // The previous version goes to the backup folder first; without a
+    // backup the page is not replaced.
+    if (!WriteBackup(path)) {
+        if (ReportErrors)
+            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
+                                 TranslateFrenchKey("La sauvegarde de la page n'a pu \xEAtre \xE9" "crite dans le dossier "
+                                                    "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9" "e !!!"));
+        return 0;
+    }
+
+    // The copy takes the page's permission bits (and owner, where allowed)
+    // and replaces it in one step.
+    const mode_t mode = targetStat.st_mode & 07777;
+    ::fchmod(copy.Get(), mode);
+    if (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()) {
+        [[maybe_unused]] int ignored = ::fchown(copy.Get(), targetStat.st_uid, targetStat.st_gid);
+    }
+    copy.Close();
+    bool replaced = false;
+    if (gFailReplace) {
+        errno = EACCES;
+    } else if (::rename(copyPath.c_str(), target.c_str()) == 0) {
+        replaced = true;
+    } else if (errno == EXDEV) {
+        replaced = ReplaceAcrossDevices(copyPath, target, mode);
+    }
+    if (!replaced) {
+        reportLocked();
+        return 0;
+    }
+    copyGuard.Release();
+    SyncFolder(targetFolder);
+    AddJournalEntry(path);
+    return 1;
+}
+
+}  // namespace kestrova

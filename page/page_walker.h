@@ -1,0 +1,53 @@
+// The page walker: every reading and rewriting of a page goes through
+// WalkPage. It tests that the file is HTML, cuts it into text runs and tags
+// (skipping the inside of script and style elements) and calls a piece
+// handler for each piece. In write mode it writes every piece, as the handler
+// left it, to a copy (the page path + "2"), and commits the copy when it
+// differs from the page: backup first, then an atomic replace, then a line in
+// the modification journal.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "base/paths.h"
+#include "page/page_state.h"
+#include "base/ui_port.h"
+
+namespace kestrova {
+
+// Handler(PieceOffset, Arg1, Arg2, Arg3): reads and may change
+// Page.CurrentText and Page.CurrentTag.
+using PieceHandler = std::function<void(std::int64_t, const std::string&, const std::string&, const std::string&)>;
+
+// Size of the blocks the page is read in.
+constexpr std::size_t WalkBlockSize = 10000;
+// Longest piece (text run or tag with its "<" and ">") the walker cuts. A
+// longer one is reported ("Ce fichier semble anormal ..."), copied unchanged
+// in write mode and not given to the handler. Pieces never depend on where
+// the blocks begin and end, whatever the block size.
+constexpr std::size_t WalkMaxPieceLength = WalkBlockSize;
+
+// Walks Page.CurrentPagePath. Returns 1 on success (also for an empty page,
+// and in write mode when nothing changed), 0 on failure.
+int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler,
+             bool ShowProgress, bool WriteCopy, const std::string& Arg1 = {}, const std::string& Arg2 = {},
+             const std::string& Arg3 = {});
+
+// Piece handler that inserts an empty meta tag named Arg1 right after the
+// head start tag, and sets Page.MetaInserted.
+void AddMetaAfterHead(std::int64_t PieceOffset, const std::string& Arg1, const std::string& Arg2,
+                      const std::string& Arg3);
+
+bool IsPageReadOnly();
+
+// Test hook: the block size used by WalkPage (WalkBlockSize unless changed;
+// 0 restores it).
+void SetWalkBlockSizeForTesting(std::size_t size);
+// Test hook: makes the final replacement of the page by its copy fail, as it
+// does for a page that the system refuses to replace.
+void SetReplaceFailureForTesting(bool fail);
+
+}  // namespace kestrova

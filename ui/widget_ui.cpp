@@ -1,0 +1,162 @@
+#include "ui/widget_ui.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <map>
+
+#include "base/translate.h"
+#include "ui/text_convert.h"
+#include "ui/window_helpers.h"
+#include "ui/yes_no_all_dialog.h"
+
+namespace kestrova::ui {
+
+namespace {
+
+std::map<WindowId, QPointer<QWidget>>& Registry()
+{
+    static std::map<WindowId, QPointer<QWidget>> windows;
+    return windows;
+}
+
+// Runs a message box owned by the window with the id; a key held down when
+// it opens or closes acts neither on it nor on its owner.
+QAbstractButton* RunBox(QMessageBox& box, QWidget* owner)
+{
+    IgnoreHeldKeys(&box);
+    box.exec();
+    if (owner)
+        IgnoreHeldKeys(owner->window());
+    return box.clickedButton();
+}
+
+}  // namespace
+
+void RegisterWindow(WindowId id, QWidget* window)
+{
+    if (window)
+        Registry()[id] = window;
+    else
+        Registry().erase(id);
+}
+
+QWidget* WindowById(WindowId id)
+{
+    auto it = Registry().find(id);
+    return it == Registry().end() ? nullptr : it->second.data();
+}
+
+QtUi& InstallQtUi()
+{
+    static QtUi ui;
+    SetUi(&ui);
+    return ui;
+}
+
+QtUi::~QtUi()
+{
+    if (&Ui() == this)
+        SetUi(nullptr);
+}
+
+bool QtUi::TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer)
+{
+    Recorded.push_back({kind, title, text});
+    if (NextAnswers.empty())
+        return false;
+    answer = NextAnswers.front();
+    NextAnswers.pop_front();
+    return true;
+}
+
+void QtUi::ShowMessage(WindowId owner, const std::string& title, const std::string& text)
+{
+    YesNoAll ignored;
+    if (TakeAnswer("message", title, text, ignored))
+        return;
+    QWidget* parent = UsableOwner(WindowById(owner));
+    QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::Ok, parent);
+    RunBox(box, parent);
+}
+
+bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string& text)
+{
+    YesNoAll answer;
+    if (TakeAnswer("yesno", title, text, answer))
+        return answer != YesNoAll::No;
+    QWidget* parent = UsableOwner(WindowById(owner));
+    QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(FromPage(TranslateFrenchKey("Non")), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    return RunBox(box, parent) == yes;
+}
+
+YesNoAll QtUi::AskYesNoAll(WindowId owner, const std::string& title, const std::string& text)
+{
+    YesNoAll answer;
+    if (TakeAnswer("yesnoall", title, text, answer))
+        return answer;
+    switch (AskYesNoAllWindow(UsableOwner(WindowById(owner)), title, text)) {
+    case 1: return YesNoAll::Yes;
+    case 2: return YesNoAll::YesToAll;
+    default: return YesNoAll::No;
+    }
+}
+
+bool QtUi::OpenProgress(WindowId owner, const std::string& title)
+{
+    CloseProgress();
+    QWidget* parent = UsableOwner(WindowById(owner));
+    progress_ = OpenProgressWindow(parent, title);
+    progressOwner_ = parent;
+    return progress_ != nullptr;
+}
+
+void QtUi::SetProgress(const std::string& text, int percent)
+{
+    if (WaitWindow.ProgressText)
+        WaitWindow.ProgressText->setText(FromPage(text));
+    if (WaitWindow.ProgressBar)
+        WaitWindow.ProgressBar->setValue(std::clamp(percent, 0, 100));
+}
+
+void QtUi::CloseProgress()
+{
+    if (progress_)
+        CloseChildWindow(progress_, progressOwner_);
+    progress_ = nullptr;
+    progressOwner_ = nullptr;
+}
+
+void QtUi::PumpEvents()
+{
+    using namespace std::chrono_literals;
+    if (pumped_ && std::chrono::steady_clock::now() - lastPump_ < 10ms)
+        return;
+    QCoreApplication::processEvents(WaitWindow.AbortButton ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
+    // Counted from the end of the pass, so the work between two passes is
+    // never shorter than the interval, however long a pass takes.
+    pumped_ = true;
+    lastPump_ = std::chrono::steady_clock::now();
+}
+
+bool QtUi::AbortRequested()
+{
+    return WaitWindow.AbortClicked;
+}
+
+void QtUi::SetWindowTitle(WindowId window, const std::string& title)
+{
+    if (QWidget* widget = WindowById(window))
+        widget->setWindowTitle(FromPage(title));
+}
+
+}  // namespace kestrova::ui

@@ -1,0 +1,69 @@
+// The program's UiPort: message boxes, questions and the progress window
+// with Qt, and the registry that maps window ids to Qt windows.
+#pragma once
+
+#include <QPointer>
+#include <chrono>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "base/ui_port.h"
+
+class QDialog;
+class QWidget;
+
+namespace kestrova::ui {
+
+class QtUi : public UiPort {
+public:
+    // Restores the headless default when this was the implementation in use.
+    ~QtUi() override;
+
+    struct Shown {
+        std::string Kind;  // "message", "yesno", "yesnoall"
+        std::string Title;
+        std::string Text;
+    };
+
+    void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
+    bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
+    YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override;
+    bool OpenProgress(WindowId owner, const std::string& title) override;
+    void SetProgress(const std::string& text, int percent) override;
+    void CloseProgress() override;
+    // Lets pending events other than user input run, at most once per 10 ms
+    // of wall time (calls in between return at once). While an abortable
+    // wait window is open, user input runs too, so its button can be clicked:
+    // every other window is disabled or blocked by it then.
+    void PumpEvents() override;
+    // True once the "Interrompre" button of the current wait window was clicked.
+    bool AbortRequested() override;
+    void SetWindowTitle(WindowId window, const std::string& title) override;
+
+    // For window tests: while not empty, message boxes and questions are not
+    // shown; each takes the front answer (a message box takes one too and
+    // ignores it).
+    std::deque<YesNoAll> NextAnswers;
+    // Every message box and question asked, shown or answered from the queue.
+    std::vector<Shown> Recorded;
+
+private:
+    bool TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer);
+
+    QPointer<QDialog> progress_;
+    QPointer<QWidget> progressOwner_;
+    bool pumped_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
+};
+
+// Makes a Qt window known under an id (nullptr forgets it). The main window
+// is MainWindowId.
+void RegisterWindow(WindowId id, QWidget* window);
+// The window registered under the id; nullptr when none (or destroyed).
+QWidget* WindowById(WindowId id);
+
+// The program's QtUi, created on first use and installed as Ui().
+QtUi& InstallQtUi();
+
+}  // namespace kestrova::ui
