@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
-#include "base/text_rules.h"
 #include "analysis/word_lists.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
+#include "base/text_rules.h"
 #include "base/translate.h"
-#include "editing/rewrite_engine.h"
 #include "base/ui_port.h"
+#include "editing/rewrite_engine.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 
@@ -54,9 +54,12 @@ void ShowNotEditableMessage()
 {
     // "Ce fichier n'est pas éditable. Les fonctions d'édition et de correction de "
     // + "Kestrova" + " ont été désactivées."
-    std::string text = TranslateFrenchKey("Ce fichier n'est pas \xE9" "ditable. Les fonctions d'\xE9" "dition et de correction de ");
+    std::string text = TranslateFrenchKey("Ce fichier n'est pas \xE9"
+                                          "ditable. Les fonctions d'\xE9"
+                                          "dition et de correction de ");
     text += "Kestrova";
-    text += TranslateFrenchKey(" ont \xE9t\xE9 d\xE9sactiv\xE9" "es.");
+    text += TranslateFrenchKey(" ont \xE9t\xE9 d\xE9sactiv\xE9"
+                               "es.");
     ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"), text);
 }
 

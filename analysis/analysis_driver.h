@@ -15,13 +15,13 @@ namespace kestrova {
 enum class ButtonChange { Keep, Enable, Disable };
 
 struct AnalysisButtons {
-    ButtonChange ManualAdd = ButtonChange::Keep;       // "Ajout manuel"
-    ButtonChange ModifySentence = ButtonChange::Keep;  // "Modifier la phrase"
-    ButtonChange AddToKeywords = ButtonChange::Keep;   // "Ajouter aux mots clés"
-    ButtonChange Remove = ButtonChange::Keep;          // "Retirer"
-    ButtonChange Modify = ButtonChange::Keep;          // "Modifier"
-    ButtonChange SaveTitle = ButtonChange::Keep;       // "Enregistrer" of the title
-    ButtonChange SaveDescription = ButtonChange::Keep; // "Enregistrer" of the description
+    ButtonChange ManualAdd = ButtonChange::Keep;        // "Ajout manuel"
+    ButtonChange ModifySentence = ButtonChange::Keep;   // "Modifier la phrase"
+    ButtonChange AddToKeywords = ButtonChange::Keep;    // "Ajouter aux mots clés"
+    ButtonChange Remove = ButtonChange::Keep;           // "Retirer"
+    ButtonChange Modify = ButtonChange::Keep;           // "Modifier"
+    ButtonChange SaveTitle = ButtonChange::Keep;        // "Enregistrer" of the title
+    ButtonChange SaveDescription = ButtonChange::Keep;  // "Enregistrer" of the description
 };
 
 struct AnalysisResult {

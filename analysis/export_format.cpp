@@ -76,7 +76,8 @@ std::string ExportText(const ExportSource& source)
     text += TranslateFrenchKey("Titre de la page :") + " " + source.TitleText + "\r\r";
     text += TranslateFrenchKey("Description de la page :") + " " + source.DescriptionText + "\r\r";
     // "Mots déclarés dans la liste des mots clés de cette page :"
-    text += TranslateFrenchKey("Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :");
+    text += TranslateFrenchKey("Mots d\xE9"
+                               "clar\xE9s dans la liste des mots cl\xE9s de cette page :");
     text += CR;
     AppendList(text, source.Keywords);
     text += "\r\r";

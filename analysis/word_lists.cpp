@@ -5,9 +5,9 @@
 #include <cstring>
 #include <numeric>
 
-#include "base/text_rules.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
+#include "base/text_rules.h"
 #include "base/translate.h"
 
 namespace kestrova {
@@ -22,8 +22,10 @@ std::vector<std::string> SplitForms(const std::string& forms)
     for (;;) {
         const std::size_t slash = forms.find('/', start);
         std::string part = forms.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        if (!part.empty()) out.push_back(std::move(part));
-        if (slash == std::string::npos) break;
+        if (!part.empty())
+            out.push_back(std::move(part));
+        if (slash == std::string::npos)
+            break;
         start = slash + 1;
     }
     return out;
@@ -32,7 +34,8 @@ std::vector<std::string> SplitForms(const std::string& forms)
 bool IsUsualRow(const std::string& forms)
 {
     for (const auto& spelling : SplitForms(forms))
-        if (App.UsualWords.find("/" + spelling + "/") != std::string::npos) return true;
+        if (App.UsualWords.find("/" + spelling + "/") != std::string::npos)
+            return true;
     return false;
 }
 
@@ -43,9 +46,12 @@ bool IsPartFound(const std::string& part)
     for (int row = 0; row < WordTableRows && !WordTables.WordForms[row].empty(); ++row) {
         const std::string forms = ToLower(WordTables.WordForms[row]);
         const std::string wrapped = "/" + forms + "/";
-        if (wrapped.find(wanted) != std::string::npos) return true;
-        if (("/" + forms + "s/").find(wanted) != std::string::npos) return true;
-        if (wrapped.find(wantedPlural) != std::string::npos) return true;
+        if (wrapped.find(wanted) != std::string::npos)
+            return true;
+        if (("/" + forms + "s/").find(wanted) != std::string::npos)
+            return true;
+        if (wrapped.find(wantedPlural) != std::string::npos)
+            return true;
     }
     return false;
 }
@@ -80,7 +86,8 @@ struct SortCell {
 double LeadingNumber(const std::string& text)
 {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -88,15 +95,20 @@ double LeadingNumber(const std::string& text)
     }
     const std::size_t begin = i;
     std::size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        ++i, ++digits;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i, ++digits;
     }
-    if (digits == 0) return 0;
+    if (digits == 0)
+        return 0;
     std::string number = text.substr(begin, i - begin);
-    if (number.back() == '.') number.pop_back();
-    if (number.front() == '.') number.insert(number.begin(), '0');
+    if (number.back() == '.')
+        number.pop_back();
+    if (number.front() == '.')
+        number.insert(number.begin(), '0');
     double value = 0;
     std::from_chars(number.data(), number.data() + number.size(), value);
     return negative ? -value : value;
@@ -105,10 +117,12 @@ double LeadingNumber(const std::string& text)
 SortCell MakeSortCell(const std::vector<std::string>& row, int column)
 {
     SortCell cell;
-    if (column >= 0 && static_cast<std::size_t>(column) < row.size()) cell.Plain = row[column].substr(0, SortedLength);
+    if (column >= 0 && static_cast<std::size_t>(column) < row.size())
+        cell.Plain = row[column].substr(0, SortedLength);
     cell.Number = LeadingNumber(cell.Plain);
     cell.Numeric = cell.Number > 0;
-    if (!cell.Numeric) cell.Folded = ToLower(RemoveAccents(cell.Plain));
+    if (!cell.Numeric)
+        cell.Folded = ToLower(RemoveAccents(cell.Plain));
     return cell;
 }
 
@@ -116,8 +130,10 @@ int CompareBytes(const std::string& a, const std::string& b)
 {
     const std::size_t n = std::min(a.size(), b.size());
     const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);  // memcmp compares as unsigned bytes
-    if (c != 0) return c < 0 ? -1 : 1;
-    if (a.size() == b.size()) return 0;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    if (a.size() == b.size())
+        return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
@@ -134,13 +150,17 @@ int CompareBytes(const std::string& a, const std::string& b)
 // was consistent this gives the same answer, and it is a strict weak order.
 int CompareAscending(const SortCell& a, const SortCell& b)
 {
-    if (a.Plain == b.Plain) return 0;
-    if (a.Numeric != b.Numeric) return a.Numeric ? 1 : -1;
+    if (a.Plain == b.Plain)
+        return 0;
+    if (a.Numeric != b.Numeric)
+        return a.Numeric ? 1 : -1;
     if (a.Numeric) {
-        if (a.Number != b.Number) return a.Number > b.Number ? 1 : -1;
+        if (a.Number != b.Number)
+            return a.Number > b.Number ? 1 : -1;
     } else {
         const int c = CompareBytes(a.Folded, b.Folded);
-        if (c != 0) return c;
+        if (c != 0)
+            return c;
     }
     return CompareBytes(a.Plain, b.Plain);
 }
@@ -172,8 +192,10 @@ void MarkUsedKeywords()
 {
     const std::string used = TranslateFrenchKey("Oui");
     for (auto& row : Page.KeywordList.Rows) {
-        if (IsKeywordUsed(FirstCell(row)) != 1) continue;
-        if (row.size() < 2) row.resize(2);
+        if (IsKeywordUsed(FirstCell(row)) != 1)
+            continue;
+        if (row.size() < 2)
+            row.resize(2);
         row[1] = used;
     }
 }
@@ -181,15 +203,18 @@ void MarkUsedKeywords()
 int IsKeywordUsed(const std::string& Keyword)
 {
     // An empty keyword has no part to look for; it is not used.
-    if (Keyword.empty()) return 0;
+    if (Keyword.empty())
+        return 0;
     std::size_t start = 0;
     while (start < Keyword.size()) {
         const std::size_t end = Keyword.find_first_of(" -_", start);
         const std::string part =
             ToLower(Keyword.substr(start, end == std::string::npos ? std::string::npos : end - start));
         // An empty part (two separators in a row, or one at the start) is never found.
-        if (part.empty() || !IsPartFound(part)) return 0;
-        if (end == std::string::npos) break;
+        if (part.empty() || !IsPartFound(part))
+            return 0;
+        if (end == std::string::npos)
+            break;
         start = end + 1;
     }
     return 1;
@@ -200,7 +225,8 @@ int FindKeywordRow(const std::string& Forms, int StartRow)
     const auto& rows = Page.KeywordList.Rows;
     std::vector<std::string> keys;
     keys.reserve(rows.size());
-    for (const auto& row : rows) keys.push_back(RemoveAccents(ToLower(FirstCell(row))));
+    for (const auto& row : rows)
+        keys.push_back(RemoveAccents(ToLower(FirstCell(row))));
 
     int result = -1;
     for (const auto& spelling : SplitForms(Forms)) {
@@ -221,7 +247,8 @@ WordDetail ShowWordDetail(const ReportList& WordList)
     std::string word;
     if (WordList.Selected >= 0 && static_cast<std::size_t>(WordList.Selected) < WordList.Rows.size())
         word = FirstCell(WordList.Rows[WordList.Selected]);
-    if (word.empty()) return detail;
+    if (word.empty())
+        return detail;
 
     for (int row = 0; row < WordTableRows && !WordTables.WordForms[row].empty(); ++row) {
         if (WordTables.WordForms[row] == word) {
@@ -229,7 +256,8 @@ WordDetail ShowWordDetail(const ReportList& WordList)
             break;
         }
     }
-    if (!detail.Text.empty()) detail.Text = TranslateFrenchKey("Mot trouv\xE9 dans : ") + detail.Text;
+    if (!detail.Text.empty())
+        detail.Text = TranslateFrenchKey("Mot trouv\xE9 dans : ") + detail.Text;
 
     if (FindKeywordRow(word, 0) >= 0) {
         detail.AddEnabled = false;
@@ -248,8 +276,7 @@ std::uint32_t MakeSortSpec(int Column, bool Ascending)
     return (static_cast<std::uint32_t>(Ascending ? 1 : 0) << 16) | (static_cast<std::uint32_t>(Column) & 0xFFFFu);
 }
 
-int CompareListRows(const std::vector<std::string>& RowA, const std::vector<std::string>& RowB,
-                    std::uint32_t SortSpec)
+int CompareListRows(const std::vector<std::string>& RowA, const std::vector<std::string>& RowB, std::uint32_t SortSpec)
 {
     const int column = SpecColumn(SortSpec);
     const int result = CompareAscending(MakeSortCell(RowA, column), MakeSortCell(RowB, column));
@@ -264,7 +291,8 @@ int SortReportList(ReportList& List, std::uint32_t SortSpec)
 
     std::vector<SortCell> cells;
     cells.reserve(count);
-    for (const auto& row : List.Rows) cells.push_back(MakeSortCell(row, column));
+    for (const auto& row : List.Rows)
+        cells.push_back(MakeSortCell(row, column));
 
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -277,7 +305,8 @@ int SortReportList(ReportList& List, std::uint32_t SortSpec)
     sorted.reserve(count);
     int selected = -1;
     for (std::size_t i = 0; i < count; ++i) {
-        if (static_cast<int>(order[i]) == List.Selected) selected = static_cast<int>(i);
+        if (static_cast<int>(order[i]) == List.Selected)
+            selected = static_cast<int>(i);
         sorted.push_back(std::move(List.Rows[order[i]]));
     }
     List.Rows = std::move(sorted);

@@ -48,8 +48,7 @@ std::uint32_t MakeSortSpec(int Column, bool Ascending);
 // The order of every report list: negative when RowA comes first, 0 when the
 // two sorted cells are the same (within their first 199 characters),
 // positive when RowB comes first.
-int CompareListRows(const std::vector<std::string>& RowA, const std::vector<std::string>& RowB,
-                    std::uint32_t SortSpec);
+int CompareListRows(const std::vector<std::string>& RowA, const std::vector<std::string>& RowB, std::uint32_t SortSpec);
 
 // Sorts the rows (stable) and keeps the same row selected; returns the
 // selected row's new index, or -1 when none is selected.

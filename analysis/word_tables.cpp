@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "page/page_state.h"
+#include "base/app_state.h"
 #include "base/text_rules.h"
 #include "base/text_scan.h"
-#include "base/app_state.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "page/page_state.h"
 
 namespace kestrova {
 
@@ -29,7 +29,8 @@ constexpr std::size_t MinimumWordLength = 2;
 constexpr std::array<bool, 256> BuildSeparatorTable()
 {
     std::array<bool, 256> table{};
-    for (char c : WordSeparators) table[static_cast<unsigned char>(c)] = true;
+    for (char c : WordSeparators)
+        table[static_cast<unsigned char>(c)] = true;
     return table;
 }
 
@@ -40,10 +41,12 @@ constexpr std::array<bool, 256> SeparatorTable = BuildSeparatorTable();
 // numbers; "007", "3d" and "12h" are words.
 bool IsNumber(std::string_view word)
 {
-    if (word.empty() || word.size() > 10 || word[0] < '1' || word[0] > '9') return false;
+    if (word.empty() || word.size() > 10 || word[0] < '1' || word[0] > '9')
+        return false;
     long long value = 0;
     for (char c : word) {
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + (c - '0');
     }
     return value <= 2147483647LL;
@@ -57,13 +60,15 @@ bool IsNumber(std::string_view word)
 inline bool IncrementCount(std::string& origins, std::size_t first)
 {
     std::size_t close = first;
-    while (close < origins.size() && origins[close] >= '0' && origins[close] <= '9') ++close;
+    while (close < origins.size() && origins[close] >= '0' && origins[close] <= '9')
+        ++close;
     const std::size_t digits = close - first;
     if (close == origins.size() || origins[close] != ')' || digits == 0 || digits > 18 ||
         (origins[first] == '0' && digits > 1))
         return false;
     std::size_t i = close;
-    while (i > first && origins[i - 1] == '9') origins[--i] = '0';
+    while (i > first && origins[i - 1] == '9')
+        origins[--i] = '0';
     if (i > first)
         ++origins[i - 1];
     else
@@ -91,7 +96,8 @@ inline bool IncrementCount(std::string& origins, std::size_t first)
     }
     if (pos != std::string::npos) {
         const std::size_t first = pos + origin.size() + 2;  // after the "("
-        if (IncrementCount(origins, first)) return;
+        if (IncrementCount(origins, first))
+            return;
         const std::size_t close = origins.find(')', first - 1);
         if (close != std::string::npos) {
             // Any other writing: what the number parser reads from it, plus one.
@@ -102,7 +108,8 @@ inline bool IncrementCount(std::string& origins, std::size_t first)
         }
         // No ")" at all: the origin is added as a new entry.
     }
-    if (!origins.empty()) origins += " / ";
+    if (!origins.empty())
+        origins += " / ";
     origins += origin;
     origins += " (1)";
 }
@@ -132,7 +139,8 @@ inline void AddOrigin(std::string& origins, const std::string& origin)
         if (end <= forms.size() && (end == forms.size() || forms[end] == '/') && BytesAt(forms, start, word))
             return true;
         const std::size_t slash = forms.find('/', start);
-        if (slash == std::string_view::npos) return false;
+        if (slash == std::string_view::npos)
+            return false;
         start = slash + 1;
     }
 }
@@ -141,7 +149,8 @@ inline bool HasForm(std::string_view forms, std::string_view word)
 {
     // The usual case first: the word is the row's only spelling. (When forms
     // is exactly as long as the word, it holds the word only if it is it.)
-    if (forms.size() == word.size()) return SameBytes(forms.data(), word.data(), word.size());
+    if (forms.size() == word.size())
+        return SameBytes(forms.data(), word.data(), word.size());
     return HasFormAnywhere(forms, word);
 }
 
@@ -172,10 +181,12 @@ public:
         const auto tag = static_cast<std::uint32_t>(hash >> 32);
         for (std::size_t slot = hash & (Size - 1);; slot = (slot + 1) & (Size - 1)) {
             const Slot& s = slots_[slot];
-            if (s.Row < 0) return -1;
+            if (s.Row < 0)
+                return -1;
             if (s.Tag == tag) {
                 const std::string_view held = RowKey(t.WordKeys[s.Row]);
-                if (held.size() == key.size() && SameBytes(held.data(), key.data(), key.size())) return s.Row;
+                if (held.size() == key.size() && SameBytes(held.data(), key.data(), key.size()))
+                    return s.Row;
             }
         }
     }
@@ -183,13 +194,15 @@ public:
     void Add(std::uint64_t hash, int row)
     {
         std::size_t slot = hash & (Size - 1);
-        while (slots_[slot].Row >= 0) slot = (slot + 1) & (Size - 1);
+        while (slots_[slot].Row >= 0)
+            slot = (slot + 1) & (Size - 1);
         slots_[slot] = Slot{static_cast<std::uint32_t>(hash >> 32), row};
         used_.push_back(static_cast<std::uint32_t>(slot));
     }
     void Clear()
     {
-        for (std::uint32_t slot : used_) slots_[slot] = Slot{};
+        for (std::uint32_t slot : used_)
+            slots_[slot] = Slot{};
         used_.clear();
     }
 
@@ -215,20 +228,21 @@ void SyncKeyIndex(WordTableSet& t)
     const int n = t.IndexedRows;
     const bool lastUsed = n == 0 || !t.WordForms[n - 1].empty();
     const bool nextFree = n >= WordTableRows || t.WordForms[n].empty();
-    if (lastUsed && nextFree) return;
+    if (lastUsed && nextFree)
+        return;
     Keys.Clear();
     int row = 0;
     while (row < WordTableRows && !t.WordForms[row].empty()) {
         // The first row holding a key keeps it.
         const std::string_view key = RowKey(t.WordKeys[row]);
         const std::uint64_t hash = WordHash(key);
-        if (Keys.Find(t, key, hash) < 0) Keys.Add(hash, row);
+        if (Keys.Find(t, key, hash) < 0)
+            Keys.Add(hash, row);
         ++row;
     }
     t.IndexedRows = row;
     NewIndexEpoch();
 }
-
 
 // A small direct-mapped cache from a lower-cased word to what counting it
 // needs: whether it is a usual word (valid for one build of the usual-word
@@ -257,7 +271,8 @@ public:
     // word's answers if needed; nullptr for a word too long to keep.
     Entry* Find(std::string_view word, std::uint64_t hash)
     {
-        if (word.size() > LongestWord) return nullptr;
+        if (word.size() > LongestWord)
+            return nullptr;
         Entry& e = entries_[hash & (Size - 1)];
         const auto tag = static_cast<std::uint32_t>(hash >> 32);
         if (e.Tag != tag || e.Length != word.size() || !SameBytes(e.Word, word.data(), word.size())) {
@@ -265,7 +280,8 @@ public:
             e.UsualStamp = 0;
             e.RowEpoch = 0;
             e.Length = static_cast<std::uint8_t>(word.size());
-            for (std::size_t i = 0; i < word.size(); ++i) e.Word[i] = word[i];
+            for (std::size_t i = 0; i < word.size(); ++i)
+                e.Word[i] = word[i];
         }
         return &e;
     }
@@ -274,11 +290,13 @@ public:
     // they are stamped with wraps around).
     void ForgetRows()
     {
-        for (Entry& e : entries_) e.RowEpoch = 0;
+        for (Entry& e : entries_)
+            e.RowEpoch = 0;
     }
     void ForgetUsual()
     {
-        for (Entry& e : entries_) e.UsualStamp = 0;
+        for (Entry& e : entries_)
+            e.UsualStamp = 0;
     }
 
 private:
@@ -300,7 +318,8 @@ public:
     // The set for the present value of UsualWords.
     const UsualWordSet& Fresh()
     {
-        if (stamp_ == 0 || source_ != App.UsualWords) Build();
+        if (stamp_ == 0 || source_ != App.UsualWords)
+            Build();
         return *this;
     }
     // hash is WordHash(word).
@@ -308,8 +327,10 @@ public:
     {
         for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
             const std::string_view held = slots_[slot];
-            if (held.data() == nullptr) return false;
-            if (held.size() == word.size() && BytesAt(held, 0, word)) return true;
+            if (held.data() == nullptr)
+                return false;
+            if (held.size() == word.size() && BytesAt(held, 0, word))
+                return true;
         }
     }
     std::uint32_t Stamp() const { return stamp_; }
@@ -323,17 +344,21 @@ private:
         std::size_t slash = all.find('/');
         while (slash != std::string_view::npos) {
             const std::size_t next = all.find('/', slash + 1);
-            if (next == std::string_view::npos) break;
-            if (next > slash + 1) words.push_back(all.substr(slash + 1, next - slash - 1));
+            if (next == std::string_view::npos)
+                break;
+            if (next > slash + 1)
+                words.push_back(all.substr(slash + 1, next - slash - 1));
             slash = next;
         }
         std::size_t size = 16;
-        while (size < 2 * words.size()) size *= 2;  // at least half the slots stay empty
+        while (size < 2 * words.size())
+            size *= 2;  // at least half the slots stay empty
         slots_.assign(size, std::string_view());
         mask_ = size - 1;
         for (std::string_view word : words) {
             std::size_t slot = WordHash(word) & mask_;
-            while (slots_[slot].data() != nullptr && slots_[slot] != word) slot = (slot + 1) & mask_;
+            while (slots_[slot].data() != nullptr && slots_[slot] != word)
+                slot = (slot + 1) & mask_;
             slots_[slot] = word;
         }
         if (++stamp_ == 0) {
@@ -344,7 +369,7 @@ private:
     }
 
     std::uint32_t stamp_ = 0;
-    std::string source_;  // the views in slots_ point into this copy
+    std::string source_;                   // the views in slots_ point into this copy
     std::vector<std::string_view> slots_;  // an empty view (null data) is a free slot
     std::size_t mask_ = 0;
 };
@@ -375,11 +400,13 @@ void RecordWord(std::string_view word, const std::string& origin, bool keepUsual
         // WordKey(word): the word is lower-case already, and ToLower leaves
         // lower-case text as it is, so only the accents and a final "s" go.
         // The buffer keeps 8 bytes to spare for PaddedWordHash.
-        if (keyBuffer.size() < word.size() + 8) keyBuffer.resize(word.size() + 8);
+        if (keyBuffer.size() < word.size() + 8)
+            keyBuffer.resize(word.size() + 8);
         std::size_t keyLength = word.size();
         for (std::size_t i = 0; i < keyLength; ++i)
             keyBuffer[i] = static_cast<char>(textscan::AccentTable[static_cast<unsigned char>(word[i])]);
-        if (keyLength > 0 && keyBuffer[keyLength - 1] == 's') --keyLength;
+        if (keyLength > 0 && keyBuffer[keyLength - 1] == 's')
+            --keyLength;
         const std::string_view key(keyBuffer.data(), keyLength);
         const std::uint64_t keyHash = PaddedWordHash(key);
         row = Keys.Find(t, key, keyHash);
@@ -460,7 +487,8 @@ CountBuffers SharedCountBuffers;
 // Per byte: -1 for a separator, else the byte lower-cased (ToLower).
 constexpr std::array<short, 256> WordByteTable = [] {
     std::array<short, 256> table{};
-    for (int b = 0; b < 256; ++b) table[b] = SeparatorTable[b] ? short(-1) : short(textscan::LowerTable[b]);
+    for (int b = 0; b < 256; ++b)
+        table[b] = SeparatorTable[b] ? short(-1) : short(textscan::LowerTable[b]);
     return table;
 }();
 
@@ -487,7 +515,8 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
     // longer than the text, as an entity decodes to one byte. The 8 bytes
     // more are the room LetterRun and PaddedWordHash need.
     std::string& buffer = buffers->Word;
-    if (buffer.size() < text.size() + 8) buffer.resize(text.size() + 8);
+    if (buffer.size() < text.size() + 8)
+        buffer.resize(text.size() + 8);
     char* const word = buffer.data();
     const char* const bytes = text.data();
     const std::size_t size = text.size();
@@ -502,18 +531,21 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
                 const std::size_t run = LetterRun(bytes + i, size - i, word + length);
                 i += run;
                 length += run;
-                if (i == size || (lower = WordByteTable[static_cast<unsigned char>(bytes[i])]) < 0) break;
+                if (i == size || (lower = WordByteTable[static_cast<unsigned char>(bytes[i])]) < 0)
+                    break;
                 word[length++] = static_cast<char>(lower);
                 ++i;
             }
-            if (i == size) break;
+            if (i == size)
+                break;
             if (bytes[i] == '&') {
                 char decoded;
                 const std::size_t entity = textscan::EntityAt(text, i, decoded);
                 if (entity != 0) {
                     i += entity;
                     lower = WordByteTable[static_cast<unsigned char>(decoded)];
-                    if (lower < 0) break;
+                    if (lower < 0)
+                        break;
                     word[length++] = static_cast<char>(lower);
                     continue;
                 }
@@ -521,13 +553,16 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             ++i;  // the separator
             break;
         }
-        if (length < MinimumWordLength) continue;
+        if (length < MinimumWordLength)
+            continue;
         const std::string_view candidate(word, length);
-        if (IsNumber(candidate)) continue;
+        if (IsNumber(candidate))
+            continue;
         const std::uint64_t hash = PaddedWordHash(candidate);
         WordMemo::Entry* memo = Memo.Find(candidate, hash);
         if (!keepUsual) {
-            if (!usual) usual = &UsualWordsSet.Fresh();
+            if (!usual)
+                usual = &UsualWordsSet.Fresh();
             bool isUsual;
             if (memo && memo->UsualStamp == usual->Stamp()) {
                 isUsual = memo->IsUsual;
@@ -538,14 +573,17 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
                     memo->IsUsual = isUsual;
                 }
             }
-            if (isUsual) continue;
+            if (isUsual)
+                continue;
         }
         RecordWord(candidate, origin, keepUsual, buffers->Key, memo);
     }
     // A text far longer than a page piece (CountWords called directly) does
     // not leave its buffer behind.
-    if (buffer.size() > LargestKeptBuffer) std::string().swap(buffer);
-    if (buffers->Key.size() > LargestKeptBuffer) std::string().swap(buffers->Key);
+    if (buffer.size() > LargestKeptBuffer)
+        std::string().swap(buffer);
+    if (buffers->Key.size() > LargestKeptBuffer)
+        std::string().swap(buffers->Key);
 }
 
 // The translated origin labels of the handler, looked up again only when the
@@ -578,14 +616,18 @@ std::string_view AttributeValue(std::string_view tag, std::size_t occurrence)
     const std::size_t quote = tag.find('"', occurrence);
     if (quote != std::string_view::npos) {
         const std::size_t closing = tag.find('"', quote + 1);
-        if (closing == std::string_view::npos) return tag.substr(quote + 1);
+        if (closing == std::string_view::npos)
+            return tag.substr(quote + 1);
         return tag.substr(quote + 1, closing - quote - 1);
     }
     const std::size_t equals = tag.find('=', occurrence);
-    if (equals == std::string_view::npos) return {};
+    if (equals == std::string_view::npos)
+        return {};
     std::size_t end = tag.find(' ', equals + 1);
-    if (end == std::string_view::npos) end = tag.find(',', equals + 1);
-    if (end == std::string_view::npos) return tag.substr(equals + 1);
+    if (end == std::string_view::npos)
+        end = tag.find(',', equals + 1);
+    if (end == std::string_view::npos)
+        return tag.substr(equals + 1);
     return tag.substr(equals + 1, end - equals - 1);
 }
 
@@ -593,9 +635,11 @@ std::string_view AttributeValue(std::string_view tag, std::size_t occurrence)
 std::string_view ImageName(std::string_view name)
 {
     const std::size_t slash = name.rfind('/');
-    if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+    if (slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
     const std::size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos) name = name.substr(0, dot);
+    if (dot != std::string_view::npos)
+        name = name.substr(0, dot);
     return name;
 }
 
@@ -610,9 +654,12 @@ void ReadKeywordList(const std::string& value)
         const std::size_t comma = value.find(',', start);
         std::string part = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         std::erase_if(part, [](char c) { return c == '\n' || c == '\r'; });
-        if (EncodeEntities(DecodeEntities(part)) != part) Page.KeywordAccentsBad = true;
-        if (!part.empty()) Page.KeywordList.Rows.push_back({TrimSpaces(DecodeEntities(part)), notUsed});
-        if (comma == std::string::npos) break;
+        if (EncodeEntities(DecodeEntities(part)) != part)
+            Page.KeywordAccentsBad = true;
+        if (!part.empty())
+            Page.KeywordList.Rows.push_back({TrimSpaces(DecodeEntities(part)), notUsed});
+        if (comma == std::string::npos)
+            break;
         start = comma + 1;
     }
 }
@@ -631,7 +678,8 @@ std::string ContentOrigin(const std::string& tag, const std::string& lower, cons
         const std::size_t open = tag.find('"', word + length);
         if (open != std::string::npos) {
             const std::size_t close = tag.find('"', open + 1);
-            if (close != std::string::npos) return MetaLabel(tag.substr(open + 1, close - open - 1));
+            if (close != std::string::npos)
+                return MetaLabel(tag.substr(open + 1, close - open - 1));
         }
     }
     return attributeName;
@@ -652,7 +700,8 @@ void PrepareTag(const std::string& raw, PreparedTag& out)
     out.Tag.clear();
     out.Tag.reserve(raw.size());
     for (char c : raw)
-        if (c != ' ' || out.Tag.empty() || out.Tag.back() != ' ') out.Tag.push_back(c);
+        if (c != ' ' || out.Tag.empty() || out.Tag.back() != ' ')
+            out.Tag.push_back(c);
     out.Lower.resize(out.Tag.size());
     for (std::size_t i = 0; i < out.Tag.size(); ++i)
         out.Lower[i] = static_cast<char>(textscan::LowerTable[static_cast<unsigned char>(out.Tag[i])]);
@@ -668,12 +717,14 @@ void CountAttributeWordsIn(const PreparedTag& prepared, std::string_view attribu
     const std::string& lower = prepared.Lower;
     auto findAttribute = [&](std::size_t from) {
         std::size_t at = lower.find(withEquals, from);
-        if (at == std::string::npos) at = lower.find(withSpace, from);
+        if (at == std::string::npos)
+            at = lower.find(withSpace, from);
         return at;
     };
 
     std::size_t occurrence = findAttribute(0);
-    if (occurrence == std::string::npos) return;
+    if (occurrence == std::string::npos)
+        return;
 
     const bool imageName = name == "img src" || name == "background";
     // Any tag that mentions "keyword" is read as the keyword list, whatever
@@ -691,7 +742,8 @@ void CountAttributeWordsIn(const PreparedTag& prepared, std::string_view attribu
 
     while (occurrence != std::string::npos) {
         std::string_view value = AttributeValue(tag, occurrence);
-        if (imageName) value = ImageName(value);
+        if (imageName)
+            value = ImageName(value);
         if (keywordList)
             ReadKeywordList(std::string(value));
         else
@@ -716,7 +768,8 @@ PreparedTag SharedPreparedTag;
 bool OnlySpacesAndLineEnds(std::string_view text)
 {
     for (char c : text)
-        if (c != ' ' && c != '\n' && c != '\r') return false;
+        if (c != ' ' && c != '\n' && c != '\r')
+            return false;
     return true;
 }
 
@@ -731,14 +784,18 @@ bool MayHoldHandlerAttribute(std::string_view tag)
     constexpr std::string_view lastWords[] = {"alt", "src", "background", "content"};
     for (std::size_t equals = tag.find('='); equals != std::string_view::npos; equals = tag.find('=', equals + 1)) {
         std::size_t end = equals;
-        while (end > 0 && tag[end - 1] == ' ') --end;
+        while (end > 0 && tag[end - 1] == ' ')
+            --end;
         for (std::string_view last : lastWords) {
-            if (end < last.size()) continue;
+            if (end < last.size())
+                continue;
             const std::string_view before = tag.substr(end - last.size(), last.size());
             bool same = true;
             for (std::size_t i = 0; i < last.size() && same; ++i)
-                same = textscan::LowerTable[static_cast<unsigned char>(before[i])] == static_cast<unsigned char>(last[i]);
-            if (same) return true;
+                same =
+                    textscan::LowerTable[static_cast<unsigned char>(before[i])] == static_cast<unsigned char>(last[i]);
+            if (same)
+                return true;
         }
     }
     return false;
@@ -754,7 +811,8 @@ void WordTableSet::Clear()
         WordOrigins[row].clear();
         WordCounts[row] = 0;
     }
-    if (this == &WordTables) Keys.Clear();
+    if (this == &WordTables)
+        Keys.Clear();
     IndexedRows = 0;
     FullReported = false;
     NewIndexEpoch();
@@ -770,9 +828,9 @@ std::string WordKey(const std::string& Word)
     // RemoveAccents(ToLower(Word)) in one pass over one copy.
     std::string key(Word.size(), '\0');
     for (std::size_t i = 0; i < Word.size(); ++i)
-        key[i] = static_cast<char>(
-            textscan::AccentTable[textscan::LowerTable[static_cast<unsigned char>(Word[i])]]);
-    if (!key.empty() && key.back() == 's') key.pop_back();
+        key[i] = static_cast<char>(textscan::AccentTable[textscan::LowerTable[static_cast<unsigned char>(Word[i])]]);
+    if (!key.empty() && key.back() == 's')
+        key.pop_back();
     return key;
 }
 
@@ -783,7 +841,8 @@ void CountWords(const std::string& Text, const std::string& Origin, bool KeepUsu
 
 std::string MetaLabel(const std::string& MetaName)
 {
-    if (App.Language == LanguageEnglish) return MetaName + " tag";
+    if (App.Language == LanguageEnglish)
+        return MetaName + " tag";
     return "Balise \"" + MetaName + "\"";
 }
 
@@ -804,18 +863,20 @@ void AnalysisHandler(std::int64_t, const std::string&, const std::string&, const
             Lease<PreparedTag> tag(SharedPreparedTag);
             PrepareTag(rawTag, *tag);
             for (const auto& attribute : HandlerAttributes)
-                CountAttributeWordsIn(*tag, attribute.Name, attribute.Name, attribute.WithEquals,
-                                      attribute.WithSpace);
+                CountAttributeWordsIn(*tag, attribute.Name, attribute.Name, attribute.WithEquals, attribute.WithSpace);
         }
         // ToLower(TrimSpaces(tag)) == "title", without the copies.
         std::string_view trimmed(rawTag);
-        while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
-        while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
+        while (!trimmed.empty() && trimmed.front() == ' ')
+            trimmed.remove_prefix(1);
+        while (!trimmed.empty() && trimmed.back() == ' ')
+            trimmed.remove_suffix(1);
         if (trimmed.size() == 5) {
             char lower[5];
             for (std::size_t i = 0; i < 5; ++i)
                 lower[i] = static_cast<char>(textscan::LowerTable[static_cast<unsigned char>(trimmed[i])]);
-            if (std::string_view(lower, 5) == "title") Page.PageTitle = "--";
+            if (std::string_view(lower, 5) == "title")
+                Page.PageTitle = "--";
         }
     }
     if (!Page.CurrentText.empty()) {
@@ -823,7 +884,8 @@ void AnalysisHandler(std::int64_t, const std::string&, const std::string&, const
             // Only the first text run after the title tag is the title.
             std::string spaced = Page.CurrentText;
             for (auto& c : spaced)
-                if (c == '\n' || c == '\r') c = ' ';
+                if (c == '\n' || c == '\r')
+                    c = ' ';
             Page.PageTitle = DecodeEntities(spaced);
             CountWords(Page.PageTitle, Labels.Current().Title, false);
         } else if (!OnlySpacesAndLineEnds(Page.CurrentText)) {

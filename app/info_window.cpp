@@ -16,12 +16,15 @@ std::string InfoMessageText()
         return std::string(
                    // "Kestrova est conçu pour travailler sur une copie de votre site
                    // située sur votre disque dur."
-                   "Kestrova est con\xE7u pour travailler sur une copie de votre site situ\xE9" "e "
+                   "Kestrova est con\xE7u pour travailler sur une copie de votre site situ\xE9"
+                   "e "
                    "sur votre disque dur.\n"
                    "A chaque d\xE9marrage, Kestrova vous demande d'ouvrir ce dossier et de choisir "
                    "le fichier sur lequel vous souhaitez travailler.\n"
                    "Une fois votre site optimis\xE9, la liste des fichiers modifi\xE9s est "
-                   "r\xE9" "capitul\xE9" "e dans le journal des modifications (menu \"") +
+                   "r\xE9"
+                   "capitul\xE9"
+                   "e dans le journal des modifications (menu \"") +
                journal +
                "\"). Ce sont ces fichiers qu'il faut copier sur votre site FTP pour le mettre "
                "\xE0 jour.\n\n"

@@ -4,19 +4,19 @@
 // change goes through the rewrite engine (meta tag "keywords") and is mirrored
 // in KeywordList without a new analysis.
 #include <QLabel>
-#include <algorithm>
 #include <QPushButton>
+#include <algorithm>
 
-#include "page/page_state.h"
 #include "analysis/word_lists.h"
-#include "app/main_window.h"
 #include "app/later_commands.h"
+#include "app/main_window.h"
 #include "app/report_list.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
-#include "base/ui_port.h"
 
 namespace kestrova {
 
@@ -135,9 +135,9 @@ void MainWindow::ModifyKeyword()
 {
     const std::string old = keywordList_->SelectedText(0);
     if (!old.empty()) {
-        const std::string answer = ui::AskInput(
-            this, TranslateFrenchKey("Modifier le mot cl\xE9"),  // "Modifier le mot clé"
-            TranslateFrenchKey("Remplacer") + " ''" + old + TranslateFrenchKey("'' par : "), old);
+        const std::string answer =
+            ui::AskInput(this, TranslateFrenchKey("Modifier le mot cl\xE9"),  // "Modifier le mot clé"
+                         TranslateFrenchKey("Remplacer") + " ''" + old + TranslateFrenchKey("'' par : "), old);
         if (!answer.empty() && answer != old && Page.KeywordList.Selected >= 0 &&
             !EditMeta(ui::MainWindowId, OpSup, old, KeywordsMeta).empty()) {
             // When this fails the old keyword is gone from the page already;

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "base/app_state.h"
 #include "app/icons.h"
+#include "base/app_state.h"
 #include "base/translate.h"
 #include "ui/text_convert.h"
 #include "ui/window_helpers.h"
@@ -16,9 +16,8 @@ namespace kestrova {
 bool ShowLanguageDialog(QWidget* parent)
 {
     // The title stays in both languages: the user has not chosen one yet.
-    QDialog* window = ui::OpenChildWindow(parent, 0, 0, 180, 90,
-                                          ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
-                                          "Langue/Language");
+    QDialog* window = ui::OpenChildWindow(
+        parent, 0, 0, 180, 90, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred, "Langue/Language");
     window->setObjectName(QStringLiteral("LanguageDialog"));
 
     auto* englishFlag = new QLabel(window);

@@ -15,16 +15,16 @@
 #include <QTextDocument>
 #include <QUrl>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
-#include "base/app_state.h"
 #include "app/later_commands.h"
 #include "app/report_list.h"
+#include "base/app_state.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
-#include "base/ui_port.h"
 
 namespace kestrova {
 
@@ -136,8 +136,8 @@ void MainWindow::BuildMenu()
         int id;
         const char* objectName;
         const char* french;
-        const char* label;      // shortcut label, appended untranslated
-        const char* shortcut;   // nullptr: none
+        const char* label;     // shortcut label, appended untranslated
+        const char* shortcut;  // nullptr: none
     };
     auto add = [this](QMenu* menu, const Item& item) {
         QString text = Tr(item.french);
@@ -157,10 +157,12 @@ void MainWindow::BuildMenu()
 
     QMenu* file = menuBar()->addMenu(Tr("Fichier"));
     file->setObjectName(QStringLiteral("FichierMenu"));
-    connect(add(file, {MenuOpenLocal, "AnalyserUnAutreFichierAction", "Analyser un autre fichier", "\tCTRL+O", "Ctrl+O"}),
-            &QAction::triggered, this, [this] { OpenLocalPage(); });
-    connect(add(file, {MenuOpenOnline, "AnalyserUnePageEnLigneAction", "Analyser une page en ligne", "\tCTRL+L", "Ctrl+L"}),
-            &QAction::triggered, this, [this] { OpenOnlinePage(*this); });
+    connect(
+        add(file, {MenuOpenLocal, "AnalyserUnAutreFichierAction", "Analyser un autre fichier", "\tCTRL+O", "Ctrl+O"}),
+        &QAction::triggered, this, [this] { OpenLocalPage(); });
+    connect(
+        add(file, {MenuOpenOnline, "AnalyserUnePageEnLigneAction", "Analyser une page en ligne", "\tCTRL+L", "Ctrl+L"}),
+        &QAction::triggered, this, [this] { OpenOnlinePage(*this); });
     file->addSeparator();
     connect(add(file, {MenuMeta, "ModifierLesZonesMetaAction", "Modifier les zones ''Meta''", "\tCTRL+M", "Ctrl+M"}),
             &QAction::triggered, this, [this] { ShowMetaEditor(*this); });
@@ -176,7 +178,10 @@ void MainWindow::BuildMenu()
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
     file->addSeparator();
     // "Exporter les données"
-    connect(add(file, {MenuExport, "ExporterLesDonneesAction", "Exporter les donn\xE9" "es", "\tCTRL+E", "Ctrl+E"}),
+    connect(add(file, {MenuExport, "ExporterLesDonneesAction",
+                       "Exporter les donn\xE9"
+                       "es",
+                       "\tCTRL+E", "Ctrl+E"}),
             &QAction::triggered, this, [this] { ExportData(); });
     file->addSeparator();
     connect(add(file, {MenuQuit, "QuitterAction", "&Quitter", "\tCTRL+Q", "Ctrl+Q"}), &QAction::triggered, this,
@@ -192,11 +197,16 @@ void MainWindow::BuildMenu()
     connect(add(infos, {MenuHelp, "AideAction", "Aide", "\tF1", "F1"}), &QAction::triggered, this,
             [this] { ShowHelp(*this); });
     // "Préférences"
-    connect(add(infos, {MenuPreferences, "PreferencesAction", "Pr\xE9" "f\xE9" "rences", "\tCTRL+P", "Ctrl+P"}),
+    connect(add(infos, {MenuPreferences, "PreferencesAction",
+                        "Pr\xE9"
+                        "f\xE9"
+                        "rences",
+                        "\tCTRL+P", "Ctrl+P"}),
             &QAction::triggered, this, [this] { ChangePreferences(); });
     infos->addSeparator();
-    connect(add(infos, {MenuJournal, "JournalDesModificationsAction", "Journal des modifications", "\tCTRL+J", "Ctrl+J"}),
-            &QAction::triggered, this, [this] { ShowJournal(); });
+    connect(
+        add(infos, {MenuJournal, "JournalDesModificationsAction", "Journal des modifications", "\tCTRL+J", "Ctrl+J"}),
+        &QAction::triggered, this, [this] { ShowJournal(); });
 
     EnablePageMenu(false);
 }
@@ -237,15 +247,24 @@ void MainWindow::BuildGadgets()
 
     // "Mots déclarés dans la liste des mots clés de cette page :"
     keywordFrame_ = MakeFrame(central_, "MotsDeclaresFrame",
-                              "Mots d\xE9" "clar\xE9" "s dans la liste des mots cl\xE9" "s de cette page :");
+                              "Mots d\xE9"
+                              "clar\xE9"
+                              "s dans la liste des mots cl\xE9"
+                              "s de cette page :");
     const int CW = layout_.CW;
     keywordList_ = new ReportListView(&Page.KeywordList, central_);
     keywordList_->setObjectName(QStringLiteral("KeywordList"));
-    keywordList_->AddColumn(TranslateFrenchKey("Mots cl\xE9" "s"), CW - 112, false);  // "Mots clés"
-    keywordList_->AddColumn(TranslateFrenchKey("Utilis\xE9" "s"), 90, true);          // "Utilisés"
+    keywordList_->AddColumn(TranslateFrenchKey("Mots cl\xE9"
+                                               "s"),
+                            CW - 112, false);  // "Mots clés"
+    keywordList_->AddColumn(TranslateFrenchKey("Utilis\xE9"
+                                               "s"),
+                            90, true);  // "Utilisés"
 
     // "Mots trouvés dans cette page :"
-    foundFrame_ = MakeFrame(central_, "MotsTrouvesFrame", "Mots trouv\xE9" "s dans cette page :");
+    foundFrame_ = MakeFrame(central_, "MotsTrouvesFrame",
+                            "Mots trouv\xE9"
+                            "s dans cette page :");
     usualWordList_ = new ReportListView(&Page.UsualWordList, central_);
     usualWordList_->setObjectName(QStringLiteral("UsualWordList"));
     usualWordList_->AddColumn(TranslateFrenchKey("Mots usuels"), CW - 112, false);
@@ -259,7 +278,9 @@ void MainWindow::BuildGadgets()
     modifyButton_ = MakeButton(central_, "ModifierButton", "Modifier");
     manualAddButton_ = MakeButton(central_, "AjoutManuelButton", "Ajout manuel");
     // "Ajouter aux mots clés"
-    addKeywordButton_ = MakeButton(central_, "AjouterAuxMotsClesButton", "Ajouter aux mots cl\xE9" "s");
+    addKeywordButton_ = MakeButton(central_, "AjouterAuxMotsClesButton",
+                                   "Ajouter aux mots cl\xE9"
+                                   "s");
     sentenceBox_ = new QLabel(central_);
     sentenceBox_->setObjectName(QStringLiteral("SentenceBox"));
     sentenceBox_->setWordWrap(true);
@@ -295,8 +316,11 @@ void MainWindow::AddBalloonTips()
         return;
     // "Vous pouvez désactiver cette bulle d'aide à l'aide du menu ''Préférences''."
     const std::string text = TranslateFrenchKey("Cliquez sur les titres des colonnes pour trier cette liste.") + "\n" +
-                             TranslateFrenchKey("Vous pouvez d\xE9" "sactiver cette bulle d'aide \xE0"
-                                                " l'aide du menu ''Pr\xE9" "f\xE9" "rences''.");
+                             TranslateFrenchKey("Vous pouvez d\xE9"
+                                                "sactiver cette bulle d'aide \xE0"
+                                                " l'aide du menu ''Pr\xE9"
+                                                "f\xE9"
+                                                "rences''.");
     for (ReportListView* list : {keywordList_, usualWordList_, otherWordList_})
         ui::AddBalloonTip(list, text);
 }
@@ -375,8 +399,11 @@ void MainWindow::TextFieldChanged(QPlainTextEdit* field, QPushButton* saveButton
         return;
     }
     QString text = field->toPlainText();
-    const QString cleaned = QString(text).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'))
-                                .remove(QChar::ParagraphSeparator).remove(QChar::LineSeparator);
+    const QString cleaned = QString(text)
+                                .remove(QLatin1Char('\n'))
+                                .remove(QLatin1Char('\r'))
+                                .remove(QChar::ParagraphSeparator)
+                                .remove(QChar::LineSeparator);
     if (cleaned != text) {
         field->setPlainText(cleaned);
         ui::SetTextSelection(field, static_cast<int>(cleaned.size()) + 1, static_cast<int>(cleaned.size()) + 1);
@@ -411,10 +438,13 @@ void MainWindow::ReloadLists()
 
 void MainWindow::SwitchLanguage()
 {
-    App.Language = App.Language == "English" ? "Fran\xE7" "ais" : "English";  // "Français"
+    App.Language = App.Language == "English" ? "Fran\xE7"
+                                               "ais"
+                                             : "English";  // "Français"
     // "Quittez et redémarrez, S.V.P..."
     ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Changement de langue"),
-                         TranslateFrenchKey("Quittez et red\xE9" "marrez, S.V.P..."));
+                         TranslateFrenchKey("Quittez et red\xE9"
+                                            "marrez, S.V.P..."));
     RequestQuit();
 }
 

@@ -45,10 +45,10 @@ public:
     };
 
     // Fixed layout values, in pixels.
-    static constexpr int L = 20;    // left margin of the lists and fields
-    static constexpr int G = 20;    // gap between the two columns of lists
-    static constexpr int BW = 150;  // width reserved for the button column
-    static constexpr int KH = 141;  // height of the keyword list
+    static constexpr int L = 20;        // left margin of the lists and fields
+    static constexpr int G = 20;        // gap between the two columns of lists
+    static constexpr int BW = 150;      // width reserved for the button column
+    static constexpr int KH = 141;      // height of the keyword list
     static constexpr int FY = KH + 45;  // y of the frame of found words
 
     // Layout values computed from the inner size (integer division).
@@ -97,18 +97,18 @@ public:
     void Relayout();
 
     // Page commands.
-    void OpenLocalPage();    // "Analyser un autre fichier"
-    void AnalysePage();      // analyses Page.CurrentPagePath and fills the window
+    void OpenLocalPage();            // "Analyser un autre fichier"
+    void AnalysePage();              // analyses Page.CurrentPagePath and fills the window
     void SaveTitleAndDescription();  // either "Enregistrer"
-    void ExportData();       // "Exporter les données"
-    void OpenInBrowser();    // "Ouvrir la page avec votre navigateur"
+    void ExportData();               // "Exporter les données"
+    void OpenInBrowser();            // "Ouvrir la page avec votre navigateur"
 
     // Keyword commands.
-    void AddFoundWordToKeywords();  // "Ajouter aux mots clés"
-    void RemoveKeyword();           // "Retirer"
-    void ModifyKeyword();           // "Modifier"
-    void AddKeywordByHand();        // "Ajout manuel"
-    void EditSentence();            // "Modifier la phrase"
+    void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"
+    void RemoveKeyword();                          // "Retirer"
+    void ModifyKeyword();                          // "Modifier"
+    void AddKeywordByHand();                       // "Ajout manuel"
+    void EditSentence();                           // "Modifier la phrase"
     void FoundWordSelected(ReportListView* list);  // selection in a found-word list
 
     // Menu commands handled by the window itself.

@@ -7,17 +7,17 @@
 #include <QPushButton>
 
 #include "analysis/analysis_driver.h"
-#include "page/page_state.h"
-#include "page/page_walker.h"
-#include "base/app_state.h"
 #include "analysis/export_format.h"
 #include "app/main_window.h"
 #include "app/report_list.h"
+#include "base/app_state.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
-#include "base/ui_port.h"
 
 namespace kestrova {
 
@@ -98,12 +98,15 @@ void MainWindow::SaveTitleAndDescription()
 void MainWindow::ExportData()
 {
     // "Export des données"
-    const std::string path = ui::AskSaveFileName(this, TranslateFrenchKey("Export des donn\xE9" "es"), "Export.txt",
-                                                 TranslateFrenchKey("Fichier Texte") + "|*.txt");
+    const std::string path = ui::AskSaveFileName(this,
+                                                 TranslateFrenchKey("Export des donn\xE9"
+                                                                    "es"),
+                                                 "Export.txt", TranslateFrenchKey("Fichier Texte") + "|*.txt");
     if (path.empty())
         return;
-    const ExportSource source = MainWindowExportSource(ui::ToPage(windowTitle()), ui::ToPage(titleField_->toPlainText()),
-                                                       ui::ToPage(descriptionField_->toPlainText()));
+    const ExportSource source =
+        MainWindowExportSource(ui::ToPage(windowTitle()), ui::ToPage(titleField_->toPlainText()),
+                               ui::ToPage(descriptionField_->toPlainText()));
     const kestrova::ExportData exported = BuildExport(source);
     if (!WriteExportFile(path, exported))
         return;

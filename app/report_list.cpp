@@ -184,7 +184,7 @@ std::string ReportListView::SelectedText(int column) const
         return {};
     const auto& row = list->Rows[static_cast<std::size_t>(list->Selected)];
     return column >= 0 && static_cast<std::size_t>(column) < row.size() ? row[static_cast<std::size_t>(column)]
-                                                                         : std::string();
+                                                                        : std::string();
 }
 
 void ReportListView::ShowRow(int row)

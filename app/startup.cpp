@@ -1,18 +1,19 @@
+#include "app/startup.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 
-#include "page/page_state.h"
-#include "base/app_state.h"
+#include "app/icons.h"
 #include "app/info_window.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"
-#include "app/icons.h"
+#include "base/app_state.h"
 #include "base/settings.h"
-#include "app/startup.h"
-#include "page/journal.h"
 #include "net/banner.h"
 #include "net/update.h"
+#include "page/journal.h"
+#include "page/page_state.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 

@@ -10,9 +10,11 @@ std::string BuildUsualWords()
     // v\xF4tre = "vôtre", \xEAtes = "êtes", \xE7a = "ça", \xEAtre = "être".
     // "ont" and "we" occur twice each: 137 entries, 135 distinct words.
     std::string words;
-    words += "/le/la/les/de/des/un/une/se/te/je/nous/vous/tu/il/ils/elle/elles/sur/dans/pour/et/si/votre/v\xF4tre/ce/ces/";
+    words +=
+        "/le/la/les/de/des/un/une/se/te/je/nous/vous/tu/il/ils/elle/elles/sur/dans/pour/et/si/votre/v\xF4tre/ce/ces/";
     words += "par/en/au/aux/du/ne/est/qui/que/donc/pas/sans/leur/leurs/vos/sont/ont/qu/ou/\xEAtes/trop/cette/";
-    words += "on/ont/lorsque/mais/autre/autres/tout/tous/quel/quelle/quels/quelles/eu/avec/ci/\xE7" "a/comme/";
+    words += "on/ont/lorsque/mais/autre/autres/tout/tous/quel/quelle/quels/quelles/eu/avec/ci/\xE7"
+             "a/comme/";
     words += "sous/seront/notre/alors/\xEAtre/";
     words += "by/in/at/this/that/do/not/is/who/what/so/with/without/their/those/your/yours/are/has/have/too/to/";
     words += "but/other/others/all/if/as/the/it/of/for/or/us/any/into/an/we/than/there/therefore/they/thus/was/we/";

@@ -31,7 +31,7 @@ struct AppState {
     bool FirstStart = false;
     bool DisableUpdates = false;
     bool BannerOn = true;
-    std::string UsualWords;   // "/le/la/.../" built by BuildUsualWords
+    std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
 };
 
 extern AppState App;

@@ -5,10 +5,10 @@
 #include <charconv>
 #include <string_view>
 
-#include "base/paths.h"
-#include "base/text_rules.h"
 #include "base/app_state.h"
 #include "base/file_io.h"
+#include "base/paths.h"
+#include "base/text_rules.h"
 
 namespace kestrova {
 
@@ -82,8 +82,7 @@ bool FindSettingValue(const std::string& fileText, const std::string& key, std::
     return false;
 }
 
-std::string ReadSettingText(const std::string& fileText, const std::string& key,
-                            const std::string& defaultValue)
+std::string ReadSettingText(const std::string& fileText, const std::string& key, const std::string& defaultValue)
 {
     std::string value;
     return FindSettingValue(fileText, key, value) ? value : defaultValue;
@@ -232,8 +231,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     return true;
 }
 
-bool SaveSettings(const std::string& path, const WindowGeometry& window,
-                  const std::string& currentPagePath)
+bool SaveSettings(const std::string& path, const WindowGeometry& window, const std::string& currentPagePath)
 {
     std::string text;
     const auto line = [&text](const std::string& key, const std::string& value) {

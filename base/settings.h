@@ -37,8 +37,7 @@ struct WindowGeometry {
 // before the first "[" line has that key.
 bool FindSettingValue(const std::string& fileText, const std::string& key, std::string& value);
 // The value of `key`, or `defaultValue` when the key is absent.
-std::string ReadSettingText(const std::string& fileText, const std::string& key,
-                            const std::string& defaultValue);
+std::string ReadSettingText(const std::string& fileText, const std::string& key, const std::string& defaultValue);
 // The value of `key` as a signed decimal number, or `defaultValue` when the
 // key is absent or its value does not start with a number.
 int ReadSettingInt(const std::string& fileText, const std::string& key, int defaultValue);
@@ -55,8 +54,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host);
 // folder of `currentPagePath`. The file is replaced in one step and is
 // readable by its owner only. Returns false (the old file untouched) when it
 // cannot be written.
-bool SaveSettings(const std::string& path, const WindowGeometry& window,
-                  const std::string& currentPagePath);
+bool SaveSettings(const std::string& path, const WindowGeometry& window, const std::string& currentPagePath);
 
 // The stored form of FileListe (paths each followed by CR) and back.
 std::string EncodeFileListe(const std::string& fileListe);

@@ -21,15 +21,15 @@ struct EntityRow {
 // The entity table, in decoding order. The "&nbsp;" row decodes to a plain
 // space and encodes from a line feed; "&Ocirc;" is decoded but never written.
 constexpr std::array<EntityRow, 45> EntityTable{{
-    {"&eacute;", 0xE9}, {"&Eacute;", 0xC9}, {"&ecirc;", 0xEA}, {"&Ecirc;", 0xCA}, {"&egrave;", 0xE8},
-    {"&euml;", 0xEB},   {"&acirc;", 0xE2},  {"&agrave;", 0xE0}, {"&auml;", 0xE4},  {"&aacute;", 0xE1},
-    {"&ocirc;", 0xF4},  {"&Ocirc;", 0xD4},  {"&ograve;", 0xF2}, {"&ouml;", 0xF6},  {"&oacute;", 0xF3},
+    {"&eacute;", 0xE9}, {"&Eacute;", 0xC9}, {"&ecirc;", 0xEA},  {"&Ecirc;", 0xCA},  {"&egrave;", 0xE8},
+    {"&euml;", 0xEB},   {"&acirc;", 0xE2},  {"&agrave;", 0xE0}, {"&auml;", 0xE4},   {"&aacute;", 0xE1},
+    {"&ocirc;", 0xF4},  {"&Ocirc;", 0xD4},  {"&ograve;", 0xF2}, {"&ouml;", 0xF6},   {"&oacute;", 0xF3},
     {"&ugrave;", 0xF9}, {"&ucirc;", 0xFB},  {"&uuml;", 0xFC},   {"&uacute;", 0xFA}, {"&igrave;", 0xEC},
-    {"&icirc;", 0xEE},  {"&iuml;", 0xEF},   {"&iacute;", 0xED}, {"&yuml;", 0xFF},  {"&quot;", 0x22},
+    {"&icirc;", 0xEE},  {"&iuml;", 0xEF},   {"&iacute;", 0xED}, {"&yuml;", 0xFF},   {"&quot;", 0x22},
     {"&laquo;", 0xAB},  {"&raquo;", 0xBB},  {"&nbsp;", 0x20},   {"&ccedil;", 0xE7}, {"&ntilde;", 0xF1},
-    {"&amp;", 0x26},    {"&lt;", 0x3C},     {"&gt;", 0x3E},     {"&euro;", 0x80},  {"&pound;", 0xA3},
-    {"&yen;", 0xA5},    {"&cent;", 0xA2},   {"&curren;", 0xA4}, {"&copy;", 0xA9},  {"&reg;", 0xAE},
-    {"&iexcl;", 0xA1},  {"&iquest;", 0xBF}, {"&szlig;", 0xDF},  {"&ordm;", 0xBA},  {"&rsquo;", 0x27},
+    {"&amp;", 0x26},    {"&lt;", 0x3C},     {"&gt;", 0x3E},     {"&euro;", 0x80},   {"&pound;", 0xA3},
+    {"&yen;", 0xA5},    {"&cent;", 0xA2},   {"&curren;", 0xA4}, {"&copy;", 0xA9},   {"&reg;", 0xAE},
+    {"&iexcl;", 0xA1},  {"&iquest;", 0xBF}, {"&szlig;", 0xDF},  {"&ordm;", 0xBA},   {"&rsquo;", 0x27},
 }};
 
 constexpr std::size_t AmpRow = 30;
@@ -49,11 +49,14 @@ int MatchEntity(std::string_view text, std::size_t pos, std::size_t first, bool 
     const std::size_t skip = skipAmp ? 1 : 0;
     const std::size_t limit = std::min(text.size(), pos + LongestEntity - skip);
     std::size_t semi = pos + 1;
-    while (semi < limit && text[semi] != ';') ++semi;
-    if (semi >= limit) return -1;
+    while (semi < limit && text[semi] != ';')
+        ++semi;
+    if (semi >= limit)
+        return -1;
     const std::string_view piece = text.substr(pos, semi + 1 - pos);
     for (std::size_t row = first; row < EntityTable.size(); ++row)
-        if (EntityTable[row].Name.substr(skip) == piece) return static_cast<int>(row);
+        if (EntityTable[row].Name.substr(skip) == piece)
+            return static_cast<int>(row);
     return -1;
 }
 
@@ -69,7 +72,8 @@ std::array<std::string_view, 256> BuildEncodeTable()
 {
     std::array<std::string_view, 256> table{};
     for (const auto& row : EntityTable) {
-        if (row.Name == "&Ocirc;") continue;
+        if (row.Name == "&Ocirc;")
+            continue;
         if (row.Name == "&nbsp;") {
             table['\n'] = row.Name;
             continue;
@@ -90,7 +94,8 @@ const std::array<std::string_view, 256>& EncodeTable()
 std::size_t textscan::EntityAt(std::string_view text, std::size_t pos, char& decoded)
 {
     const int row = MatchEntity(text, pos, 0, false);
-    if (row < 0) return 0;
+    if (row < 0)
+        return 0;
     std::size_t next = pos + EntityTable[row].Name.size();
     decoded = static_cast<char>(EntityTable[row].Character);
     if (static_cast<std::size_t>(row) == AmpRow) {
@@ -120,9 +125,11 @@ std::string DecodeEntities(const std::string& text)
     while (i < text.size()) {
         // Bytes other than "&", TAB, LF and CR are copied as a run.
         std::size_t stop = i;
-        while (stop < text.size() && !DecodeStops[static_cast<unsigned char>(text[stop])]) ++stop;
+        while (stop < text.size() && !DecodeStops[static_cast<unsigned char>(text[stop])])
+            ++stop;
         out.append(text, i, stop - i);
-        if (stop == text.size()) break;
+        if (stop == text.size())
+            break;
         i = stop;
         if (text[i] != '&') {  // TAB, LF or CR: deleted
             ++i;
@@ -185,7 +192,8 @@ std::string ToUpper(const std::string& text)
 std::string TrimSpaces(const std::string& text)
 {
     auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos)
+        return {};
     auto last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
@@ -196,12 +204,15 @@ std::string TrimSpaces(const std::string& text)
 std::string ResolveShortcut(const std::string& path)
 {
     namespace fs = std::filesystem;
-    if (path.empty()) return path;
+    if (path.empty())
+        return path;
     std::error_code ec;
     const fs::path p(path);
-    if (!fs::is_symlink(fs::symlink_status(p, ec)) || ec) return path;
+    if (!fs::is_symlink(fs::symlink_status(p, ec)) || ec)
+        return path;
     fs::path target = fs::canonical(p, ec);
-    if (ec || target.empty()) return path;
+    if (ec || target.empty())
+        return path;
     return target.string();
 }
 
@@ -209,7 +220,8 @@ bool IsWordSeparator(char c)
 {
     static constexpr auto table = [] {
         std::array<bool, 256> t{};
-        for (char s : WordSeparators) t[static_cast<unsigned char>(s)] = true;
+        for (char s : WordSeparators)
+            t[static_cast<unsigned char>(s)] = true;
         return t;
     }();
     return table[static_cast<unsigned char>(c)];

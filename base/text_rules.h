@@ -10,11 +10,10 @@ namespace kestrova {
 // The characters that end a word. The same set tells where a whole-word match
 // may start and end in the sentence search of the rewrite engine.
 // (space , ; : ! ' { ( ) } [ ] \ / & * + - ? . § % < > # | _ @ = " TAB LF CR)
-inline constexpr std::string_view WordSeparators{
-    " ,;:!'{()}[]\\/&*+-?."
-    "\xA7"
-    "%<>#|_@=\"\t\n\r",
-    33};
+inline constexpr std::string_view WordSeparators{" ,;:!'{()}[]\\/&*+-?."
+                                                 "\xA7"
+                                                 "%<>#|_@=\"\t\n\r",
+                                                 33};
 
 bool IsWordSeparator(char c);
 

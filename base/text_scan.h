@@ -34,9 +34,11 @@ inline constexpr ByteTable UpperTable = [] {
 // RemoveAccents byte by byte: accented lower-case letters to their base letter.
 inline constexpr ByteTable AccentTable = [] {
     ByteTable table{};
-    for (int b = 0; b < 256; ++b) table[b] = static_cast<unsigned char>(b);
+    for (int b = 0; b < 256; ++b)
+        table[b] = static_cast<unsigned char>(b);
     auto map = [&table](std::string_view from, char to) {
-        for (char c : from) table[static_cast<unsigned char>(c)] = static_cast<unsigned char>(to);
+        for (char c : from)
+            table[static_cast<unsigned char>(c)] = static_cast<unsigned char>(to);
     };
     map("\xE9\xE8\xEB\xEA", 'e');  // é è ë ê
     map("\xE2\xE0\xE4\xE1", 'a');  // â à ä á
@@ -72,11 +74,14 @@ inline bool SameBytes(const char* a, const char* b, std::size_t count)
     };
     if (count >= 8) {
         for (; count > 8; a += 8, b += 8, count -= 8)
-            if (!same8(a, b)) return false;
+            if (!same8(a, b))
+                return false;
         return same8(a + count - 8, b + count - 8);
     }
-    if (count >= 4) return same4(a, b) && same4(a + count - 4, b + count - 4);
-    if (count == 0) return true;
+    if (count >= 4)
+        return same4(a, b) && same4(a + count - 4, b + count - 4);
+    if (count == 0)
+        return true;
     // 1 to 3 bytes: the first, the middle and the last cover them all.
     return a[0] == b[0] && a[count / 2] == b[count / 2] && a[count - 1] == b[count - 1];
 }
@@ -84,7 +89,8 @@ inline bool SameBytes(const char* a, const char* b, std::size_t count)
 // Whether text holds the bytes of part at pos.
 inline bool BytesAt(std::string_view text, std::size_t pos, std::string_view part)
 {
-    return pos <= text.size() && text.size() - pos >= part.size() && SameBytes(text.data() + pos, part.data(), part.size());
+    return pos <= text.size() && text.size() - pos >= part.size() &&
+           SameBytes(text.data() + pos, part.data(), part.size());
 }
 
 // The hash of the word counting's look-up tables (usual words, word memo,
@@ -165,7 +171,8 @@ inline std::size_t LetterRun(const char* bytes, std::size_t available, char* out
             const std::uint64_t atLeastA = low + (0x80 - 'a') * ones;
             const std::uint64_t aboveZ = low + (0x80 - 'z' - 1) * ones;
             const std::uint64_t letters = atLeastA & ~aboveZ & ~chunk & highs;
-            if (letters != highs) return count + static_cast<std::size_t>(std::countr_zero(~letters & highs)) / 8;
+            if (letters != highs)
+                return count + static_cast<std::size_t>(std::countr_zero(~letters & highs)) / 8;
             count += 8;
         }
         return count;

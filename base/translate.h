@@ -7,11 +7,11 @@ namespace kestrova {
 
 // The values of `Language` that the lookups know, as stored: the French
 // name in Windows-1252, the Ukrainian and Russian names in Windows-1251.
-inline constexpr const char* LanguageFrench = "Fran\xE7" "ais";  // Français
+inline constexpr const char* LanguageFrench = "Fran\xE7"
+                                              "ais";  // Français
 inline constexpr const char* LanguageEnglish = "English";
-inline constexpr const char* LanguageUkrainian =
-    "\xD3\xEA\xF0\xE0\xBF\xED\xF1\xFC\xEA\xE8\xE9";  // Український
-inline constexpr const char* LanguageRussian = "\xD0\xF3\xF1\xF1\xEA\xE8\xE9";  // Русский
+inline constexpr const char* LanguageUkrainian = "\xD3\xEA\xF0\xE0\xBF\xED\xF1\xFC\xEA\xE8\xE9";  // Український
+inline constexpr const char* LanguageRussian = "\xD0\xF3\xF1\xF1\xEA\xE8\xE9";                    // Русский
 inline constexpr const char* LanguageGerman = "Deutsch";
 
 // For texts written in French: English (the table's text) unless the

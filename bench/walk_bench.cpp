@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
 #include "analysis/word_tables.h"
 #include "base/headless_ui.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace fs = std::filesystem;
 using namespace kestrova;
@@ -44,10 +44,32 @@ long PeakKilobytes()
 // images with alternative texts, and now and then a script or a style.
 void GeneratePage(const std::string& path, std::size_t size, unsigned seed)
 {
-    static const char* words[] = {"le", "la", "maison", "jardin", "soleil", "vacances", "location", "mer",
-                                  "montagne", "r&eacute;servation", "h&ocirc;tel", "caf&eacute;", "prix",
-                                  "chambre", "piscine", "plage", "randonn&eacute;e", "village", "Bretagne",
-                                  "Provence", "week-end", "2006", "famille", "enfants", "calme", "vue"};
+    static const char* words[] = {"le",
+                                  "la",
+                                  "maison",
+                                  "jardin",
+                                  "soleil",
+                                  "vacances",
+                                  "location",
+                                  "mer",
+                                  "montagne",
+                                  "r&eacute;servation",
+                                  "h&ocirc;tel",
+                                  "caf&eacute;",
+                                  "prix",
+                                  "chambre",
+                                  "piscine",
+                                  "plage",
+                                  "randonn&eacute;e",
+                                  "village",
+                                  "Bretagne",
+                                  "Provence",
+                                  "week-end",
+                                  "2006",
+                                  "famille",
+                                  "enfants",
+                                  "calme",
+                                  "vue"};
     const int wordCount = static_cast<int>(sizeof words / sizeof *words);
     std::mt19937 rng(seed);
     auto word = [&]() -> std::string {
@@ -60,34 +82,34 @@ void GeneratePage(const std::string& path, std::size_t size, unsigned seed)
         return words[rng() % wordCount];
     };
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    std::string chunk =
-        "<html>\r\n<head>\r\n<title>Location de vacances en Bretagne</title>\r\n"
-        "<meta name=\"keywords\" content=\"location, vacances, mer, Bretagne\">\r\n"
-        "<meta name=\"description\" content=\"Maison de vacances avec vue sur la mer\">\r\n"
-        "</head>\r\n<body background=\"fond.gif\">\r\n";
+    std::string chunk = "<html>\r\n<head>\r\n<title>Location de vacances en Bretagne</title>\r\n"
+                        "<meta name=\"keywords\" content=\"location, vacances, mer, Bretagne\">\r\n"
+                        "<meta name=\"description\" content=\"Maison de vacances avec vue sur la mer\">\r\n"
+                        "</head>\r\n<body background=\"fond.gif\">\r\n";
     std::size_t written = 0;
     while (written + chunk.size() < size) {
         switch (rng() % 8) {
-        case 0:
-            chunk += "<img src=\"images/" + word() + ".jpg\" alt=\"" + word() + " " + word() + "\" width=\"120\">\r\n";
-            break;
-        case 1:
-            chunk += "<a href=\"" + word() + ".htm\" title=\"" + word() + "\">" + word() + " " + word() + "</a> ";
-            break;
-        case 2:
-            if (rng() % 4 == 0)
-                chunk += "<script language=\"javascript\">\r\n// " + word() + " </div>\r\nvar s = \"<b>" + word() +
-                         "</b>\"; if (a<b) a = b;\r\n</script>\r\n";
-            else
-                chunk += "<style type=\"text/css\">p { margin: 0; }</style>";
-            break;
-        default: {
-            chunk += "<p class=\"texte\">";
-            for (int i = 0, n = 5 + static_cast<int>(rng() % 60); i < n; ++i)
-                chunk += word() + (rng() % 9 == 0 ? ", " : " ");
-            chunk += "</p>\r\n";
-            break;
-        }
+            case 0:
+                chunk +=
+                    "<img src=\"images/" + word() + ".jpg\" alt=\"" + word() + " " + word() + "\" width=\"120\">\r\n";
+                break;
+            case 1:
+                chunk += "<a href=\"" + word() + ".htm\" title=\"" + word() + "\">" + word() + " " + word() + "</a> ";
+                break;
+            case 2:
+                if (rng() % 4 == 0)
+                    chunk += "<script language=\"javascript\">\r\n// " + word() + " </div>\r\nvar s = \"<b>" + word() +
+                             "</b>\"; if (a<b) a = b;\r\n</script>\r\n";
+                else
+                    chunk += "<style type=\"text/css\">p { margin: 0; }</style>";
+                break;
+            default: {
+                chunk += "<p class=\"texte\">";
+                for (int i = 0, n = 5 + static_cast<int>(rng() % 60); i < n; ++i)
+                    chunk += word() + (rng() % 9 == 0 ? ", " : " ");
+                chunk += "</p>\r\n";
+                break;
+            }
         }
         if (chunk.size() > 65536) {
             out << chunk;
@@ -100,7 +122,10 @@ void GeneratePage(const std::string& path, std::size_t size, unsigned seed)
 }
 
 std::size_t gPieces = 0;
-void CountPiece(std::int64_t, const std::string&, const std::string&, const std::string&) { ++gPieces; }
+void CountPiece(std::int64_t, const std::string&, const std::string&, const std::string&)
+{
+    ++gPieces;
+}
 void Nothing(std::int64_t, const std::string&, const std::string&, const std::string&) {}
 
 // CPU time of this thread: the machine may be busy with other work, and the
@@ -153,9 +178,9 @@ void Report(const char* name, std::uintmax_t bytes, std::size_t files, const std
     Result write = Measure(pages, bytes, Nothing, true, false, 1.0);
     std::printf("%-16s %7.2f MB %4zu file(s) | MB/s (CPU time; wall) trivial %7.1f; %7.1f | analysis %6.1f; %6.1f"
                 " | write, unchanged %6.1f; %6.1f\n",
-                name, static_cast<double>(bytes) / 1e6, files, trivial.megabytesPerSecond, trivial.wallMegabytesPerSecond,
-                analysis.megabytesPerSecond, analysis.wallMegabytesPerSecond, write.megabytesPerSecond,
-                write.wallMegabytesPerSecond);
+                name, static_cast<double>(bytes) / 1e6, files, trivial.megabytesPerSecond,
+                trivial.wallMegabytesPerSecond, analysis.megabytesPerSecond, analysis.wallMegabytesPerSecond,
+                write.megabytesPerSecond, write.wallMegabytesPerSecond);
     std::fflush(stdout);
 }
 

@@ -10,14 +10,14 @@
 #include <unordered_map>
 
 #include "analysis/analysis_driver.h"
-#include "page/page_state.h"
-#include "base/text_rules.h"
+#include "analysis/export_format.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
 #include "base/codec.h"
-#include "analysis/export_format.h"
+#include "base/text_rules.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 
 namespace kestrova::cli {
 
@@ -85,7 +85,8 @@ void Session::Error(const std::string& utf8Text)
 std::string LanguageForCode(const std::string& code)
 {
     if (code == "fr")
-        return "Fran\xE7" "ais";  // "Français"
+        return "Fran\xE7"
+               "ais";  // "Français"
     if (code == "en")
         return "English";
     return {};
@@ -293,8 +294,7 @@ int KeywordRemoveVerb(Session& session, const std::string& page, const std::stri
     if (!EditMeta(ui::MainWindowId, OpSup, word, "keywords").empty())
         return ExitOk;
     return MetaEditFailed(session, "keywords", false,
-                          "the keyword " + Quoted(word) +
-                              " is not in the keywords meta tag; the page was not changed");
+                          "the keyword " + Quoted(word) + " is not in the keywords meta tag; the page was not changed");
 }
 
 int TitleSetVerb(Session& session, const std::string& page, const std::string& title)

@@ -1,11 +1,11 @@
 // Image references, background images and alternative texts: finding a
 // quoted attribute value by its designator ("src" right after "img",
 // "background", "alt"), replacing it, and giving the image an alt text.
-#include "page/page_state.h"
-#include "page/page_walker.h"
 #include "base/text_rules.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 

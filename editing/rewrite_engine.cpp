@@ -5,11 +5,10 @@
 
 #include <algorithm>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
-#include "base/text_rules.h"
 #include "base/text_rules.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 
@@ -112,12 +111,12 @@ std::string FindNextMatch(const std::string& Mode, std::int64_t Offset, const st
 int AskYesNoAll(ui::WindowId OwnerWindow, const std::string& Title, const std::string& Text)
 {
     switch (ui::Ui().AskYesNoAll(OwnerWindow, Title, Text)) {
-    case ui::YesNoAll::Yes:
-        return 1;
-    case ui::YesNoAll::YesToAll:
-        return 2;
-    case ui::YesNoAll::No:
-        break;
+        case ui::YesNoAll::Yes:
+            return 1;
+        case ui::YesNoAll::YesToAll:
+            return 2;
+        case ui::YesNoAll::No:
+            break;
     }
     return 0;
 }

@@ -24,7 +24,7 @@ inline constexpr char OpAjoute[] = "Ajoute";                // put a value in fr
 inline constexpr char OpSup[] = "Sup";                      // remove a value from a meta content list
 
 // Result markers.
-inline constexpr char ResultOk[] = "OK";                // a value was added or removed
+inline constexpr char ResultOk[] = "OK";                 // a value was added or removed
 inline constexpr char ResultEmptyMeta[] = "balisevide";  // the meta tag exists, its content is empty
 
 // How a "/" inside one word of a "/"-separated word list is written.

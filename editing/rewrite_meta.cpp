@@ -1,12 +1,12 @@
 // Meta tags: reading a named meta tag's content, replacing it, adding a value
 // in front of its comma-separated list or removing one, and creating the tag
 // after <head> when it is missing.
-#include "page/page_state.h"
-#include "page/page_walker.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 
@@ -251,7 +251,8 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
             // "Voulez-vous la créer ?"
             const std::string question = TranslateFrenchKey("La balise meta ''") + MetaName +
                                          TranslateFrenchKey("'' n'existe pas encore dans cette page.") + "\n" +
-                                         TranslateFrenchKey("Voulez-vous la cr\xE9" "er ?");
+                                         TranslateFrenchKey("Voulez-vous la cr\xE9"
+                                                            "er ?");
             answer = AskYesNoAll(OwnerWindow, fileName, question);
             if (answer == 2)
                 Edit.YesToAll = true;

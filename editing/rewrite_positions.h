@@ -90,8 +90,8 @@ inline bool IsTagSpace(char c)
 
 // One attribute of a tag, as an HTML reader sees it.
 struct TagAttribute {
-    Pos NameStart = 0;   // first character of the name
-    Pos NameEnd = 0;     // last character of the name
+    Pos NameStart = 0;  // first character of the name
+    Pos NameEnd = 0;    // last character of the name
     bool HasValue = false;
     char Quote = 0;      // '"', '\'' or 0 for a bare value
     Pos ValueStart = 0;  // first character of the value (after the quote)

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
 #include "analysis/word_tables.h"
 #include "base/headless_ui.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 
 using namespace kestrova;
 
@@ -100,7 +100,8 @@ void Identity(std::int64_t, const std::string&, const std::string&, const std::s
 std::vector<std::string> gPieces;
 void Record(std::int64_t offset, const std::string&, const std::string&, const std::string&)
 {
-    gPieces.push_back(std::to_string(offset) + (Page.CurrentText.empty() ? "<" + Page.CurrentTag : ":" + Page.CurrentText));
+    gPieces.push_back(std::to_string(offset) +
+                      (Page.CurrentText.empty() ? "<" + Page.CurrentTag : ":" + Page.CurrentText));
 }
 
 // Clearing the 10001-row word tables costs more than a small walk: they are

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "page/page_walker.h"
 #include "base/clock.h"
 #include "base/file_io.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 

@@ -15,7 +15,11 @@ struct ReportList {
     std::vector<std::vector<std::string>> Rows;
     int Selected = -1;
 
-    void Clear() { Rows.clear(); Selected = -1; }
+    void Clear()
+    {
+        Rows.clear();
+        Selected = -1;
+    }
     // Adds a row given as its column texts joined by a line feed.
     void AddRow(const std::string& joinedByLf);
 };

@@ -338,7 +338,8 @@ PieceKind CutPiece(const char* s, std::size_t n, bool atEnd, bool script, bool j
 // True when both files hold the same bytes.
 bool SameContent(int a, int b)
 {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0)
         return false;
     if (sa.st_size != sb.st_size)
@@ -379,7 +380,6 @@ std::string ErrorTitle(const std::string& name)
     return TranslateFrenchKey("Erreur sur ") + name;
 }
 
-
 }  // namespace
 
 // ---- public ------------------------------------------------------------------
@@ -407,7 +407,8 @@ void AddMetaAfterHead(std::int64_t, const std::string& Arg1, const std::string&,
     name.reserve(Arg1.size());
     for (char c : Arg1)
         name.push_back(AsciiLower(c));
-    const bool httpEquiv = name == "content-type" || name == "content-language" || name == "refresh" || name == "pragma";
+    const bool httpEquiv =
+        name == "content-type" || name == "content-language" || name == "refresh" || name == "pragma";
     Page.CurrentTag += ">\r\n<meta ";
     Page.CurrentTag += httpEquiv ? "http-equiv" : "name";
     Page.CurrentTag += "=\"";
@@ -416,9 +417,8 @@ void AddMetaAfterHead(std::int64_t, const std::string& Arg1, const std::string&,
     Page.MetaInserted = true;
 }
 
-int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler,
-             bool ShowProgress, bool WriteCopy, const std::string& Arg1, const std::string& Arg2,
-             const std::string& Arg3)
+int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler, bool ShowProgress,
+             bool WriteCopy, const std::string& Arg1, const std::string& Arg2, const std::string& Arg3)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
@@ -483,9 +483,9 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
     std::unique_ptr<char[]> buffer(new char[capacity]);
     std::int64_t bufStart = 0;
     std::size_t bufLen = 0;
-    std::int64_t pos = 0;         // start of the next piece
-    std::int64_t nextZero = -1;   // first zero byte at or after pos, -1 when none is known
-    std::int64_t zeroScanned = 0; // the buffer has been searched for zero bytes up to here
+    std::int64_t pos = 0;          // start of the next piece
+    std::int64_t nextZero = -1;    // first zero byte at or after pos, -1 when none is known
+    std::int64_t zeroScanned = 0;  // the buffer has been searched for zero bytes up to here
     bool atEof = false;
     bool readFailed = false;
     bool script = false;
@@ -552,8 +552,9 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
         // Shown once per walk: a damaged page would otherwise raise one
         // message box per block.
         if (ReportErrors && !abnormalReported)
-            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9."));
+            ui::Ui().ShowMessage(
+                OwnerWindow, ErrorTitle(name),
+                TranslateFrenchKey("Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9."));
         abnormalReported = true;
     };
 
@@ -673,8 +674,10 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
     auto reportCopyFailure = [&] {
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("La copie de la page n'a pu \xEAtre \xE9" "crite, la page n'a pas \xE9t\xE9 "
-                                                    "modifi\xE9" "e !!!"));
+                                 TranslateFrenchKey("La copie de la page n'a pu \xEAtre \xE9"
+                                                    "crite, la page n'a pas \xE9t\xE9 "
+                                                    "modifi\xE9"
+                                                    "e !!!"));
     };
     if (writer->Failed()) {
         reportCopyFailure();
@@ -715,7 +718,9 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
     auto reportLocked = [&] {
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("La page est v\xE9rouill\xE9" "e et n'a pu \xEAtre modifi\xE9" "e !!!"));
+                                 TranslateFrenchKey("La page est v\xE9rouill\xE9"
+                                                    "e et n'a pu \xEAtre modifi\xE9"
+                                                    "e !!!"));
     };
     if (!targetKnown || ::access(target.c_str(), W_OK) != 0 ||
         ::access(targetFolder.empty() ? "." : targetFolder.c_str(), W_OK | X_OK) != 0) {
@@ -734,8 +739,10 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
     if (!WriteBackup(path)) {
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("La sauvegarde de la page n'a pu \xEAtre \xE9" "crite dans le dossier "
-                                                    "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9" "e !!!"));
+                                 TranslateFrenchKey("La sauvegarde de la page n'a pu \xEAtre \xE9"
+                                                    "crite dans le dossier "
+                                                    "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9"
+                                                    "e !!!"));
         return 0;
     }
 

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "base/paths.h"
-#include "page/page_state.h"
 #include "base/ui_port.h"
+#include "page/page_state.h"
 
 namespace kestrova {
 
@@ -32,9 +32,8 @@ constexpr std::size_t WalkMaxPieceLength = WalkBlockSize;
 
 // Walks Page.CurrentPagePath. Returns 1 on success (also for an empty page,
 // and in write mode when nothing changed), 0 on failure.
-int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler,
-             bool ShowProgress, bool WriteCopy, const std::string& Arg1 = {}, const std::string& Arg2 = {},
-             const std::string& Arg3 = {});
+int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler, bool ShowProgress,
+             bool WriteCopy, const std::string& Arg1 = {}, const std::string& Arg2 = {}, const std::string& Arg3 = {});
 
 // Piece handler that inserts an empty meta tag named Arg1 right after the
 // head start tag, and sets Page.MetaInserted.

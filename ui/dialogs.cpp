@@ -68,7 +68,8 @@ std::string AskFolderName(QWidget* parent, const std::string& title, const std::
     std::string answer;
     if (TakeNext(Dialogs.NextFileNames, answer))
         return answer;
-    return ToFileName(QFileDialog::getExistingDirectory(UsableOwner(parent), FromPage(title), FromFileName(initialFolder)));
+    return ToFileName(
+        QFileDialog::getExistingDirectory(UsableOwner(parent), FromPage(title), FromFileName(initialFolder)));
 }
 
 std::string AskInput(QWidget* parent, const std::string& title, const std::string& prompt,
@@ -79,8 +80,8 @@ std::string AskInput(QWidget* parent, const std::string& title, const std::strin
     if (TakeNext(Dialogs.NextInputs, answer))
         return answer;
     bool ok = false;
-    const QString text = QInputDialog::getText(UsableOwner(parent), FromPage(title), FromPage(prompt), QLineEdit::Normal,
-                                               FromPage(defaultText), &ok);
+    const QString text = QInputDialog::getText(UsableOwner(parent), FromPage(title), FromPage(prompt),
+                                               QLineEdit::Normal, FromPage(defaultText), &ok);
     return ok ? ToPage(text) : std::string();
 }
 

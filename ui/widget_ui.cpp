@@ -104,9 +104,12 @@ YesNoAll QtUi::AskYesNoAll(WindowId owner, const std::string& title, const std::
     if (TakeAnswer("yesnoall", title, text, answer))
         return answer;
     switch (AskYesNoAllWindow(UsableOwner(WindowById(owner)), title, text)) {
-    case 1: return YesNoAll::Yes;
-    case 2: return YesNoAll::YesToAll;
-    default: return YesNoAll::No;
+        case 1:
+            return YesNoAll::Yes;
+        case 2:
+            return YesNoAll::YesToAll;
+        default:
+            return YesNoAll::No;
     }
 }
 

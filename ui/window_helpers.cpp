@@ -93,10 +93,14 @@ private:
     static unsigned KeyBit(int key)
     {
         switch (key) {
-        case Qt::Key_Return: return KeyReturn;
-        case Qt::Key_Enter: return KeyEnter;
-        case Qt::Key_Escape: return KeyEscape;
-        default: return 0;
+            case Qt::Key_Return:
+                return KeyReturn;
+            case Qt::Key_Enter:
+                return KeyEnter;
+            case Qt::Key_Escape:
+                return KeyEscape;
+            default:
+                return 0;
         }
     }
 
@@ -174,8 +178,7 @@ void InitProgressWindowPos()
     WaitWindow.ProgressWindowPosSet = true;
 }
 
-QDialog* OpenChildWindow(QWidget* parent, int x, int y, int width, int height, unsigned flags,
-                         const std::string& title)
+QDialog* OpenChildWindow(QWidget* parent, int x, int y, int width, int height, unsigned flags, const std::string& title)
 {
     // The window is not a QObject child of its owner: a disabled owner would
     // disable it too. It is tied to the owner as its transient parent instead.
@@ -256,8 +259,7 @@ QDialog* OpenProgressWindow(QWidget* parent, const std::string& title)
 
 QDialog* OpenAbortableWaitWindow(QWidget* parent, const std::string& title, const std::string& text)
 {
-    ChildWindow* window =
-        OpenWaitWindow(parent, 110, WindowCaption | WindowCloseBox | WindowMinimiseBox, title);
+    ChildWindow* window = OpenWaitWindow(parent, 110, WindowCaption | WindowCloseBox | WindowMinimiseBox, title);
     WaitWindow.ProgressText = NewCentredText(window, 75, FromPage(text));
     auto* abort = new QPushButton(FromPage(TranslateFrenchKey("Interrompre")), window);
     abort->setGeometry(20, 85, 360, 20);
@@ -274,8 +276,8 @@ void AddBalloonTip(QWidget* gadget, const std::string& text)
         return;
     // Rich text lets the tip wrap at its maximum width.
     gadget->setToolTip(Qt::convertFromPlainText(FromPage(text), Qt::WhiteSpaceNormal));
-    static const QString rule = QStringLiteral(
-        "QToolTip { color: black; background-color: rgb(255, 255, 160); max-width: 320px; }");
+    static const QString rule =
+        QStringLiteral("QToolTip { color: black; background-color: rgb(255, 255, 160); max-width: 320px; }");
     QString sheet = gadget->styleSheet();
     if (!sheet.contains(rule))
         gadget->setStyleSheet(sheet.isEmpty() ? rule : sheet + QLatin1Char('\n') + rule);
@@ -402,11 +404,24 @@ QAction* AddMenuItemWithShortcut(QWidget* window, QMenu* menu, int id, const std
 namespace {
 
 // The roles a list cell may carry; moved along when a column is inserted.
-constexpr int CellRoles[] = {
-    Qt::DisplayRole, Qt::DecorationRole, Qt::EditRole, Qt::ToolTipRole, Qt::StatusTipRole,
-    Qt::WhatsThisRole, Qt::FontRole, Qt::TextAlignmentRole, Qt::BackgroundRole, Qt::ForegroundRole,
-    Qt::CheckStateRole, Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole, Qt::SizeHintRole,
-    Qt::UserRole, Qt::UserRole + 1, Qt::UserRole + 2, Qt::UserRole + 3};
+constexpr int CellRoles[] = {Qt::DisplayRole,
+                             Qt::DecorationRole,
+                             Qt::EditRole,
+                             Qt::ToolTipRole,
+                             Qt::StatusTipRole,
+                             Qt::WhatsThisRole,
+                             Qt::FontRole,
+                             Qt::TextAlignmentRole,
+                             Qt::BackgroundRole,
+                             Qt::ForegroundRole,
+                             Qt::CheckStateRole,
+                             Qt::AccessibleTextRole,
+                             Qt::AccessibleDescriptionRole,
+                             Qt::SizeHintRole,
+                             Qt::UserRole,
+                             Qt::UserRole + 1,
+                             Qt::UserRole + 2,
+                             Qt::UserRole + 3};
 
 // Moves the cells of an item from column index onwards one column to the right
 // and leaves column index empty (columnCount already counts the new column).

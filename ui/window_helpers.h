@@ -24,11 +24,11 @@ namespace kestrova::ui {
 
 // Window flags of OpenChildWindow, combined with '|'.
 enum ChildWindowFlag : unsigned {
-    WindowCaption = 1u << 0,      // title bar (without it the window has no frame)
-    WindowCloseBox = 1u << 1,     // close box (and system menu)
-    WindowSizingBorder = 1u << 2, // the user may resize; otherwise the size is fixed
+    WindowCaption = 1u << 0,       // title bar (without it the window has no frame)
+    WindowCloseBox = 1u << 1,      // close box (and system menu)
+    WindowSizingBorder = 1u << 2,  // the user may resize; otherwise the size is fixed
     WindowMinimiseBox = 1u << 3,
-    WindowCentred = 1u << 4,      // centred on the screen; x and y are then ignored
+    WindowCentred = 1u << 4,  // centred on the screen; x and y are then ignored
 };
 
 // The progress and wait windows' shared values. One set for the program.

@@ -14,8 +14,8 @@ int AskYesNoAllWindow(QWidget* owner, const std::string& title, const std::strin
 {
     constexpr int width = 350;
     constexpr int height = 100;
-    QDialog* window = OpenChildWindow(owner, 0, 0, width, height,
-                                      WindowCaption | WindowCloseBox | WindowCentred, title);
+    QDialog* window =
+        OpenChildWindow(owner, 0, 0, width, height, WindowCaption | WindowCloseBox | WindowCentred, title);
 
     auto* label = new QLabel(FromPage(text), window);
     label->setGeometry(10, 10, 330, height - 28 - 10 - 4);

@@ -1,17 +1,17 @@
-#include <gtest/gtest.h>
+#include "analysis/analysis_driver.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "analysis/analysis_driver.h"
-#include "page/page_state.h"
 #include "base/app_state.h"
+#include "base/headless_ui.h"
 #include "base/translate.h"
+#include "page/page_state.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 
 using namespace kestrova;
 using kestrova::test::Column;
@@ -21,14 +21,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string SailPage =
-    "<html>\r\n<head>\r\n<title>Voiliers &agrave; vendre</title>\r\n"
-    "<meta name=\"description\" content=\"Nos voiliers d'occasion\">\r\n"
-    "<meta name=\"keywords\" content=\"voilier, bateau, r&eacute;gate\">\r\n"
-    "</head>\r\n<body>\r\n<h1>Voilier de course</h1>\r\n"
-    "<p>Un bateau et des voiles.</p>\r\n"
-    "<img src=\"images/grand-voilier.jpg\" alt=\"le voilier\">\r\n"
-    "</body>\r\n</html>\r\n";
+const std::string SailPage = "<html>\r\n<head>\r\n<title>Voiliers &agrave; vendre</title>\r\n"
+                             "<meta name=\"description\" content=\"Nos voiliers d'occasion\">\r\n"
+                             "<meta name=\"keywords\" content=\"voilier, bateau, r&eacute;gate\">\r\n"
+                             "</head>\r\n<body>\r\n<h1>Voilier de course</h1>\r\n"
+                             "<p>Un bateau et des voiles.</p>\r\n"
+                             "<img src=\"images/grand-voilier.jpg\" alt=\"le voilier\">\r\n"
+                             "</body>\r\n</html>\r\n";
 
 class AnalysisDriverTest : public test::EngineStateTest {
 protected:
@@ -73,9 +72,8 @@ TEST_F(AnalysisDriverTest, FillsListsFieldsAndButtonsOfAWritablePage)
     EXPECT_EQ(Column(Page.KeywordList, 0), (std::vector<std::string>{"bateau", "r\xE9gate", "voilier"}));
     EXPECT_EQ(Column(Page.KeywordList, 1), (std::vector<std::string>{"Yes", "No", "Yes"}));
     EXPECT_EQ(Column(Page.UsualWordList, 0), (std::vector<std::string>{"le"}));
-    EXPECT_EQ(Column(Page.OtherWordList, 0),
-              (std::vector<std::string>{"bateau", "course", "grand", "nos", "occasion", "vendre", "voiles",
-                                        "voiliers/voilier"}));
+    EXPECT_EQ(Column(Page.OtherWordList, 0), (std::vector<std::string>{"bateau", "course", "grand", "nos", "occasion",
+                                                                       "vendre", "voiles", "voiliers/voilier"}));
     EXPECT_EQ(Page.OtherWordList.Rows.back()[1], "5");
 
     // Nothing to tell the user, no question, and the page is untouched.
@@ -105,13 +103,16 @@ TEST_F(AnalysisDriverTest, EmptyPageIsAnalysedReadOnlyWithTheMessage)
 
 TEST_F(AnalysisDriverTest, FrenchNotEditableMessage)
 {
-    App.Language = "Fran\xE7" "ais";
+    App.Language = "Fran\xE7"
+                   "ais";
     Analyse(dir.Write("empty.htm", ""));
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, "Attention !");
-    EXPECT_EQ(ui.Messages()[0].Text,
-              "Ce fichier n'est pas \xE9" "ditable. Les fonctions d'\xE9" "dition et de correction de Kestrova ont "
-              "\xE9t\xE9 d\xE9sactiv\xE9" "es.");
+    EXPECT_EQ(ui.Messages()[0].Text, "Ce fichier n'est pas \xE9"
+                                     "ditable. Les fonctions d'\xE9"
+                                     "dition et de correction de Kestrova ont "
+                                     "\xE9t\xE9 d\xE9sactiv\xE9"
+                                     "es.");
 }
 
 TEST_F(AnalysisDriverTest, UnreadablePageKeepsThePreviousLists)
@@ -182,8 +183,8 @@ TEST_F(AnalysisDriverTest, NoTitleNoKeywordsNeverShowsThoseOfThePreviousPage)
 
 TEST_F(AnalysisDriverTest, EmptyDescriptionShowsAsEmpty)
 {
-    AnalysisResult r = Analyse(
-        dir.Write("p.htm", "<html><head><meta name=\"description\" content=\"\"></head><body>x</body></html>"));
+    AnalysisResult r =
+        Analyse(dir.Write("p.htm", "<html><head><meta name=\"description\" content=\"\"></head><body>x</body></html>"));
     EXPECT_TRUE(r.Ok);
     EXPECT_EQ(r.DescriptionText, "");
     EXPECT_EQ(Page.PageDescription, "");

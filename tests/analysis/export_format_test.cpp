@@ -1,23 +1,25 @@
+#include "analysis/export_format.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "analysis/analysis_driver.h"
-#include "page/page_state.h"
 #include "base/app_state.h"
 #include "base/codec.h"
-#include "analysis/export_format.h"
+#include "base/headless_ui.h"
 #include "base/translate.h"
+#include "page/page_state.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 
 using namespace kestrova;
 using kestrova::test::ReadAll;
 
 namespace {
 
-const std::string French = "Fran\xE7" "ais";
+const std::string French = "Fran\xE7"
+                           "ais";
 
 class ExportFormatTest : public test::EngineStateTest {
 protected:
@@ -27,17 +29,16 @@ protected:
 TEST_F(ExportFormatTest, BeforeAnyAnalysisInEnglish)
 {
     ExportData data = BuildExport(MainWindowExportSource("Kestrova", "", ""));
-    const std::string text =
-        "Kestrova\r\r"
-        "Page title: \r\r"
-        "Page description: \r\r"
-        "Words found into the keywords list of this page:\r"
-        "Keywords\tUsed\t\r\r"
-        "\r\r"
-        "Words found into this page:\r"
-        "Usual words\tEvents\t\r\r"
-        "\r\r"
-        "Other words\tEvents\t\r\r";
+    const std::string text = "Kestrova\r\r"
+                             "Page title: \r\r"
+                             "Page description: \r\r"
+                             "Words found into the keywords list of this page:\r"
+                             "Keywords\tUsed\t\r\r"
+                             "\r\r"
+                             "Words found into this page:\r"
+                             "Usual words\tEvents\t\r\r"
+                             "\r\r"
+                             "Other words\tEvents\t\r\r";
     EXPECT_EQ(data.ClipboardText, text);
     EXPECT_EQ(data.FileBytes, " \r\n" + text + "\r\n");
 }
@@ -49,20 +50,20 @@ TEST_F(ExportFormatTest, FrenchLabelsAndColumnTitles)
     Page.UsualWordList.AddRow("la\n2");
     Page.OtherWordList.AddRow("image/images\n3");
     ExportData data = BuildExport(MainWindowExportSource("Kestrova - Page \"a.htm\"", "Mon \xE9t\xE9", "R\xE9sum\xE9"));
-    EXPECT_EQ(data.ClipboardText,
-              "Kestrova - Page \"a.htm\"\r\r"
-              "Titre de la page : Mon \xE9t\xE9\r\r"
-              "Description de la page : R\xE9sum\xE9\r\r"
-              "Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
-              "Mots cl\xE9s\tUtilis\xE9s\t\r\r"
-              "\xE9t\xE9\tNon\t\r"
-              "\r\r"
-              "Mots trouv\xE9s dans cette page :\r"
-              "Mots usuels\tNb occurences\t\r\r"
-              "la\t2\t\r"
-              "\r\r"
-              "Autre mots\tNb occurences\t\r\r"
-              "image/images\t3\t\r");
+    EXPECT_EQ(data.ClipboardText, "Kestrova - Page \"a.htm\"\r\r"
+                                  "Titre de la page : Mon \xE9t\xE9\r\r"
+                                  "Description de la page : R\xE9sum\xE9\r\r"
+                                  "Mots d\xE9"
+                                  "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
+                                  "Mots cl\xE9s\tUtilis\xE9s\t\r\r"
+                                  "\xE9t\xE9\tNon\t\r"
+                                  "\r\r"
+                                  "Mots trouv\xE9s dans cette page :\r"
+                                  "Mots usuels\tNb occurences\t\r\r"
+                                  "la\t2\t\r"
+                                  "\r\r"
+                                  "Autre mots\tNb occurences\t\r\r"
+                                  "image/images\t3\t\r");
 }
 
 TEST_F(ExportFormatTest, OnlyTheFileIsStrippedOfOuterSpaces)
@@ -93,10 +94,9 @@ TEST_F(ExportFormatTest, ExplicitSourceListsAndTitles)
     s.Keywords = {&k, {"K1", "K2"}};
     s.UsualWords = {&u, {"U1"}};
     s.OtherWords = {nullptr, {"O1"}};  // a missing list reads as empty
-    EXPECT_EQ(ExportText(s),
-              "W\r\rPage title: \r\rPage description: \r\r"
-              "Words found into the keywords list of this page:\rK1\tK2\t\r\rkw\tYes\t\r\r\r"
-              "Words found into this page:\rU1\t\r\r\r\rO1\t\r\r");
+    EXPECT_EQ(ExportText(s), "W\r\rPage title: \r\rPage description: \r\r"
+                             "Words found into the keywords list of this page:\rK1\tK2\t\r\rkw\tYes\t\r\r\r"
+                             "Words found into this page:\rU1\t\r\r\r\rO1\t\r\r");
 }
 
 TEST_F(ExportFormatTest, WritesTheFileAndReportsFailure)
@@ -128,8 +128,7 @@ TEST_P(ExportGoldenTest, AnalysisThenExportGivesTheExpectedBytes)
         Page.CurrentPagePath = dir.Write("page.htm", ReadAll(folder + "page.htm"));
         AnalysisResult r = AnalyseLocalPage();
         ASSERT_TRUE(r.Ok);
-        ExportData data =
-            BuildExport(MainWindowExportSource(r.WindowTitle, r.TitleText, r.DescriptionText));
+        ExportData data = BuildExport(MainWindowExportSource(r.WindowTitle, r.TitleText, r.DescriptionText));
         const std::string expected = ReadAll(folder + "expected-" + lang + ".txt");
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(data.FileBytes, expected);

@@ -1,3 +1,5 @@
+#include "analysis/word_lists.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,12 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "page/page_state.h"
-#include "base/text_rules.h"
-#include "analysis/word_lists.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
+#include "base/text_rules.h"
 #include "base/translate.h"
+#include "page/page_state.h"
 #include "tests/support/engine_state.h"
 
 using namespace kestrova;
@@ -25,7 +26,8 @@ protected:
     static void Declare(const std::vector<std::string>& keywords)
     {
         Page.KeywordList.Clear();
-        for (const auto& k : keywords) Page.KeywordList.AddRow(k + "\nNon");
+        for (const auto& k : keywords)
+            Page.KeywordList.AddRow(k + "\nNon");
     }
 };
 
@@ -59,9 +61,15 @@ TEST_F(WordListsTest, KeywordIsUsedWhenEveryPartIsASpelling)
     EXPECT_EQ(IsKeywordUsed("Voiliers_De-Course"), 1);
 
     CountWords("bateau ecole", "Texte", false);
-    EXPECT_EQ(IsKeywordUsed("bateau-\xE9" "cole"), 0);  // accents compared as written
-    CountWords("\xC9" "cole", "Texte", false);           // École, counted as école
-    EXPECT_EQ(IsKeywordUsed("bateau-\xE9" "cole"), 1);
+    EXPECT_EQ(IsKeywordUsed("bateau-\xE9"
+                            "cole"),
+              0);  // accents compared as written
+    CountWords("\xC9"
+               "cole",
+               "Texte", false);  // École, counted as école
+    EXPECT_EQ(IsKeywordUsed("bateau-\xE9"
+                            "cole"),
+              1);
     EXPECT_EQ(IsKeywordUsed("bateaux"), 0);
 
     // A plural "s" on either side.
@@ -89,10 +97,16 @@ TEST_F(WordListsTest, MarkUsedKeywordsSetsTheSecondColumn)
 
 TEST_F(WordListsTest, FindKeywordRowIgnoresCaseAccentsAndAPluralS)
 {
-    Declare({"bateau", "Voiles", "\xE9" "cole", "voile rouge"});
+    Declare({"bateau", "Voiles",
+             "\xE9"
+             "cole",
+             "voile rouge"});
     EXPECT_EQ(FindKeywordRow("voile", 0), 1);
     EXPECT_EQ(FindKeywordRow("ecole", 0), 2);
-    EXPECT_EQ(FindKeywordRow("\xC9" "COLES", 0), 2);
+    EXPECT_EQ(FindKeywordRow("\xC9"
+                             "COLES",
+                             0),
+              2);
     EXPECT_EQ(FindKeywordRow("bateaux", 0), -1);
     EXPECT_EQ(FindKeywordRow("rouge", 0), -1);  // a phrase never matches a word
     EXPECT_EQ(FindKeywordRow("voile", 2), -1);
@@ -176,23 +190,29 @@ TEST_F(WordListsTest, SortingCountsAndWordsKeepsTheSelection)
     // Ascending on the words: the capital É is lower-cased only after the
     // accents were removed, so it stays a byte above z.
     ReportList keywords;
-    keywords.AddRow("\xC9t\xE9\nNon");   // Été
-    keywords.AddRow("z\xE8" "bre\nNon");  // zèbre
-    keywords.AddRow("\xE9t\xE9\nNon");   // été
+    keywords.AddRow("\xC9t\xE9\nNon");  // Été
+    keywords.AddRow("z\xE8"
+                    "bre\nNon");        // zèbre
+    keywords.AddRow("\xE9t\xE9\nNon");  // été
     keywords.AddRow("Abri\nOui");
     EXPECT_EQ(SortReportList(keywords, 0, true), -1);
-    EXPECT_EQ(Column(keywords, 0), (Strings{"Abri", "\xE9t\xE9", "z\xE8" "bre", "\xC9t\xE9"}));
+    EXPECT_EQ(Column(keywords, 0), (Strings{"Abri", "\xE9t\xE9",
+                                            "z\xE8"
+                                            "bre",
+                                            "\xC9t\xE9"}));
 
     // Descending on "Oui"/"Non" keeps the order of equal rows.
     ReportList used;
-    for (const char* row : {"a\nOui", "b\nNon", "c\nOui", "d\nNon"}) used.AddRow(row);
+    for (const char* row : {"a\nOui", "b\nNon", "c\nOui", "d\nNon"})
+        used.AddRow(row);
     used.Selected = 3;
     EXPECT_EQ(SortReportList(used, MakeSortSpec(1, false)), 3);
     EXPECT_EQ(Column(used, 0), (Strings{"a", "c", "b", "d"}));
 
     // Positive numbers after every other cell when ascending.
     ReportList mixed;
-    for (const char* row : {"12h", "abc", "-3", "0", " 7", "ete", "\xE9t\xE9", "2.5"}) mixed.AddRow(row);
+    for (const char* row : {"12h", "abc", "-3", "0", " 7", "ete", "\xE9t\xE9", "2.5"})
+        mixed.AddRow(row);
     SortReportList(mixed, MakeSortSpec(0, true));
     EXPECT_EQ(Column(mixed, 0), (Strings{"-3", "0", "abc", "ete", "\xE9t\xE9", "2.5", " 7", "12h"}));
 }
@@ -204,22 +224,52 @@ TEST_F(WordListsTest, SortingCountsAndWordsKeepsTheSelection)
 TEST(CompareListRowsOrder, IsAStrictWeakOrderAgreeingWithTheWrittenComparison)
 {
     auto written = [](const std::string& a, const std::string& b, int d) {
-        if (a == b) return 0;
+        if (a == b)
+            return 0;
         const double na = std::strtod(a.c_str(), nullptr);
-        if (na > 0) return na > std::strtod(b.c_str(), nullptr) ? d : -d;
+        if (na > 0)
+            return na > std::strtod(b.c_str(), nullptr) ? d : -d;
         return ToLower(RemoveAccents(a)) > ToLower(RemoveAccents(b)) ? d : -d;
     };
 
-    const Strings pieces = {"10", "9", "100", " 7", "3.5", ".5", "12h", "0", "-4", "007", "abc", "Abc", "ABC",
-                            "ete", "\xE9t\xE9", "\xC9t\xE9", "z\xE8" "bre", "zebre", "\xFF", "\x80", "",
-                            " ", "oui", "Non", "2006b", "10.0", "a b", "\xE0", "b"};
+    const Strings pieces = {"10",
+                            "9",
+                            "100",
+                            " 7",
+                            "3.5",
+                            ".5",
+                            "12h",
+                            "0",
+                            "-4",
+                            "007",
+                            "abc",
+                            "Abc",
+                            "ABC",
+                            "ete",
+                            "\xE9t\xE9",
+                            "\xC9t\xE9",
+                            "z\xE8"
+                            "bre",
+                            "zebre",
+                            "\xFF",
+                            "\x80",
+                            "",
+                            " ",
+                            "oui",
+                            "Non",
+                            "2006b",
+                            "10.0",
+                            "a b",
+                            "\xE0",
+                            "b"};
     std::mt19937 rng(7);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> parts(1, 2);
     Strings cells(pieces);
     for (int i = 0; i < 60; ++i) {
         std::string cell;
-        for (int n = parts(rng); n > 0; --n) cell += pieces[pick(rng)];
+        for (int n = parts(rng); n > 0; --n)
+            cell += pieces[pick(rng)];
         cells.push_back(cell);
     }
 
@@ -229,7 +279,8 @@ TEST(CompareListRowsOrder, IsAStrictWeakOrderAgreeingWithTheWrittenComparison)
         const std::size_t n = cells.size();
         std::vector<int> table(n * n);
         for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t j = 0; j < n; ++j) table[i * n + j] = CompareListRows({cells[i]}, {cells[j]}, spec);
+            for (std::size_t j = 0; j < n; ++j)
+                table[i * n + j] = CompareListRows({cells[i]}, {cells[j]}, spec);
         auto cmp = [&](std::size_t i, std::size_t j) { return table[i * n + j]; };
         for (std::size_t i = 0; i < n; ++i) {
             const std::string& a = cells[i];
@@ -237,7 +288,7 @@ TEST(CompareListRowsOrder, IsAStrictWeakOrderAgreeingWithTheWrittenComparison)
             for (std::size_t j = 0; j < n; ++j) {
                 const std::string& b = cells[j];
                 const int ab = cmp(i, j), ba = cmp(j, i);
-                ASSERT_EQ(ab < 0, ba > 0) << a << " | " << b;
+                ASSERT_EQ(ab<0, ba> 0) << a << " | " << b;
                 ASSERT_EQ(ab == 0, a == b);
                 const int wab = written(a, b, d), wba = written(b, a, d);
                 if (wab == -wba && wab != 0) {
@@ -256,12 +307,14 @@ TEST(CompareListRowsOrder, IsAStrictWeakOrderAgreeingWithTheWrittenComparison)
 
         // A sorted list is in that order and keeps its selected row.
         ReportList list;
-        for (const auto& cell : cells) list.Rows.push_back({cell, std::to_string(list.Rows.size())});
+        for (const auto& cell : cells)
+            list.Rows.push_back({cell, std::to_string(list.Rows.size())});
         list.Selected = 17;
         const std::string selectedId = list.Rows[17][1];
         const int row = SortReportList(list, spec);
         EXPECT_EQ(list.Rows.at(row)[1], selectedId);
-        EXPECT_TRUE(std::is_sorted(list.Rows.begin(), list.Rows.end(),
-                                   [&](const Strings& x, const Strings& y) { return CompareListRows(x, y, spec) < 0; }));
+        EXPECT_TRUE(std::is_sorted(list.Rows.begin(), list.Rows.end(), [&](const Strings& x, const Strings& y) {
+            return CompareListRows(x, y, spec) < 0;
+        }));
     }
 }

@@ -12,13 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/entity_reference.h"
-#include "page/page_state.h"
-#include "base/text_rules.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
-#include "base/translate.h"
 #include "base/headless_ui.h"
+#include "base/text_rules.h"
+#include "base/translate.h"
+#include "page/page_state.h"
+#include "tests/support/entity_reference.h"
 
 using namespace kestrova;
 
@@ -46,40 +46,50 @@ std::string Lower(std::string text)
 {
     for (char& c : text) {
         const unsigned char b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE)) c = static_cast<char>(b + 0x20);
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE))
+            c = static_cast<char>(b + 0x20);
     }
     return text;
 }
 
 std::string NoAccents(std::string text)
 {
-    const std::pair<std::string, char> groups[] = {
-        {"\xE9\xE8\xEB\xEA", 'e'}, {"\xE2\xE0\xE4\xE1", 'a'}, {"\xEC\xEE\xEF\xED", 'i'},
-        {"\xF2\xF4\xF3\xF6", 'o'}, {"\xF9\xFB\xFC\xFA", 'u'}, {"\xE7", 'c'}, {"\xF1", 'n'}};
+    const std::pair<std::string, char> groups[] = {{"\xE9\xE8\xEB\xEA", 'e'},
+                                                   {"\xE2\xE0\xE4\xE1", 'a'},
+                                                   {"\xEC\xEE\xEF\xED", 'i'},
+                                                   {"\xF2\xF4\xF3\xF6", 'o'},
+                                                   {"\xF9\xFB\xFC\xFA", 'u'},
+                                                   {"\xE7", 'c'},
+                                                   {"\xF1", 'n'}};
     for (char& c : text)
         for (const auto& [from, to] : groups)
-            if (from.find(c) != std::string::npos) c = to;
+            if (from.find(c) != std::string::npos)
+                c = to;
     return text;
 }
 
 std::string Trim(const std::string& text)
 {
     std::size_t first = 0, last = text.size();
-    while (first < last && text[first] == ' ') ++first;
-    while (last > first && text[last - 1] == ' ') --last;
+    while (first < last && text[first] == ' ')
+        ++first;
+    while (last > first && text[last - 1] == ' ')
+        --last;
     return text.substr(first, last - first);
 }
 
 std::string Key(const std::string& word)
 {
     std::string key = NoAccents(Lower(word));
-    if (!key.empty() && key.back() == 's') key.pop_back();
+    if (!key.empty() && key.back() == 's')
+        key.pop_back();
     return key;
 }
 
 bool IsNumber(const std::string& word)
 {
-    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     const long long value = std::stoll(word);
     return value <= 2147483647LL && std::to_string(value) == word;
 }
@@ -100,9 +110,11 @@ struct Analysis {
         for (std::size_t pos = origins.find(origin); pos != std::string::npos; pos = origins.find(origin, pos + 1)) {
             const bool atEntry = pos == 0 || (pos >= 3 && origins.substr(pos - 3, 3) == " / ");
             const std::size_t end = pos + origin.size();
-            if (!atEntry || origins.substr(end, 2) != " (") continue;
+            if (!atEntry || origins.substr(end, 2) != " (")
+                continue;
             const std::size_t close = origins.find(')', end + 1);
-            if (close == std::string::npos) break;
+            if (close == std::string::npos)
+                break;
             long long count = 0;
             std::from_chars(origins.data() + end + 2, origins.data() + close, count);
             origins = origins.substr(0, end + 2) + std::to_string(count + 1) + origins.substr(close);
@@ -115,9 +127,11 @@ struct Analysis {
     {
         const std::string key = "/" + Key(word) + "/";
         std::size_t row = 0;
-        while (row < Keys.size() && Keys[row].find(key) == std::string::npos) ++row;
+        while (row < Keys.size() && Keys[row].find(key) == std::string::npos)
+            ++row;
         if (row < Keys.size()) {
-            if (("/" + Forms[row] + "/").find("/" + word + "/") == std::string::npos) Forms[row] += "/" + word;
+            if (("/" + Forms[row] + "/").find("/" + word + "/") == std::string::npos)
+                Forms[row] += "/" + word;
             ++Counts[row];
         } else if (Keys.size() < static_cast<std::size_t>(WordTableRows)) {
             Forms.push_back(word);
@@ -145,8 +159,10 @@ struct Analysis {
             const std::size_t p = text.find_first_of(Separators);
             const std::string candidate = Lower(Trim(text.substr(0, p)));
             text = p == std::string::npos ? "" : text.substr(p + 1);
-            if (candidate.size() < 2 || IsNumber(candidate)) continue;
-            if (!keepUsual && App.UsualWords.find("/" + candidate + "/") != std::string::npos) continue;
+            if (candidate.size() < 2 || IsNumber(candidate))
+                continue;
+            if (!keepUsual && App.UsualWords.find("/" + candidate + "/") != std::string::npos)
+                continue;
             Record(candidate, origin, keepUsual);
         }
     }
@@ -154,7 +170,8 @@ struct Analysis {
     void CountAttributeWords(const std::string& attributeName, const std::string& input)
     {
         std::string tag = input;
-        for (std::size_t p; (p = tag.find("  ")) != std::string::npos;) tag.replace(p, 2, " ");
+        for (std::size_t p; (p = tag.find("  ")) != std::string::npos;)
+            tag.replace(p, 2, " ");
         const std::string name = Lower(attributeName);
         const std::string lower = Lower(tag);
         auto find = [&](std::size_t from) {
@@ -169,7 +186,8 @@ struct Analysis {
             origin = TranslateFrenchKey("Commentaire d'image");
         } else if (name == "content") {
             std::size_t word = lower.find("name"), length = 4;
-            if (word == std::string::npos) word = lower.find("http-equiv"), length = 10;
+            if (word == std::string::npos)
+                word = lower.find("http-equiv"), length = 10;
             if (word != std::string::npos && lower.find("meta") != std::string::npos) {
                 const std::size_t open = tag.find('"', word + length);
                 const std::size_t close = open == std::string::npos ? open : tag.find('"', open + 1);
@@ -184,16 +202,20 @@ struct Analysis {
             const std::size_t quote = tag.find('"', at);
             if (quote != std::string::npos) {
                 const std::size_t closing = tag.find('"', quote + 1);
-                value = closing == std::string::npos ? tag.substr(quote + 1) : tag.substr(quote + 1, closing - quote - 1);
+                value =
+                    closing == std::string::npos ? tag.substr(quote + 1) : tag.substr(quote + 1, closing - quote - 1);
             } else {
                 const std::size_t equals = tag.find('=', at);
                 std::size_t end = tag.find(' ', equals + 1);
-                if (end == std::string::npos) end = tag.find(',', equals + 1);
+                if (end == std::string::npos)
+                    end = tag.find(',', equals + 1);
                 value = end == std::string::npos ? tag.substr(equals + 1) : tag.substr(equals + 1, end - equals - 1);
             }
             if (image) {
-                if (value.rfind('/') != std::string::npos) value = value.substr(value.rfind('/') + 1);
-                if (value.rfind('.') != std::string::npos) value = value.substr(0, value.rfind('.'));
+                if (value.rfind('/') != std::string::npos)
+                    value = value.substr(value.rfind('/') + 1);
+                if (value.rfind('.') != std::string::npos)
+                    value = value.substr(0, value.rfind('.'));
             }
             if (lower.find("keyword") == std::string::npos) {
                 CountWords(value, origin, true);
@@ -203,8 +225,10 @@ struct Analysis {
             std::string rest = value + ",";
             for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest = rest.substr(comma + 1)) {
                 const std::string part = ReplaceAll(ReplaceAll(rest.substr(0, comma), "\n", ""), "\r", "");
-                if (Encode(Decode(part)) != part) AccentsBad = true;
-                if (!part.empty()) KeywordRows.push_back({Trim(Decode(part)), TranslateFrenchKey("Non")});
+                if (Encode(Decode(part)) != part)
+                    AccentsBad = true;
+                if (!part.empty())
+                    KeywordRows.push_back({Trim(Decode(part)), TranslateFrenchKey("Non")});
             }
         }
     }
@@ -212,8 +236,10 @@ struct Analysis {
     void Handler(const std::string& tag, const std::string& text)
     {
         if (!tag.empty()) {
-            for (const char* name : {"alt", "img src", "background", "content"}) CountAttributeWords(name, tag);
-            if (Lower(Trim(tag)) == "title") Title = "--";
+            for (const char* name : {"alt", "img src", "background", "content"})
+                CountAttributeWords(name, tag);
+            if (Lower(Trim(tag)) == "title")
+                Title = "--";
         }
         if (!text.empty()) {
             const std::string spaced = ReplaceAll(ReplaceAll(text, "\n", " "), "\r", " ");
@@ -236,38 +262,78 @@ public:
 
     int Below(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
     template <typename T>
-    const T& Pick(const std::vector<T>& items) { return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))]; }
+    const T& Pick(const std::vector<T>& items)
+    {
+        return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))];
+    }
 
     std::string Token()
     {
-        static const std::vector<std::string> words = {
-            "mot", "mots", "Mot", "MOTS", "caf\xE9", "CAF\xC9", "cafe", "Caf&eacute;", "\xC9t\xE9", "ete",
-            "\xE9t\xE9s", "bus", "bu", "voile", "VOILES", "r\xE9gate", "R&Eacute;GATES", "ss", "s",
-            "\xC0\xC1\xC2\xD7\xDE", "\xE0\xE1\xE2\xF7\xFE", "na\xEFve", "NA\xCF" "VE", "\xE7" "a", "\xC7" "A",
-            "gar&ccedil;on", "\x8C" "uvre", "x\xA0y", "~$^`"};
-        static const std::vector<std::string> usual = {"de", "le", "la", "et", "DE", "Le", "\xEAtre", "\xCAtre",
-                                                       "vous", "the", "THE", "v\xF4tre", "v&ocirc;tre"};
-        static const std::vector<std::string> numbers = {"2006", "75",         "007",         "0",   "00",
-                                                         "2147483647", "2147483648", "99999999999", "12h", "3d",
-                                                         "1",    "10",         "-5",          "4294967296"};
+        static const std::vector<std::string> words = {"mot",
+                                                       "mots",
+                                                       "Mot",
+                                                       "MOTS",
+                                                       "caf\xE9",
+                                                       "CAF\xC9",
+                                                       "cafe",
+                                                       "Caf&eacute;",
+                                                       "\xC9t\xE9",
+                                                       "ete",
+                                                       "\xE9t\xE9s",
+                                                       "bus",
+                                                       "bu",
+                                                       "voile",
+                                                       "VOILES",
+                                                       "r\xE9gate",
+                                                       "R&Eacute;GATES",
+                                                       "ss",
+                                                       "s",
+                                                       "\xC0\xC1\xC2\xD7\xDE",
+                                                       "\xE0\xE1\xE2\xF7\xFE",
+                                                       "na\xEFve",
+                                                       "NA\xCF"
+                                                       "VE",
+                                                       "\xE7"
+                                                       "a",
+                                                       "\xC7"
+                                                       "A",
+                                                       "gar&ccedil;on",
+                                                       "\x8C"
+                                                       "uvre",
+                                                       "x\xA0y",
+                                                       "~$^`"};
+        static const std::vector<std::string> usual = {
+            "de", "le", "la", "et", "DE", "Le", "\xEAtre", "\xCAtre", "vous", "the", "THE", "v\xF4tre", "v&ocirc;tre"};
+        static const std::vector<std::string> numbers = {"2006",       "75",         "007",         "0",         "00",
+                                                         "2147483647", "2147483648", "99999999999", "12h",       "3d",
+                                                         "1",          "10",         "-5",          "4294967296"};
         static const std::vector<std::string> entities = {
-            "&amp;lt;", "&amp;eacute;", "&amp;amp;", "&amp;rsquo;", "&eacute", "&", ";", "&#233;", "&e\nacute;",
-            "&amp", "&nbsp;&nbsp;", "&EACUTE;", "&Ocirc;", "&amp;nbsp;"};
+            "&amp;lt;", "&amp;eacute;", "&amp;amp;", "&amp;rsquo;",  "&eacute",  "&",       ";",
+            "&#233;",   "&e\nacute;",   "&amp",      "&nbsp;&nbsp;", "&EACUTE;", "&Ocirc;", "&amp;nbsp;"};
         switch (Below(10)) {
-        case 0: return Pick(usual);
-        case 1: return Pick(numbers);
-        case 2: return Pick(entities);
-        case 3: return ref::EntityRows()[static_cast<std::size_t>(Below(static_cast<int>(ref::EntityRows().size())))].first;
-        case 4:
-        case 5: return std::string(1 + static_cast<std::size_t>(Below(3)), ref::Separators[static_cast<std::size_t>(Below(33))]);
-        case 6: {
-            // A short invented word over letters, accented and upper-case bytes.
-            static const std::string letters = "abeEsSzZ\xC0\xC9\xCA\xD4\xDE\xE0\xE9\xEA\xF4\xFE\xE7\xD7\xF7";
-            std::string w;
-            for (int n = 1 + Below(5); n > 0; --n) w += letters[static_cast<std::size_t>(Below(static_cast<int>(letters.size())))];
-            return w;
-        }
-        default: return Pick(words);
+            case 0:
+                return Pick(usual);
+            case 1:
+                return Pick(numbers);
+            case 2:
+                return Pick(entities);
+            case 3:
+                return ref::EntityRows()[static_cast<std::size_t>(Below(static_cast<int>(ref::EntityRows().size())))]
+                    .first;
+            case 4:
+            case 5:
+                return std::string(1 + static_cast<std::size_t>(Below(3)),
+                                   ref::Separators[static_cast<std::size_t>(Below(33))]);
+            case 6: {
+                // A short invented word over letters, accented and upper-case bytes.
+                static const std::string letters = "abeEsSzZ\xC0\xC9\xCA\xD4\xDE\xE0\xE9\xEA\xF4\xFE\xE7\xD7\xF7";
+                std::string w;
+                for (int n = 1 + Below(5); n > 0; --n)
+                    w += letters[static_cast<std::size_t>(Below(static_cast<int>(letters.size())))];
+                return w;
+            }
+            default:
+                return Pick(words);
         }
     }
 
@@ -276,7 +342,8 @@ public:
         std::string text;
         for (int n = Below(maxTokens + 1); n > 0; --n) {
             text += Token();
-            if (Below(2) == 0) text += ' ';
+            if (Below(2) == 0)
+                text += ' ';
         }
         return text;
     }
@@ -287,30 +354,39 @@ public:
     std::string Tag()
     {
         switch (Below(12)) {
-        case 0: return "img src=\"images/" + Value(3) + ".JPG\" alt=\"" + Value() + "\"";
-        case 1: return "IMG  SRC=" + ref::ReplaceAll(Value(3), " ", "") + " alt=" + Value(4);
-        case 2: {
-            static const std::vector<std::string> names = {"description", "Keywords", "robots", "a / b", "Auteur"};
-            return "meta name=\"" + Pick(names) + "\" content=\"" + Value() + "\"";
-        }
-        case 3: return "META HTTP-EQUIV=\"Content-Language\"  CONTENT=\"" + Value() + "\"";
-        case 4: return "td background='fonds/" + Value(2) + ".png'";
-        case 5: return "area alt=\"" + Value(3) + "\" alt =\"" + Value(3) + "\" alt=\"" + Value(3) + "\"";
-        case 6: {
-            static const std::vector<std::string> plain = {" TITLE ", "title", "/title", "p", "/p", "h1", "Title "};
-            return Pick(plain);
-        }
-        case 7: return "div content=" + Value(3);
-        case 8: return "meta name=\"keywords\" content=\"" + ref::ReplaceAll(Value(), " ", Below(2) ? "," : ", ") + "\"";
-        default: {
-            // Tag-like noise: attribute names, equals signs, quotes and text.
-            static const std::vector<std::string> bits = {
-                "img", " ", "src", "=", "\"", "alt", "content", "background", "meta", "name", "http-equiv",
-                "keyword", "  ", " =", "'", "/", ".", ",", "ALT", "Src", "\r\n"};
-            std::string tag;
-            for (int n = Below(14); n > 0; --n) tag += Below(3) ? Pick(bits) : Token();
-            return tag;
-        }
+            case 0:
+                return "img src=\"images/" + Value(3) + ".JPG\" alt=\"" + Value() + "\"";
+            case 1:
+                return "IMG  SRC=" + ref::ReplaceAll(Value(3), " ", "") + " alt=" + Value(4);
+            case 2: {
+                static const std::vector<std::string> names = {"description", "Keywords", "robots", "a / b", "Auteur"};
+                return "meta name=\"" + Pick(names) + "\" content=\"" + Value() + "\"";
+            }
+            case 3:
+                return "META HTTP-EQUIV=\"Content-Language\"  CONTENT=\"" + Value() + "\"";
+            case 4:
+                return "td background='fonds/" + Value(2) + ".png'";
+            case 5:
+                return "area alt=\"" + Value(3) + "\" alt =\"" + Value(3) + "\" alt=\"" + Value(3) + "\"";
+            case 6: {
+                static const std::vector<std::string> plain = {" TITLE ", "title", "/title", "p", "/p", "h1", "Title "};
+                return Pick(plain);
+            }
+            case 7:
+                return "div content=" + Value(3);
+            case 8:
+                return "meta name=\"keywords\" content=\"" + ref::ReplaceAll(Value(), " ", Below(2) ? "," : ", ") +
+                       "\"";
+            default: {
+                // Tag-like noise: attribute names, equals signs, quotes and text.
+                static const std::vector<std::string> bits = {
+                    "img",     " ",  "src", "=", "\"", "alt", "content", "background", "meta", "name", "http-equiv",
+                    "keyword", "  ", " =",  "'", "/",  ".",   ",",       "ALT",        "Src",  "\r\n"};
+                std::string tag;
+                for (int n = Below(14); n > 0; --n)
+                    tag += Below(3) ? Pick(bits) : Token();
+                return tag;
+            }
         }
     }
 
@@ -347,7 +423,8 @@ protected:
     {
         SCOPED_TRACE(where);
         int used = 0;
-        while (used < WordTableRows && !WordTables.WordForms[used].empty()) ++used;
+        while (used < WordTableRows && !WordTables.WordForms[used].empty())
+            ++used;
         ASSERT_EQ(used, static_cast<int>(model.Forms.size()));
         for (int row = 0; row < used; ++row) {
             const auto r = static_cast<std::size_t>(row);
@@ -374,7 +451,8 @@ TEST(WordTablesReference, TextRulesAgreeOnRandomTexts)
         std::string text = gen.Text(12);
         // And now and then arbitrary bytes.
         if (i % 4 == 0)
-            for (char& c : text) c = static_cast<char>(gen.Below(256));
+            for (char& c : text)
+                c = static_cast<char>(gen.Below(256));
         ASSERT_EQ(ToLower(text), ref::Lower(text)) << text;
         ASSERT_EQ(RemoveAccents(text), ref::NoAccents(text)) << text;
         ASSERT_EQ(WordKey(text), ref::Key(text)) << text;
@@ -388,8 +466,8 @@ TEST(WordTablesReference, TextRulesAgreeOnRandomTexts)
 // (changed between pages without clearing the tables) and both languages.
 TEST_F(WordTablesReferenceTest, HandlerAgreesOnRandomPages)
 {
-    const std::vector<std::string> usualLists = {
-        BuildUsualWords(), "", "de/le", "//de//caf\xE9//", "/DE/mot/ mots/", "/\xE9t\xE9/a/b c/", "/"};
+    const std::vector<std::string> usualLists = {BuildUsualWords(),   "", "de/le", "//de//caf\xE9//", "/DE/mot/ mots/",
+                                                 "/\xE9t\xE9/a/b c/", "/"};
     Generator gen(20240611);
     ref::Analysis model;
     for (int page = 0; page < 240; ++page) {
@@ -403,14 +481,23 @@ TEST_F(WordTablesReferenceTest, HandlerAgreesOnRandomPages)
         App.Language = page % 5 == 4 ? LanguageEnglish : LanguageFrench;
         for (int piece = 0; piece < 40; ++piece) {
             switch (gen.Below(4)) {
-            case 0: Piece(model, gen.Tag(), ""); break;
-            case 1: Piece(model, "", gen.Text()); break;
-            case 2: Piece(model, "", gen.Below(2) ? "\r\n" : "  \n "); break;
-            default: Piece(model, gen.Tag(), gen.Text()); break;
+                case 0:
+                    Piece(model, gen.Tag(), "");
+                    break;
+                case 1:
+                    Piece(model, "", gen.Text());
+                    break;
+                case 2:
+                    Piece(model, "", gen.Below(2) ? "\r\n" : "  \n ");
+                    break;
+                default:
+                    Piece(model, gen.Tag(), gen.Text());
+                    break;
             }
         }
         ExpectSame(model, "page " + std::to_string(page));
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
     }
 }
 
@@ -418,9 +505,10 @@ TEST_F(WordTablesReferenceTest, HandlerAgreesOnRandomPages)
 // that look like parts of an origin list.
 TEST_F(WordTablesReferenceTest, CountWordsAgreesWithOddOriginLabels)
 {
-    const std::vector<std::string> origins = {"Texte", "a.htm", "ba.htm", "b.htm", "page (2).htm", "x / y", "y",
-                                              "Balise \"a / b\"", "(", ")", "b", "Texte (1)", "", "/ x", " / ",
-                                              "a /", "x (007)", "x", "n (99)", "n", "m (-3)", "m"};
+    const std::vector<std::string> origins = {
+        "Texte",  "a.htm", "ba.htm",    "b.htm", "page (2).htm", "x / y", "y",   "Balise \"a / b\"", "(",
+        ")",      "b",     "Texte (1)", "",      "/ x",          " / ",   "a /", "x (007)",          "x",
+        "n (99)", "n",     "m (-3)",    "m"};
     Generator gen(99);
     ref::Analysis model;
     for (int i = 0; i < 3000; ++i) {
@@ -431,7 +519,8 @@ TEST_F(WordTablesReferenceTest, CountWordsAgreesWithOddOriginLabels)
         model.CountWords(text, origin, keepUsual);
         if (i % 500 == 499) {
             ExpectSame(model, "call " + std::to_string(i));
-            if (HasFatalFailure()) return;
+            if (HasFatalFailure())
+                return;
         }
     }
 }
@@ -455,7 +544,8 @@ TEST_F(WordTablesReferenceTest, FullTableAgrees)
     Generator gen(5);
     for (int i = 0; i < 120; ++i) {
         std::string text = gen.Text(6);
-        if (i % 3 == 0) text += " w" + std::to_string(gen.Below(WordTableRows)) + "x";
+        if (i % 3 == 0)
+            text += " w" + std::to_string(gen.Below(WordTableRows)) + "x";
         const bool keepUsual = gen.Below(2) == 0;
         CountWords(text, "Texte", keepUsual);
         model.CountWords(text, "Texte", keepUsual);

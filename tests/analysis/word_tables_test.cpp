@@ -1,3 +1,5 @@
+#include "analysis/word_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -5,13 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "page/page_state.h"
-#include "base/text_rules.h"
-#include "analysis/word_tables.h"
 #include "base/app_state.h"
-#include "base/translate.h"
-#include "tests/support/engine_state.h"
 #include "base/headless_ui.h"
+#include "base/text_rules.h"
+#include "base/translate.h"
+#include "page/page_state.h"
+#include "tests/support/engine_state.h"
 
 using namespace kestrova;
 
@@ -39,19 +40,22 @@ protected:
     static int RowOf(const std::string& forms)
     {
         for (int row = 0; row < WordTableRows && !WordTables.WordForms[row].empty(); ++row)
-            if (WordTables.WordForms[row] == forms) return row;
+            if (WordTables.WordForms[row] == forms)
+                return row;
         return -1;
     }
     static int UsedRows()
     {
         int row = 0;
-        while (row < WordTableRows && !WordTables.WordForms[row].empty()) ++row;
+        while (row < WordTableRows && !WordTables.WordForms[row].empty())
+            ++row;
         return row;
     }
     static std::vector<std::string> Keywords()
     {
         std::vector<std::string> out;
-        for (const auto& row : Page.KeywordList.Rows) out.push_back(row.at(0) + "|" + row.at(1));
+        for (const auto& row : Page.KeywordList.Rows)
+            out.push_back(row.at(0) + "|" + row.at(1));
         return out;
     }
 };
@@ -72,10 +76,13 @@ TEST(WordSeparators, TheThirtyThreeCharacters)
 {
     EXPECT_EQ(WordSeparators.size(), 33u);
     int count = 0;
-    for (int b = 0; b < 256; ++b) count += IsWordSeparator(static_cast<char>(b)) ? 1 : 0;
+    for (int b = 0; b < 256; ++b)
+        count += IsWordSeparator(static_cast<char>(b)) ? 1 : 0;
     EXPECT_EQ(count, 33);
-    for (char c : std::string(" ,;:!'{()}[]\\/&*+-?.\xA7%<>#|_@=\"\t\n\r")) EXPECT_TRUE(IsWordSeparator(c)) << int(c);
-    for (char c : std::string("aZ09\xE9~$^`\xA0")) EXPECT_FALSE(IsWordSeparator(c)) << int(c);
+    for (char c : std::string(" ,;:!'{()}[]\\/&*+-?.\xA7%<>#|_@=\"\t\n\r"))
+        EXPECT_TRUE(IsWordSeparator(c)) << int(c);
+    for (char c : std::string("aZ09\xE9~$^`\xA0"))
+        EXPECT_FALSE(IsWordSeparator(c)) << int(c);
 }
 
 TEST_F(WordTablesTest, VisibleTextMergesSpellingsAndSkipsUsualWords)
@@ -269,7 +276,8 @@ TEST_F(WordTablesTest, AnyTagMentioningKeywordIsReadAsTheKeywordList)
 TEST_F(WordTablesTest, FullTableDropsNewWordsAndWarnsOncePerRun)
 {
     std::string many;
-    for (int i = 0; i < WordTableRows; ++i) many += "w" + std::to_string(i) + "x ";
+    for (int i = 0; i < WordTableRows; ++i)
+        many += "w" + std::to_string(i) + "x ";
     CountWords(many, "Texte", false);
     ASSERT_EQ(UsedRows(), WordTableRows);
     EXPECT_EQ(WordTables.WordForms[WordTableRows - 1], "w10000x");
@@ -314,7 +322,8 @@ TEST_F(WordTablesTest, OriginsAreMatchedAsWholeEntries)
     CountWords("mot", "page (2).htm", false);
     EXPECT_EQ(WordTables.WordOrigins[0], "ab.htm (2) / b.htm (2) / ab (1) / page (2).htm (2)");
     EXPECT_EQ(WordTables.WordCounts[0], 7);
-    for (int i = 0; i < 9; ++i) CountWords("mot", "b.htm", false);
+    for (int i = 0; i < 9; ++i)
+        CountWords("mot", "b.htm", false);
     EXPECT_EQ(WordTables.WordOrigins[0], "ab.htm (2) / b.htm (11) / ab (1) / page (2).htm (2)");
 }
 
@@ -334,14 +343,16 @@ TEST_F(WordTablesTest, KeyIndexAgreesWithALinearScan)
         {
             const std::string key = "/" + WordKey(w) + "/";
             std::size_t row = 0;
-            while (row < Keys.size() && Keys[row].find(key) == std::string::npos) ++row;
+            while (row < Keys.size() && Keys[row].find(key) == std::string::npos)
+                ++row;
             if (row == Keys.size()) {
                 Forms.push_back(w);
                 Keys.push_back(key);
                 Origins.emplace_back();
                 Counts.push_back(1);
             } else {
-                if (("/" + Forms[row] + "/").find("/" + w + "/") == std::string::npos) Forms[row] += "/" + w;
+                if (("/" + Forms[row] + "/").find("/" + w + "/") == std::string::npos)
+                    Forms[row] += "/" + w;
                 ++Counts[row];
             }
             for (auto& [label, count] : Origins[row])
@@ -361,8 +372,8 @@ TEST_F(WordTablesTest, KeyIndexAgreesWithALinearScan)
     };
 
     std::mt19937 rng(20240601);
-    const std::vector<std::string> stems = {"ete", "\xE9t\xE9", "mot", "voile", "bus", "bu", "caf\xE9", "cafe",
-                                            "r\xE9gate", "zz", "ab", "abs"};
+    const std::vector<std::string> stems = {"ete",     "\xE9t\xE9", "mot",       "voile", "bus", "bu",
+                                            "caf\xE9", "cafe",      "r\xE9gate", "zz",    "ab",  "abs"};
     const std::vector<std::string> origins = {"Texte", "Titre", "a.htm", "ba.htm", "Balise \"x\""};
     std::uniform_int_distribution<std::size_t> stem(0, stems.size() - 1), origin(0, origins.size() - 1);
     std::uniform_int_distribution<int> coin(0, 3), number(0, 300);
@@ -370,8 +381,10 @@ TEST_F(WordTablesTest, KeyIndexAgreesWithALinearScan)
     Model model;
     for (int i = 0; i < 6000; ++i) {
         std::string w = coin(rng) == 0 ? stems[stem(rng)] + std::to_string(number(rng)) : stems[stem(rng)];
-        if (coin(rng) == 0) w += "s";
-        if (coin(rng) == 0) w = ToUpper(w);
+        if (coin(rng) == 0)
+            w += "s";
+        if (coin(rng) == 0)
+            w = ToUpper(w);
         const std::string o = origins[origin(rng)];
         CountWords(w, o, true);
         model.Record(ToLower(w), o);

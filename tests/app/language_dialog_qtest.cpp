@@ -7,14 +7,14 @@
 #include <QtTest>
 #include <functional>
 
-#include "base/app_state.h"
-#include "base/codec.h"
 #include "app/info_window.h"
 #include "app/language_dialog.h"
+#include "base/app_state.h"
+#include "base/codec.h"
+#include "base/headless_ui.h"
 #include "base/settings.h"
 #include "base/translate.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 
 using namespace kestrova;
 
@@ -86,8 +86,7 @@ private slots:
         WhenDialogOpen([](QDialog* dialog) {
             auto* french = dialog->findChild<QRadioButton*>(QStringLiteral("French"));
             QVERIFY(french->isChecked());
-            QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("Cancel"))->text(),
-                     QStringLiteral("Annuler"));
+            QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("Cancel"))->text(), QStringLiteral("Annuler"));
             QTest::keyClick(dialog, Qt::Key_Return);
         });
         QVERIFY(ShowLanguageDialog(nullptr));
@@ -132,7 +131,8 @@ private slots:
         QCOMPARE(int(shown.size()), 1);
         QCOMPARE(shown[0].Title, std::string("Infos"));
         QVERIFY(shown[0].Text.starts_with("Kestrova est con\xE7u pour travailler sur une copie de "
-                                          "votre site situ\xE9" "e sur votre disque dur."));
+                                          "votre site situ\xE9"
+                                          "e sur votre disque dur."));
         QVERIFY(shown[0].Text.find("REMARQUE SPECIALE POUR LES SITES DYNAMIQUES") != std::string::npos);
         QVERIFY(shown[0].Text.find("\"Pertinence du site\"") != std::string::npos);
         QVERIFY(shown[0].Text.find("\"Journal des modifications\"") != std::string::npos);
@@ -155,8 +155,7 @@ private slots:
     {
         kestrova::test::TempDir dir;
         // "Language = Русский" typed in a Windows-1251 editor.
-        const std::string path =
-            dir.Write("Kestrova.prefs", "Language = \xD0\xF3\xF1\xF1\xEA\xE8\xE9\r\n");
+        const std::string path = dir.Write("Kestrova.prefs", "Language = \xD0\xF3\xF1\xF1\xEA\xE8\xE9\r\n");
         SettingsHost host;
         host.ScreenWidth = 800;
         host.ScreenHeight = 600;

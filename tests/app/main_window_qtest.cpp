@@ -22,24 +22,24 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTextDocument>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
-#include "page/page_state.h"
-#include "page/page_walker.h"
-#include "analysis/word_lists.h"
-#include "base/app_state.h"
-#include "base/clock.h"
 #include "analysis/export_format.h"
+#include "analysis/word_lists.h"
 #include "app/main_window.h"
 #include "app/report_list.h"
+#include "base/app_state.h"
+#include "base/clock.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
+#include "page/page_walker.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 #include "ui/dialogs.h"
@@ -52,7 +52,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string French = "Fran\xE7" "ais";  // "Français"
+const std::string French = "Fran\xE7"
+                           "ais";  // "Français"
 
 QString P(const std::string& cp1252)
 {
@@ -224,12 +225,12 @@ private:
         QVERIFY(ui::Dialogs.NextFileNames.empty());
     }
 
-    void Tick() { SetClock([t = ++now_] { return t; }); }
-
-    std::string JournalLine(const std::string& path) const
+    void Tick()
     {
-        return path + "|" + std::to_string(now_);
+        SetClock([t = ++now_] { return t; });
     }
+
+    std::string JournalLine(const std::string& path) const { return path + "|" + std::to_string(now_); }
 
 private slots:
     void initTestCase()
@@ -321,15 +322,16 @@ private slots:
     void gadgetsHaveNamesCaptionsAndStates()
     {
         MainWindow& w = NewWindow();
-        for (const char* name : {"TitleField", "DescriptionField", "KeywordList", "UsualWordList", "OtherWordList",
-                                 "SentenceBox", "EnregistrerTitreButton", "EnregistrerDescriptionButton",
-                                 "RetirerButton", "ModifierButton", "AjoutManuelButton", "AjouterAuxMotsClesButton",
-                                 "ModifierLaPhraseButton", "TitreDeLaPageFrame", "DescriptionDeLaPageFrame",
-                                 "MotsDeclaresFrame", "MotsTrouvesFrame"})
+        for (const char* name :
+             {"TitleField", "DescriptionField", "KeywordList", "UsualWordList", "OtherWordList", "SentenceBox",
+              "EnregistrerTitreButton", "EnregistrerDescriptionButton", "RetirerButton", "ModifierButton",
+              "AjoutManuelButton", "AjouterAuxMotsClesButton", "ModifierLaPhraseButton", "TitreDeLaPageFrame",
+              "DescriptionDeLaPageFrame", "MotsDeclaresFrame", "MotsTrouvesFrame"})
             QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
         QCOMPARE(w.RemoveButton()->text(), QStringLiteral("Retirer"));
         QCOMPARE(w.AddKeywordButton()->text(), P("Ajouter aux mots cl\xE9s"));
-        QCOMPARE(w.KeywordFrame()->title(), P("Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :"));
+        QCOMPARE(w.KeywordFrame()->title(), P("Mots d\xE9"
+                                              "clar\xE9s dans la liste des mots cl\xE9s de cette page :"));
         auto* header = w.KeywordList()->model();
         QCOMPARE(header->headerData(0, Qt::Horizontal).toString(), P("Mots cl\xE9s"));
         QCOMPARE(header->headerData(1, Qt::Horizontal).toString(), P("Utilis\xE9s"));
@@ -341,7 +343,8 @@ private slots:
         // The balloon tip, shown over the rows and over the column headers
         // when "pub" is set; none with "bulle|", none without "pub".
         for (ReportListView* list : {w.KeywordList(), w.UsualWordList(), w.OtherWordList()}) {
-            QVERIFY(list->toolTip().contains(QStringLiteral("Cliquez sur les titres des colonnes pour trier cette liste.")));
+            QVERIFY(list->toolTip().contains(
+                QStringLiteral("Cliquez sur les titres des colonnes pour trier cette liste.")));
             QVERIFY(list->toolTip().contains(P("Vous pouvez d\xE9sactiver cette bulle d'aide")));
             for (QWidget* area : {list->viewport(), list->header()->viewport()}) {
                 QHelpEvent help(QEvent::ToolTip, QPoint(3, 3), area->mapToGlobal(QPoint(3, 3)));
@@ -364,7 +367,8 @@ private slots:
         // Whole lines in the fixed heights of the fields: two in the title
         // field, three in the description field.
         for (const auto& [field, lines] : {std::pair{w.TitleField(), 2}, std::pair{w.DescriptionField(), 3}}) {
-            const int needed = lines * field->fontMetrics().lineSpacing() + 2 * int(field->document()->documentMargin());
+            const int needed =
+                lines * field->fontMetrics().lineSpacing() + 2 * int(field->document()->documentMargin());
             QVERIFY2(field->viewport()->height() >= needed, qPrintable(field->objectName()));
         }
 
@@ -375,7 +379,8 @@ private slots:
         QCOMPARE(english.RemoveButton()->text(), QStringLiteral("Withdraw"));
         QCOMPARE(english.KeywordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Used"));
         QCOMPARE(english.OtherWordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Events"));
-        QCOMPARE(english.MenuAction(MainWindow::MenuLanguage)->text(), P("Choisir la langue fran\xE7" "aise"));
+        QCOMPARE(english.MenuAction(MainWindow::MenuLanguage)->text(), P("Choisir la langue fran\xE7"
+                                                                         "aise"));
         QCOMPARE(english.windowTitle(), QStringLiteral("Kestrova"));
     }
 
@@ -395,12 +400,18 @@ private slots:
             {7, QStringLiteral("Voir le code de la page\tCTRL+U"), QStringLiteral("Ctrl+U")},
             {8, QStringLiteral("Ouvrir la page avec votre navigateur\tCTRL+N"), QStringLiteral("Ctrl+N")},
             {12, QStringLiteral("Pertinence du site\tCTRL+S"), QStringLiteral("Ctrl+S")},
-            {13, P("Exporter les donn\xE9" "es\tCTRL+E"), QStringLiteral("Ctrl+E")},
+            {13,
+             P("Exporter les donn\xE9"
+               "es\tCTRL+E"),
+             QStringLiteral("Ctrl+E")},
             {14, QStringLiteral("&Quitter\tCTRL+Q"), QStringLiteral("Ctrl+Q")},
             {1, QStringLiteral("Choose english language"), QString()},
             {10, QStringLiteral("A propos de ''Kestrova''"), QString()},
             {9, QStringLiteral("Aide\tF1"), QStringLiteral("F1")},
-            {2, P("Pr\xE9" "f\xE9rences\tCTRL+P"), QStringLiteral("Ctrl+P")},
+            {2,
+             P("Pr\xE9"
+               "f\xE9rences\tCTRL+P"),
+             QStringLiteral("Ctrl+P")},
             {11, QStringLiteral("Journal des modifications\tCTRL+J"), QStringLiteral("Ctrl+J")},
         };
         for (const Expect& e : items) {
@@ -470,9 +481,11 @@ private slots:
         QCOMPARE(Page.CurrentPagePath, path);
         QCOMPARE(App.FileListe, folder + "a.html\r");  // same folder: kept
         QCOMPARE(w.windowTitle(), QStringLiteral("Kestrova - Page \"index.html\""));
-        QCOMPARE(w.TitleField()->toPlainText(), P("Voiliers de course et \xE9" "cole de voile en Bretagne"));
-        QCOMPARE(w.DescriptionField()->toPlainText(),
-                 P("Club nautique de la baie : r\xE9gates, stages de voile et location de voiliers pour tous les \xE2ges."));
+        QCOMPARE(w.TitleField()->toPlainText(), P("Voiliers de course et \xE9"
+                                                  "cole de voile en Bretagne"));
+        QCOMPARE(
+            w.DescriptionField()->toPlainText(),
+            P("Club nautique de la baie : r\xE9gates, stages de voile et location de voiliers pour tous les \xE2ges."));
         for (int id = 5; id <= 8; ++id)
             QVERIFY(w.MenuAction(id)->isEnabled());
         QVERIFY(w.ManualAddButton()->isEnabled());
@@ -485,7 +498,9 @@ private slots:
             {QStringLiteral("Bretagne"), QStringLiteral("Oui")},
             {QStringLiteral("catamaran"), QStringLiteral("Oui")},
             {P("croisi\xE8re"), QStringLiteral("Non")},
-            {P("\xE9" "cole de voile"), QStringLiteral("Oui")},
+            {P("\xE9"
+               "cole de voile"),
+             QStringLiteral("Oui")},
             {P("planche \xE0 voile"), QStringLiteral("Non")},
             {P("r\xE9gates"), QStringLiteral("Oui")},
             {QStringLiteral("voiliers"), QStringLiteral("Oui")},
@@ -508,7 +523,8 @@ private slots:
         QCOMPARE(FindRow(other, QStringLiteral("bateau")), -1);  // script text is not counted
         // Lists come sorted on the words.
         for (std::size_t r = 1; r < Page.OtherWordList.Rows.size(); ++r)
-            QVERIFY(CompareListRows(Page.OtherWordList.Rows[r - 1], Page.OtherWordList.Rows[r], MakeSortSpec(0, true)) <= 0);
+            QVERIFY(CompareListRows(Page.OtherWordList.Rows[r - 1], Page.OtherWordList.Rows[r],
+                                    MakeSortSpec(0, true)) <= 0);
 
         // A declared word: its detail, and nothing to add.
         ClickRow(other, FindRow(other, QStringLiteral("voiliers/voilier")));
@@ -540,9 +556,9 @@ private slots:
         QVERIFY(w.RemoveButton()->isEnabled());  // a keyword row is selected now
         QVERIFY(w.ModifyButton()->isEnabled());
         std::string page = test::ReadAll(path);
-        QCOMPARE(KeywordsOf(page), (std::vector<std::string>{"kayaks", "voiliers", "r&eacute;gates", "&eacute;cole de voile",
-                                                             "catamaran", "planche &agrave; voile",
-                                                             "croisi&egrave;re", "Bretagne"}));
+        QCOMPARE(KeywordsOf(page),
+                 (std::vector<std::string>{"kayaks", "voiliers", "r&eacute;gates", "&eacute;cole de voile", "catamaran",
+                                           "planche &agrave; voile", "croisi&egrave;re", "Bretagne"}));
         QCOMPARE(test::ReadAll(backup), before);
         QVERIFY(JournalText().find(JournalLine(path)) != std::string::npos);
         // The word stays selected; it is now declared.
@@ -560,9 +576,9 @@ private slots:
         QTest::mouseClick(w.ModifyButton(), Qt::LeftButton);
         QCOMPARE(ui::Dialogs.LastTitle, std::string("Modifier le mot cl\xE9"));
         page = test::ReadAll(path);
-        QCOMPARE(KeywordsOf(page), (std::vector<std::string>{"planche", "kayaks", "voiliers", "r&eacute;gates",
-                                                             "&eacute;cole de voile", "catamaran", "croisi&egrave;re",
-                                                             "Bretagne"}));
+        QCOMPARE(KeywordsOf(page),
+                 (std::vector<std::string>{"planche", "kayaks", "voiliers", "r&eacute;gates", "&eacute;cole de voile",
+                                           "catamaran", "croisi&egrave;re", "Bretagne"}));
         // Two writes ("Sup", then "Ajoute"): the backup is the page between them.
         QCOMPARE(KeywordsOf(test::ReadAll(backup)),
                  (std::vector<std::string>{"kayaks", "voiliers", "r&eacute;gates", "&eacute;cole de voile", "catamaran",
@@ -595,7 +611,8 @@ private slots:
         QCOMPARE(test::ReadAll(backup), previous);
         QVERIFY(JournalText().find(JournalLine(path)) != std::string::npos);
         QCOMPARE(FindRow(w.KeywordList(), P("croisi\xE8re")), -1);
-        QCOMPARE(SelectedShown(w.KeywordList()), P("\xE9" "cole de voile"));
+        QCOMPARE(SelectedShown(w.KeywordList()), P("\xE9"
+                                                   "cole de voile"));
 
         // Add keywords by hand: one absent from the page, one present.
         previous = test::ReadAll(path);
@@ -612,7 +629,9 @@ private slots:
         const Rows expected = {
             {QStringLiteral("Bretagne"), QStringLiteral("Oui")},
             {QStringLiteral("catamaran"), QStringLiteral("Oui")},
-            {P("\xE9" "cole de voile"), QStringLiteral("Oui")},
+            {P("\xE9"
+               "cole de voile"),
+             QStringLiteral("Oui")},
             {QStringLiteral("kayaks"), QStringLiteral("Oui")},
             {QStringLiteral("mouillage"), QStringLiteral("Non")},
             {QStringLiteral("planche"), QStringLiteral("Non")},
@@ -685,10 +704,10 @@ private slots:
         fs::create_directories(temp_->Path() / "export");
         ui::Dialogs.NextFileNames.push_back(exportPath);
         QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
-        QCOMPARE(ui::Dialogs.LastTitle, std::string("Export des donn\xE9" "es"));
-        const kestrova::ExportData expectedExport =
-            BuildExport(MainWindowExportSource("Kestrova - Page \"index.html\"", "Stages de voile en \xE9t\xE9",
-                                               "Location de kayaks & voiliers."));
+        QCOMPARE(ui::Dialogs.LastTitle, std::string("Export des donn\xE9"
+                                                    "es"));
+        const kestrova::ExportData expectedExport = BuildExport(MainWindowExportSource(
+            "Kestrova - Page \"index.html\"", "Stages de voile en \xE9t\xE9", "Location de kayaks & voiliers."));
         QCOMPARE(test::ReadAll(exportPath), expectedExport.FileBytes);
         QCOMPARE(QGuiApplication::clipboard()->text(), P(expectedExport.ClipboardText));
         QVERIFY(expectedExport.FileBytes.find("ponton\tOui\t\r") != std::string::npos);
@@ -706,12 +725,12 @@ private slots:
         fs::create_directories(temp_->Path() / "export");
         ui::Dialogs.NextFileNames.push_back(emptyPath);
         w.ExportData();
-        const std::string emptyText =
-            "Kestrova\r\rTitre de la page : \r\rDescription de la page : \r\r"
-            "Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
-            "Mots cl\xE9s\tUtilis\xE9s\t\r\r\r\r"
-            "Mots trouv\xE9s dans cette page :\rMots usuels\tNb occurences\t\r\r\r\r"
-            "Autre mots\tNb occurences\t\r\r";
+        const std::string emptyText = "Kestrova\r\rTitre de la page : \r\rDescription de la page : \r\r"
+                                      "Mots d\xE9"
+                                      "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
+                                      "Mots cl\xE9s\tUtilis\xE9s\t\r\r\r\r"
+                                      "Mots trouv\xE9s dans cette page :\rMots usuels\tNb occurences\t\r\r\r\r"
+                                      "Autre mots\tNb occurences\t\r\r";
         QCOMPARE(test::ReadAll(emptyPath), " \r\n" + emptyText + "\r\n");
         QCOMPARE(QGuiApplication::clipboard()->text(), P(emptyText));
 
@@ -729,7 +748,8 @@ private slots:
         const std::string text =
             "Kestrova - Page \"p\xE9tit.html\"\r\rTitre de la page : Petit test\r\r"
             "Description de la page : Une page\r\r"
-            "Mots d\xE9" "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
+            "Mots d\xE9"
+            "clar\xE9s dans la liste des mots cl\xE9s de cette page :\r"
             "Mots cl\xE9s\tUtilis\xE9s\t\r\rchat\tOui\t\rchien\tNon\t\r\r\r"
             "Mots trouv\xE9s dans cette page :\r"
             "Mots usuels\tNb occurences\t\r\rune\t1\t\r\r\r"
@@ -760,7 +780,8 @@ private slots:
     {
         MainWindow& w = NewWindow();
         const std::string path = temp_->Write(
-            "sans/sans.html", "<html><head><title>Sans mots</title></head>\r\n<body><p>Un phare blanc.</p></body></html>\r\n");
+            "sans/sans.html",
+            "<html><head><title>Sans mots</title></head>\r\n<body><p>Un phare blanc.</p></body></html>\r\n");
         OpenWithKeys(path);
         QCOMPARE(w.KeywordList()->model()->rowCount(), 0);
         ClickRow(w.OtherWordList(), FindRow(w.OtherWordList(), QStringLiteral("phare")));
@@ -773,7 +794,8 @@ private slots:
         QCOMPARE(Asked().size(), std::size_t(1));
         QCOMPARE(Asked()[0].Kind, std::string("yesnoall"));
         QCOMPARE(Asked()[0].Text, std::string("La balise meta ''keywords'' n'existe pas encore dans cette page.\n"
-                                              "Voulez-vous la cr\xE9" "er ?"));
+                                              "Voulez-vous la cr\xE9"
+                                              "er ?"));
         QCOMPARE(test::ReadAll(path), before);
         QCOMPARE(w.KeywordList()->model()->rowCount(), 0);
         QVERIFY(!w.RemoveButton()->isEnabled());
@@ -785,7 +807,8 @@ private slots:
         Answers({ui::YesNoAll::Yes});
         QTest::mouseClick(w.AddKeywordButton(), Qt::LeftButton);
         QCOMPARE(KeywordsOf(test::ReadAll(path)), std::vector<std::string>{"phare"});
-        QCOMPARE(Shown(w.KeywordList()), (std::vector<std::pair<QString, QString>>{{QStringLiteral("phare"), QStringLiteral("Oui")}}));
+        QCOMPARE(Shown(w.KeywordList()),
+                 (std::vector<std::pair<QString, QString>>{{QStringLiteral("phare"), QStringLiteral("Oui")}}));
         // Two writes (the empty tag, then the keyword): the backup holds the empty tag.
         QCOMPARE(KeywordsOf(test::ReadAll(FolderOf(path) + "Sauvegarde/sans.html")), std::vector<std::string>{""});
         QVERIFY(JournalText().find(JournalLine(path)) != std::string::npos);
@@ -811,7 +834,8 @@ private slots:
         QCOMPARE(rows[2], std::make_pair(QStringLiteral("voiliers/voilier"), QStringLiteral("5")));
         // The selected row stays selected, in view, and the list has the focus.
         QCOMPARE(SelectedShown(other), QStringLiteral("kayaks/kayak"));
-        QCOMPARE(Page.OtherWordList.Rows[static_cast<std::size_t>(Page.OtherWordList.Selected)][0], std::string("kayaks/kayak"));
+        QCOMPARE(Page.OtherWordList.Rows[static_cast<std::size_t>(Page.OtherWordList.Selected)][0],
+                 std::string("kayaks/kayak"));
         QVERIFY(other->viewport()->rect().intersects(other->visualRect(other->currentIndex())));
         QVERIFY(other->hasFocus());
         QCOMPARE(w.SelectedWordSource(), std::string("Mot"));
@@ -819,7 +843,8 @@ private slots:
         // Words: ascending, accents folded ("école" among the e).
         ClickHeader(other, 0);
         rows = Shown(other);
-        const int ecole = FindRow(other, P("\xE9" "cole"));
+        const int ecole = FindRow(other, P("\xE9"
+                                           "cole"));
         const int enfants = FindRow(other, QStringLiteral("enfants"));
         const int habitables = FindRow(other, QStringLiteral("habitables"));
         QVERIFY(ecole >= 0 && enfants >= 0 && habitables >= 0);
@@ -900,7 +925,8 @@ private slots:
         auto asked = Asked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Kind, std::string("yesno"));
-        QCOMPARE(test::ReadAll(path), test::ReadAll(std::string(KESTROVA_SOURCE_DIR) + "/resources/dist/Exemple/equipage.htm"));
+        QCOMPARE(test::ReadAll(path),
+                 test::ReadAll(std::string(KESTROVA_SOURCE_DIR) + "/resources/dist/Exemple/equipage.htm"));
         QCOMPARE(Shown(w.KeywordList()).front().first, P("croisi\xE8re"));
 
         // Cancelling the open dialog analyses the shown page again.
@@ -975,8 +1001,7 @@ private slots:
         QCOMPARE(w.TitleField()->toPlainText(), QStringLiteral("Grande page"));
         const int row = FindRow(w.OtherWordList(), QStringLiteral("voilier"));
         QVERIFY(row >= 0);
-        QCOMPARE(Shown(w.OtherWordList())[static_cast<std::size_t>(row)].second.toLongLong(),
-                 paragraphs);
+        QCOMPARE(Shown(w.OtherWordList())[static_cast<std::size_t>(row)].second.toLongLong(), paragraphs);
     }
 
     // Pictures of the window for the documentation, written only when

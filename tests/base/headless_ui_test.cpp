@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "base/headless_ui.h"
+
+#include <gtest/gtest.h>
 
 using namespace kestrova::ui;
 

@@ -1,9 +1,10 @@
+#include "base/read_text_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tests/support/temp_site.h"
-#include "base/read_text_file.h"
 
 using kestrova::test::TempDir;
 using kestrova::ui::ReadTextFile;
@@ -24,8 +25,8 @@ std::string Pattern(std::size_t size)
 TEST(ReadTextFile, ReturnsEveryByteAroundTheBlockSize)
 {
     TempDir dir;
-    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{9999}, std::size_t{10000},
-                             std::size_t{10001}, std::size_t{25000}}) {
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{9999}, std::size_t{10000}, std::size_t{10001},
+                             std::size_t{25000}}) {
         const std::string bytes = Pattern(size);
         const std::string path = dir.Write("f" + std::to_string(size) + ".htm", bytes);
         EXPECT_EQ(ReadTextFile(path), bytes) << size << " bytes";

@@ -1,3 +1,5 @@
+#include "base/settings.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include <filesystem>
 
 #include "base/app_state.h"
-#include "base/settings.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 
@@ -71,10 +72,12 @@ TEST_F(SettingsFixture, EmptyLanguageValueIsAFirstStartOtherwiseNot)
     EXPECT_EQ(App.Folder, "/site/");
 
     calls.clear();
-    Load("Language = Fran\xE7" "ais\r\n");
+    Load("Language = Fran\xE7"
+         "ais\r\n");
     EXPECT_FALSE(App.FirstStart);
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(App.Language, "Fran\xE7" "ais");
+    EXPECT_EQ(App.Language, "Fran\xE7"
+                            "ais");
 }
 
 TEST_F(SettingsFixture, SizesClampToScreenAndPositionsCentre)
@@ -136,13 +139,12 @@ TEST_F(SettingsFixture, ServersStopAtTheFirstGapAndAreWrittenBack)
 
     ASSERT_TRUE(SaveSettings(path, WindowGeometry{700, 500, 10, 20}, ""));
     const std::string written = ReadAll(path);
-    EXPECT_EQ(written,
-              "Language = English\r\nFolder = \r\nFileListe = \r\nPreferences = \r\n"
-              "LargeurFenetre = 700\r\nHauteurFenetre = 500\r\nPosFenetreX = 10\r\nPosFenetreY = 20\r\n"
-              "ServerName1 = one\r\nServerAdress1 = ftp.one\r\nServerLogin1 = u1\r\n"
-              "ServerPassword1 = p 1\r\nHideServerList = 0\r\n"
-              "ServerName2 = two\r\nServerAdress2 = ftp.two\r\nServerLogin2 = \r\n"
-              "ServerPassword2 = \r\nHideServerList = 0\r\n");
+    EXPECT_EQ(written, "Language = English\r\nFolder = \r\nFileListe = \r\nPreferences = \r\n"
+                       "LargeurFenetre = 700\r\nHauteurFenetre = 500\r\nPosFenetreX = 10\r\nPosFenetreY = 20\r\n"
+                       "ServerName1 = one\r\nServerAdress1 = ftp.one\r\nServerLogin1 = u1\r\n"
+                       "ServerPassword1 = p 1\r\nHideServerList = 0\r\n"
+                       "ServerName2 = two\r\nServerAdress2 = ftp.two\r\nServerLogin2 = \r\n"
+                       "ServerPassword2 = \r\nHideServerList = 0\r\n");
 }
 
 TEST_F(SettingsFixture, TwentyServersAtMost)
@@ -160,7 +162,8 @@ TEST_F(SettingsFixture, TwentyServersAtMost)
 
 TEST_F(SettingsFixture, RoundTripKeepsEverySetting)
 {
-    App.Language = "Fran\xE7" "ais";
+    App.Language = "Fran\xE7"
+                   "ais";
     App.FileListe = "/site/a.htm\r/site/b 100%25.htm\r/site/c|d.htm\r";
     App.Preferences = "bulle|pub|";
     App.ServerTable[1] = {"main", "ftp.example.com", "me", "s=cr=t"};
@@ -169,7 +172,8 @@ TEST_F(SettingsFixture, RoundTripKeepsEverySetting)
     ResetAppState();
     ASSERT_TRUE(LoadSettings(path, host));
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(App.Language, "Fran\xE7" "ais");
+    EXPECT_EQ(App.Language, "Fran\xE7"
+                            "ais");
     EXPECT_EQ(App.Folder, "/home/me/site/");
     EXPECT_EQ(App.FileListe, "/site/a.htm\r/site/b 100%25.htm\r/site/c|d.htm\r");
     EXPECT_EQ(App.Preferences, "bulle|pub|");

@@ -1,3 +1,5 @@
+#include "base/text_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "tests/support/entity_reference.h"
-#include "base/text_rules.h"
 #include "tests/support/temp_site.h"
 
 using namespace kestrova;
@@ -23,8 +24,8 @@ using kestrova::test::EntityRows;
 std::string RandomEntityText(std::mt19937& rng)
 {
     static const std::vector<std::string> pieces = {
-        "&", "amp;", "&amp;", ";", "a", "\n", "\t", "\r", "'", " ", "\xE9", "\xD4", "lt;", "eacute;",
-        "rsquo;", "&e", "acute;", "euro;", "Ocirc;", "nbsp;", "x", "\xA0", "\"", "<", "&#233;"};
+        "&",       "amp;",   "&amp;", ";",      "a",     "\n",     "\t",    "\r", "'",    " ",  "\xE9", "\xD4",  "lt;",
+        "eacute;", "rsquo;", "&e",    "acute;", "euro;", "Ocirc;", "nbsp;", "x",  "\xA0", "\"", "<",    "&#233;"};
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() + EntityRows().size() - 1);
     std::uniform_int_distribution<int> length(0, 12);
     std::string text;
@@ -94,7 +95,8 @@ TEST(EncodeEntities, AgreesWithTheRowByRowDefinitionOnEveryByte)
     std::uniform_int_distribution<int> byte(0, 255);
     for (int i = 0; i < 2000; ++i) {
         std::string text;
-        for (int n = 0; n < 20; ++n) text.push_back(static_cast<char>(byte(rng)));
+        for (int n = 0; n < 20; ++n)
+            text.push_back(static_cast<char>(byte(rng)));
         ASSERT_EQ(EncodeEntities(text), EncodeRowByRow(text));
     }
 }
@@ -105,7 +107,8 @@ TEST(EncodeEntities, RoundTripThroughDecode)
     // Ô (not written, but read) and CR and TAB (deleted when decoding).
     std::string all;
     for (int b = 0; b < 256; ++b) {
-        if (b == '\n' || b == '\r' || b == '\t' || b == 0xD4) continue;
+        if (b == '\n' || b == '\r' || b == '\t' || b == 0xD4)
+            continue;
         const std::string one(1, static_cast<char>(b));
         EXPECT_EQ(DecodeEntities(EncodeEntities(one)), one) << "byte " << b;
         all += one;
@@ -132,14 +135,19 @@ TEST(TextRules, CaseRulesOnEveryByte)
     for (int b = 0; b < 256; ++b) {
         const std::string one(1, static_cast<char>(b));
         int lower = b;
-        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE)) lower = b + 0x20;
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE))
+            lower = b + 0x20;
         int upper = b;
-        if ((b >= 'a' && b <= 'z') || b >= 0xE0) upper = b - 0x20;
+        if ((b >= 'a' && b <= 'z') || b >= 0xE0)
+            upper = b - 0x20;
         EXPECT_EQ(static_cast<unsigned char>(ToLower(one)[0]), lower) << "byte " << b;
         EXPECT_EQ(static_cast<unsigned char>(ToUpper(one)[0]), upper) << "byte " << b;
     }
     EXPECT_EQ(ToLower("\xC9T\xC9"), "\xE9t\xE9");
-    EXPECT_EQ(ToLower("\x8C" "0123"), "\x8C" "0123");
+    EXPECT_EQ(ToLower("\x8C"
+                      "0123"),
+              "\x8C"
+              "0123");
     EXPECT_EQ(ToLower("\xD7"), "\xF7");
     EXPECT_EQ(ToUpper("\xFF"), "\xDF");
 }

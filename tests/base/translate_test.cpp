@@ -1,3 +1,5 @@
+#include "base/translate.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 
 #include "base/app_state.h"
 #include "base/text_tables.h"
-#include "base/translate.h"
 
 using namespace kestrova;
 
@@ -49,8 +50,7 @@ TEST(TextTables, SizesTerminatorsAndFieldCounts)
         std::string_view line = EnglishKeyTable[i];
         std::string_view english = line.substr(0, line.find('|'));
         std::string_view tail = line.substr(line.find('|', line.find('|') + 1) + 1);
-        EXPECT_EQ(std::string(tail),
-                  std::string(english) + "|" + std::string(english) + "|" + std::string(english))
+        EXPECT_EQ(std::string(tail), std::string(english) + "|" + std::string(english) + "|" + std::string(english))
             << line;
     }
 
@@ -80,7 +80,8 @@ TEST(TextTables, LeftOutTextsStandWhereTheyBelong)
             occurrences = i;
         if (fr.starts_with("Avez-vous la derni"))
             version = i;
-        if (fr == "D\xE9" "finit la table de caract\xE8res \xE0 utiliser.")
+        if (fr == "D\xE9"
+                  "finit la table de caract\xE8res \xE0 utiliser.")
             charset = i;
         if (fr == "Mettre \xE0 jour toutes les pages du site...")
             siteWide = i;
@@ -115,7 +116,8 @@ TEST_F(Translation, FrenchKeys)
     EXPECT_EQ(TranslateFrenchKey("Utilis\xE9s"), "Used");
     EXPECT_EQ(TranslateFrenchKey("Fichier "), "Fichier ");  // exact match only
     EXPECT_EQ(TranslateFrenchKey("Pas dans la table"), "Pas dans la table");
-    EXPECT_EQ(TranslateFrenchKey("Choose english language"), "Choisir la langue fran\xE7" "aise");
+    EXPECT_EQ(TranslateFrenchKey("Choose english language"), "Choisir la langue fran\xE7"
+                                                             "aise");
     EXPECT_EQ(TranslateFrenchKey("Pertinence du site"), "Site relevance");
     EXPECT_EQ(TranslateFrenchKey("Infos"), "Infos");
     EXPECT_EQ(TranslateFrenchKey("Fichiers"), "Files");
@@ -131,7 +133,8 @@ TEST_F(Translation, FrenchKeys)
     App.Language = LanguageFrench;
     EXPECT_EQ(TranslateFrenchKey("Fichier"), "Fichier");
     EXPECT_EQ(TranslateFrenchKey("Annuler"), "Annuler");
-    App.Language = "fran\xE7" "ais";  // byte-exact comparison
+    App.Language = "fran\xE7"
+                   "ais";  // byte-exact comparison
     EXPECT_EQ(TranslateFrenchKey("Fichier"), "File");
 }
 
@@ -161,7 +164,9 @@ TEST_F(Translation, EnglishKeys)
     EXPECT_EQ(TranslateEnglishKey("Remove"), "Retirer");
     EXPECT_EQ(TranslateEnglishKey("Server"), "Nom du serveur :");  // first line beginning with it
     EXPECT_EQ(TranslateEnglishKey("Server adress:"), "Adresse :");
-    EXPECT_EQ(TranslateEnglishKey("Fran\xE7" "ais"), "English");
+    EXPECT_EQ(TranslateEnglishKey("Fran\xE7"
+                                  "ais"),
+              "English");
     EXPECT_EQ(TranslateEnglishKey("Update"), "Mise \xE0 jour");
     EXPECT_EQ(TranslateEnglishKey("Restart "), "Red\xE9marrer ");
     EXPECT_EQ(TranslateEnglishKey("Not in the table"), "Not in the table");
@@ -198,7 +203,9 @@ TEST(UsualWords, HundredThirtySevenEntries)
     for (const auto& e : entries)
         EXPECT_FALSE(e.empty());
     EXPECT_NE(words.find("/v\xF4tre/"), std::string::npos);
-    EXPECT_NE(words.find("/\xE7" "a/"), std::string::npos);
+    EXPECT_NE(words.find("/\xE7"
+                         "a/"),
+              std::string::npos);
     EXPECT_NE(words.find("/\xEAtes/"), std::string::npos);
     EXPECT_NE(words.find("/\xEAtre/"), std::string::npos);
     EXPECT_EQ(words.rfind("/le/la/", 0), 0u);

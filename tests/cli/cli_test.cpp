@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
+#include "cli/cli.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
 
@@ -16,11 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string EditPage =
-    "<html>\r\n<head>\r\n<title>Voiliers &agrave; vendre</title>\r\n"
-    "<meta name=\"description\" content=\"old text\">\r\n"
-    "<meta name=\"keywords\" content=\"voilier, bateau\">\r\n"
-    "</head>\r\n<body><p>Un voilier.</p></body>\r\n</html>\r\n";
+const std::string EditPage = "<html>\r\n<head>\r\n<title>Voiliers &agrave; vendre</title>\r\n"
+                             "<meta name=\"description\" content=\"old text\">\r\n"
+                             "<meta name=\"keywords\" content=\"voilier, bateau\">\r\n"
+                             "</head>\r\n<body><p>Un voilier.</p></body>\r\n</html>\r\n";
 
 const std::string BarePage = "<html>\r\n<head>\r\n<title>T</title>\r\n</head>\r\n<body>x</body>\r\n</html>\r\n";
 
@@ -50,8 +49,7 @@ protected:
     // The page changed once: its backup holds `before` and the journal one line.
     void ExpectOneChange(const std::string& page, const std::string& before) const
     {
-        EXPECT_EQ(ReadAll((fs::path(page).parent_path() / "Sauvegarde" / fs::path(page).filename()).string()),
-                  before);
+        EXPECT_EQ(ReadAll((fs::path(page).parent_path() / "Sauvegarde" / fs::path(page).filename()).string()), before);
         EXPECT_EQ(kestrova::test::FolderEntries(fs::path(page).parent_path() / "Sauvegarde"),
                   std::vector<std::string>{fs::path(page).filename().string()});
         // A new journal begins with an empty line, which the next change drops.
@@ -116,22 +114,21 @@ TEST_F(CliTest, AnalysePrintsTheAnalysisAsTabSeparatedUtf8)
     const std::string page =
         dir.Write("page.htm", ReadAll(std::string(KESTROVA_TEST_DATA) + "/export/voiliers/page.htm"));
     ASSERT_EQ(Run({"analyse", page}), 0) << err.str();
-    EXPECT_EQ(out.str(),
-              "title\tVoiliers \xC3\xA0 vendre\n"
-              "description\tNos voiliers d'occasion\n"
-              "keyword\tbateau\tyes\n"
-              "keyword\tr\xC3\xA9gate\tno\n"
-              "keyword\tvoilier\tyes\n"
-              "word\tle\t1\tusual\tImage comment (1)\n"
-              "word\tbateau\t1\tother\tText (1)\n"
-              "word\tcourse\t1\tother\tText (1)\n"
-              "word\tgrand\t1\tother\tImage name (1)\n"
-              "word\tnos\t1\tother\tdescription tag (1)\n"
-              "word\toccasion\t1\tother\tdescription tag (1)\n"
-              "word\tvendre\t1\tother\tTitle (1)\n"
-              "word\tvoiles\t1\tother\tText (1)\n"
-              "word\tvoiliers/voilier\t5\tother\t"
-              "Title (1) / description tag (1) / Text (1) / Image comment (1) / Image name (1)\n");
+    EXPECT_EQ(out.str(), "title\tVoiliers \xC3\xA0 vendre\n"
+                         "description\tNos voiliers d'occasion\n"
+                         "keyword\tbateau\tyes\n"
+                         "keyword\tr\xC3\xA9gate\tno\n"
+                         "keyword\tvoilier\tyes\n"
+                         "word\tle\t1\tusual\tImage comment (1)\n"
+                         "word\tbateau\t1\tother\tText (1)\n"
+                         "word\tcourse\t1\tother\tText (1)\n"
+                         "word\tgrand\t1\tother\tImage name (1)\n"
+                         "word\tnos\t1\tother\tdescription tag (1)\n"
+                         "word\toccasion\t1\tother\tdescription tag (1)\n"
+                         "word\tvendre\t1\tother\tTitle (1)\n"
+                         "word\tvoiles\t1\tother\tText (1)\n"
+                         "word\tvoiliers/voilier\t5\tother\t"
+                         "Title (1) / description tag (1) / Text (1) / Image comment (1) / Image name (1)\n");
     EXPECT_EQ(err.str(), "");
 
     ASSERT_EQ(Run({"analyse", page, "--lang", "fr"}), 0);
@@ -301,12 +298,11 @@ TEST_F(CliTest, TextOutsideWindows1252IsRefused)
 
 TEST_F(CliTest, MissingOrNonHtmlPageIsOneLineAndStatusOne)
 {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"analyse", dir.File("missing.htm")},
-          {"export", dir.File("missing.htm"), dir.File("o.txt")},
-          {"meta", dir.File("missing.htm"), "description"},
-          {"title", dir.File("missing.htm"), "--set", "x"},
-          {"analyse", dir.Path().string()}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"analyse", dir.File("missing.htm")},
+                                                 {"export", dir.File("missing.htm"), dir.File("o.txt")},
+                                                 {"meta", dir.File("missing.htm"), "description"},
+                                                 {"title", dir.File("missing.htm"), "--set", "x"},
+                                                 {"analyse", dir.Path().string()}}) {
         SCOPED_TRACE(args[0]);
         EXPECT_EQ(Run(args), 1);
         EXPECT_EQ(Lines(err.str()), 1u) << err.str();
@@ -315,9 +311,11 @@ TEST_F(CliTest, MissingOrNonHtmlPageIsOneLineAndStatusOne)
     EXPECT_FALSE(fs::exists(dir.File("o.txt")));
 
     const std::string text = dir.Write("notes.htm", "plain text\r\nno markup at all\r\n");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"analyse", text}, {"export", text, dir.File("o.txt")},
-          {"meta", text, "description"}, {"keyword", text, "--add", "x"}, {"title", text, "--set", "x"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"analyse", text},
+                                                 {"export", text, dir.File("o.txt")},
+                                                 {"meta", text, "description"},
+                                                 {"keyword", text, "--add", "x"},
+                                                 {"title", text, "--set", "x"}}) {
         SCOPED_TRACE(args[0]);
         EXPECT_EQ(Run(args), 1);
         EXPECT_EQ(Lines(err.str()), 1u) << err.str();
@@ -341,24 +339,24 @@ TEST_F(CliTest, BadArgumentsGiveUsageAndStatusTwo)
 {
     const std::string page = dir.Write("p.htm", EditPage);
     for (const std::vector<std::string>& args : {std::vector<std::string>{},
-                                                  {"frobnicate"},
-                                                  {"export", page},
-                                                  {"export", page, "o", "extra"},
-                                                  {"analyse"},
-                                                  {"analyse", page, "--lang", "de"},
-                                                  {"analyse", page, "--lang"},
-                                                  {"analyse", page, "--bogus"},
-                                                  {"analyse", page, "--set", "x"},
-                                                  {"meta", page},
-                                                  {"meta", page, "description", "--create"},
-                                                  {"meta", page, "", "--set", "x"},
-                                                  {"keyword", page},
-                                                  {"keyword", page, "--add", "a", "--remove", "b"},
-                                                  {"keyword", page, "--remove", "a", "--create"},
-                                                  {"keyword", page, "--add", ""},
-                                                  {"keyword", page, "--add", "a", "--add", "b"},
-                                                  {"title", page},
-                                                  {"title", page, "--set", "x", "--create"}}) {
+                                                 {"frobnicate"},
+                                                 {"export", page},
+                                                 {"export", page, "o", "extra"},
+                                                 {"analyse"},
+                                                 {"analyse", page, "--lang", "de"},
+                                                 {"analyse", page, "--lang"},
+                                                 {"analyse", page, "--bogus"},
+                                                 {"analyse", page, "--set", "x"},
+                                                 {"meta", page},
+                                                 {"meta", page, "description", "--create"},
+                                                 {"meta", page, "", "--set", "x"},
+                                                 {"keyword", page},
+                                                 {"keyword", page, "--add", "a", "--remove", "b"},
+                                                 {"keyword", page, "--remove", "a", "--create"},
+                                                 {"keyword", page, "--add", ""},
+                                                 {"keyword", page, "--add", "a", "--add", "b"},
+                                                 {"title", page},
+                                                 {"title", page, "--set", "x", "--create"}}) {
         SCOPED_TRACE(args.empty() ? std::string("(none)") : args[0]);
         EXPECT_EQ(Run(args), 2);
         EXPECT_NE(err.str().find("usage:"), std::string::npos);
@@ -374,8 +372,8 @@ TEST_F(CliTest, BadArgumentsGiveUsageAndStatusTwo)
 
 int RunProgram(const std::string& args, const std::string& outFile, const std::string& errFile)
 {
-    const std::string command = std::string("'") + KESTROVA_CLI_PATH + "' " + args + " >'" + outFile + "' 2>'" +
-                                errFile + "'";
+    const std::string command =
+        std::string("'") + KESTROVA_CLI_PATH + "' " + args + " >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

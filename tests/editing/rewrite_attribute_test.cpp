@@ -1,8 +1,8 @@
 // Image references, background images and alt texts.
 #include <gtest/gtest.h>
 
-#include "page/page_state.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "tests/editing/rewrite_fixture.h"
 
 namespace kestrova {
@@ -40,7 +40,8 @@ TEST_F(AttributeHandlerTest, AddAltReplacesAnExistingAlt)
     const std::string tag = R"(img src="logo.gif" ALT = "Notre logo" border=0)";
     EXPECT_EQ(On(tag, OpAddAlt, "img src|logo", "Notre logo"), tag);
     // An alt on the next line, bare or single-quoted.
-    EXPECT_EQ(On("img src=\"logo.gif\"\r\nalt=\"old\"", OpAddAlt, "img src|logo", "n"), "img src=\"logo.gif\"\r\nalt=\"n\"");
+    EXPECT_EQ(On("img src=\"logo.gif\"\r\nalt=\"old\"", OpAddAlt, "img src|logo", "n"),
+              "img src=\"logo.gif\"\r\nalt=\"n\"");
     EXPECT_EQ(On("img src=\"logo.gif\" alt=old border=0", OpAddAlt, "img src|logo", "n"),
               "img src=\"logo.gif\" alt=\"n\" border=0");
     EXPECT_EQ(On("img src=\"logo.gif\" alt='old'", OpAddAlt, "img src|logo", "n"), "img src=\"logo.gif\" alt=\"n\"");
@@ -143,14 +144,12 @@ TEST_F(RewriteFixture, AddAltOnTheSecondOfTwoIdenticalImages)
 
     // Acting on the second image from its start position.
     Edit.LastMatchPosition = start[1];
-    EXPECT_EQ(EditAttribute(ui::MainWindowId, OpAddAlt, "img src/background|logo.gif", "Second"),
-              "img src|logo.gif");
+    EXPECT_EQ(EditAttribute(ui::MainWindowId, OpAddAlt, "img src/background|logo.gif", "Second"), "img src|logo.gif");
     EXPECT_EQ(PageBytes(),
               "<html><body><img src=\"logo.gif\"><p>x</p><img src=\"logo.gif\" alt=\"Second\" ></body></html>");
     // And on the first one from its own.
     Edit.LastMatchPosition = start[0];
-    EXPECT_EQ(EditAttribute(ui::MainWindowId, OpAddAlt, "img src/background|logo.gif", "Premier"),
-              "img src|logo.gif");
+    EXPECT_EQ(EditAttribute(ui::MainWindowId, OpAddAlt, "img src/background|logo.gif", "Premier"), "img src|logo.gif");
     EXPECT_EQ(PageBytes(), "<html><body><img src=\"logo.gif\" alt=\"Premier\" ><p>x</p>"
                            "<img src=\"logo.gif\" alt=\"Second\" ></body></html>");
     EXPECT_LT(end[0], start[1]);

@@ -1,8 +1,9 @@
 // Whole-word search, word list helpers, text runs and the title.
+#include "editing/rewrite_engine.h"
+
 #include <gtest/gtest.h>
 
 #include "page/page_state.h"
-#include "editing/rewrite_engine.h"
 #include "tests/editing/rewrite_fixture.h"
 
 namespace kestrova {
@@ -158,7 +159,8 @@ TEST_F(RewriteFixture, TextHandlerSkipsTheTitleRunOnly)
     TextPiece(20, "", "/title", OpToutRemplacer, "promo", "X");
     TextPiece(30, "la promo\r\nd&eacute;but", "", OpToutRemplacer, "promo", "X");
     EXPECT_EQ(Page.CurrentText, "X");
-    EXPECT_EQ(Edit.EditResult, "la promo  d\xE9" "but");
+    EXPECT_EQ(Edit.EditResult, "la promo  d\xE9"
+                               "but");
     // One match per walk: later runs are left alone.
     TextPiece(40, "promo encore", "", OpToutRemplacer, "promo", "X");
     EXPECT_EQ(Page.CurrentText, "promo encore");

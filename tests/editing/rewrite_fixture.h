@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "page/page_state.h"
 #include "base/app_state.h"
+#include "base/headless_ui.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 
 namespace kestrova::test {
 
@@ -51,20 +51,11 @@ protected:
 
     std::string PageBytes() const { return ReadAll(Page.CurrentPagePath); }
 
-    std::filesystem::file_time_type PageTime() const
-    {
-        return std::filesystem::last_write_time(Page.CurrentPagePath);
-    }
+    std::filesystem::file_time_type PageTime() const { return std::filesystem::last_write_time(Page.CurrentPagePath); }
 
-    std::string BackupPath(const std::string& name = "page.htm") const
-    {
-        return dir_.File("site/Sauvegarde/" + name);
-    }
+    std::string BackupPath(const std::string& name = "page.htm") const { return dir_.File("site/Sauvegarde/" + name); }
 
-    bool BackupExists(const std::string& name = "page.htm") const
-    {
-        return std::filesystem::exists(BackupPath(name));
-    }
+    bool BackupExists(const std::string& name = "page.htm") const { return std::filesystem::exists(BackupPath(name)); }
 
     // Non-empty lines of the journal in the current folder.
     std::vector<std::string> JournalLines() const

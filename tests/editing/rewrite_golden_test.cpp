@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "page/page_state.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "tests/editing/rewrite_fixture.h"
 
 namespace kestrova {
@@ -16,7 +16,7 @@ namespace {
 struct GoldenCase {
     const char* Name;
     std::function<std::string()> Call;
-    std::string Result;                // expected return value
+    std::string Result;                 // expected return value
     std::vector<ui::YesNoAll> Answers;  // answers to the creation question
 };
 
@@ -29,14 +29,26 @@ std::vector<GoldenCase> Cases()
 {
     const auto w = ui::MainWindowId;
     return {
-        {"meta_ajoute_accent", [w] { return EditMeta(w, OpAjoute, "cr\xE8me br\xFBl\xE9" "e", "keywords"); }, "OK", {}},
+        {"meta_ajoute_accent",
+         [w] {
+             return EditMeta(w, OpAjoute,
+                             "cr\xE8me br\xFBl\xE9"
+                             "e",
+                             "keywords");
+         },
+         "OK",
+         {}},
         {"meta_sup_middle", [w] { return EditMeta(w, OpSup, "b", "keywords"); }, "OK", {}},
         {"meta_sup_absent", [w] { return EditMeta(w, OpSup, "d", "keywords"); }, "", {}},
         {"meta_create_keywords", [w] { return EditMeta(w, OpAjoute, "foo", "keywords"); }, "OK", {ui::YesNoAll::Yes}},
         {"meta_description_beside_content_type",
-         [w] { return EditMeta(w, OpToutRemplacer, "Le caf\xE9 & le th\xE9", "description"); }, "old", {}},
+         [w] { return EditMeta(w, OpToutRemplacer, "Le caf\xE9 & le th\xE9", "description"); },
+         "old",
+         {}},
         {"attr_addalt_three_images",
-         [w] { return EditAttribute(w, OpAddAlt, "img src|logo", "Notre logo"); }, "img src|images/logo.gif", {}},
+         [w] { return EditAttribute(w, OpAddAlt, "img src|logo", "Notre logo"); },
+         "img src|images/logo.gif",
+         {}},
         {"attr_addalt_second_replaces",
          [w] {
              // Past the first image, as the images window does for row 2.
@@ -44,15 +56,20 @@ std::vector<GoldenCase> Cases()
              Edit.LastMatchPosition += 1;
              return EditAttribute(w, OpAddAlt, "img src/background|logo.gif", "Notre logo");
          },
-         "img src|logo.gif", {}},
-        {"text_replace_not_title", [w] { return EditText(w, OpToutRemplacer, "promo", "Soldes d'\xE9t\xE9"); }, "promo",
+         "img src|logo.gif",
+         {}},
+        {"text_replace_not_title",
+         [w] { return EditText(w, OpToutRemplacer, "promo", "Soldes d'\xE9t\xE9"); },
+         "promo",
          {}},
         {"title_replace",
          [] {
              Page.PageTitle = "Ancien";
-             return std::to_string(ReplaceTitle("L'\xE9t\xE9 \xAB" "chaud\xBB"));
+             return std::to_string(ReplaceTitle("L'\xE9t\xE9 \xAB"
+                                                "chaud\xBB"));
          },
-         "1", {}},
+         "1",
+         {}},
     };
 }
 

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "page/page_state.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "tests/editing/rewrite_fixture.h"
 
 namespace kestrova {
@@ -29,7 +29,8 @@ protected:
 
 TEST_F(MetaHandlerTest, AjoutePutsTheEncodedValueInFront)
 {
-    EXPECT_EQ(On(R"(meta name="keywords" content="a, b")", OpAjoute, "foo"), R"(meta name="keywords" content="foo, a, b")");
+    EXPECT_EQ(On(R"(meta name="keywords" content="a, b")", OpAjoute, "foo"),
+              R"(meta name="keywords" content="foo, a, b")");
     EXPECT_EQ(Edit.EditResult, "OK");
     EXPECT_FALSE(Edit.MetaMissing);
     EXPECT_EQ(On(R"(meta name="keywords" content="")", OpAjoute, "foo"), R"(meta name="keywords" content="foo")");
@@ -243,9 +244,9 @@ TEST_F(RewriteFixture, EveryQualifyingTagIsHandled)
     UsePage(kHead + "<meta name=\"keywords\" content=\"a\">\r\n<meta name=\"keywords2\" content=\"b\">\r\n" + kTail);
     EXPECT_EQ(EditMeta(ui::MainWindowId, OpListe, "", "keywords"), "b");
     EXPECT_EQ(EditMeta(ui::MainWindowId, OpAjoute, "x", "keywords"), "OK");
-    EXPECT_EQ(PageBytes(),
-              kHead + "<meta name=\"keywords\" content=\"x, a\">\r\n<meta name=\"keywords2\" content=\"x, b\">\r\n" +
-                  kTail);
+    EXPECT_EQ(
+        PageBytes(),
+        kHead + "<meta name=\"keywords\" content=\"x, a\">\r\n<meta name=\"keywords2\" content=\"x, b\">\r\n" + kTail);
 }
 
 TEST_F(RewriteFixture, MissingTagIsCreatedAfterAskingThenTheOperationRuns)
@@ -275,7 +276,8 @@ TEST_F(RewriteFixture, TheQuestionIsTranslated)
     EditMeta(ui::MainWindowId, OpToutRemplacer, "x", "description");
     ASSERT_EQ(Questions().size(), 1u);
     EXPECT_EQ(Questions()[0].Text, "La balise meta ''description'' n'existe pas encore dans cette page.\n"
-                                   "Voulez-vous la cr\xE9" "er ?");
+                                   "Voulez-vous la cr\xE9"
+                                   "er ?");
 }
 
 TEST_F(RewriteFixture, AnsweringNoWritesNothing)

@@ -1,8 +1,7 @@
 #include "page/journal.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <thread>

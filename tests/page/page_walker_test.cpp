@@ -1,10 +1,9 @@
 #include "page/page_walker.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -14,11 +13,11 @@
 
 #include "base/app_state.h"
 #include "base/clock.h"
+#include "base/headless_ui.h"
 #include "base/translate.h"
 #include "page/journal.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 
 namespace fs = std::filesystem;
 using namespace kestrova;
@@ -203,8 +202,22 @@ TEST_F(PageWalkerTest, HtmlTestLooksAtTheFirstHundredLinesOnly)
     const Case cases[] = {
         {"tag on line 100, LF", std::string(99, '\n') + "<HTML>", true},
         {"tag on line 101, LF", std::string(100, '\n') + "<html><p>x</p>", false},
-        {"tag on line 100, CR LF", [] { std::string s; for (int i = 0; i < 99; ++i) s += "x\r\n"; return s + "<html>"; }(), true},
-        {"tag on line 101, CR LF", [] { std::string s; for (int i = 0; i < 100; ++i) s += "\r\n"; return s + "<html>"; }(), false},
+        {"tag on line 100, CR LF",
+         [] {
+             std::string s;
+             for (int i = 0; i < 99; ++i)
+                 s += "x\r\n";
+             return s + "<html>";
+         }(),
+         true},
+        {"tag on line 101, CR LF",
+         [] {
+             std::string s;
+             for (int i = 0; i < 100; ++i)
+                 s += "\r\n";
+             return s + "<html>";
+         }(),
+         false},
         {"tag on line 100, CR", std::string(99, '\r') + "<html>", true},
         {"tag on line 101, CR", std::string(100, '\r') + "<html>", false},
         {"content-type and html on one line", "<meta http-equiv=\"CONTENT-TYPE\" content=\"text/html\">", true},
@@ -272,53 +285,54 @@ std::string GeneratedPage(unsigned seed, std::size_t size)
     std::string page = "<html>\r\n<head><title>T</title></head><body>\n";
     while (page.size() < size) {
         switch (pick(14)) {
-        case 0:
-            page += "<p class=\"a > b\" id='" + word() + "'>";
-            break;
-        case 1:
-            page += "He said \"x < y\" and " + word() + ". ";
-            break;
-        case 2:
-            page += "<script language='javascript'>\n// a comment with </div> inside\nvar s = \"</p>\"; if (a<b) x=1; // c </i>; y\n</script>";
-            break;
-        case 3:
-            page += "<SCRIPT>document.write(\"<b>\" + '</b>');</SCRIPT>";
-            break;
-        case 4:
-            page += "<style type='text/css'>p { color: red; } /* </p> */</style>";
-            break;
-        case 5: {
-            std::string run;
-            for (int n = pick(9000); static_cast<int>(run.size()) < n;)
-                run += word() + (pick(5) == 0 ? "\r\n" : " ");
-            page += run;
-            break;
-        }
-        case 6:
-            page += "<img alt=\"" + std::string(static_cast<std::size_t>(pick(5000)), 'q') + " > \" src=\"a.gif\">";
-            break;
-        case 7:
-            page += "<!-- comment " + word() + " -->";
-            break;
-        case 8:
-            page += pick(3) == 0 ? "\r" : (pick(2) ? "\n" : "\r\n");
-            break;
-        case 9:
-            page += "<>";
-            break;
-        case 10:
-            if (pick(10) == 0)
-                page.push_back('\0');
-            break;
-        case 11:
-            page += "</p>\"" + word() + "<br>";
-            break;
-        case 12:
-            page += "<style>a</script>" + word();
-            break;
-        default:
-            page += word() + " <b>" + word() + "</b> ";
-            break;
+            case 0:
+                page += "<p class=\"a > b\" id='" + word() + "'>";
+                break;
+            case 1:
+                page += "He said \"x < y\" and " + word() + ". ";
+                break;
+            case 2:
+                page += "<script language='javascript'>\n// a comment with </div> inside\nvar s = \"</p>\"; if (a<b) "
+                        "x=1; // c </i>; y\n</script>";
+                break;
+            case 3:
+                page += "<SCRIPT>document.write(\"<b>\" + '</b>');</SCRIPT>";
+                break;
+            case 4:
+                page += "<style type='text/css'>p { color: red; } /* </p> */</style>";
+                break;
+            case 5: {
+                std::string run;
+                for (int n = pick(9000); static_cast<int>(run.size()) < n;)
+                    run += word() + (pick(5) == 0 ? "\r\n" : " ");
+                page += run;
+                break;
+            }
+            case 6:
+                page += "<img alt=\"" + std::string(static_cast<std::size_t>(pick(5000)), 'q') + " > \" src=\"a.gif\">";
+                break;
+            case 7:
+                page += "<!-- comment " + word() + " -->";
+                break;
+            case 8:
+                page += pick(3) == 0 ? "\r" : (pick(2) ? "\n" : "\r\n");
+                break;
+            case 9:
+                page += "<>";
+                break;
+            case 10:
+                if (pick(10) == 0)
+                    page.push_back('\0');
+                break;
+            case 11:
+                page += "</p>\"" + word() + "<br>";
+                break;
+            case 12:
+                page += "<style>a</script>" + word();
+                break;
+            default:
+                page += word() + " <b>" + word() + "</b> ";
+                break;
         }
     }
     return page + "</body></html>\r\n";
@@ -336,7 +350,8 @@ TEST_F(PageWalkerTest, PiecesAndCopiesDoNotDependOnBlockBoundaries)
         for (std::size_t block : BlockSizes) {
             SCOPED_TRACE("block " + std::to_string(block));
             SetWalkBlockSizeForTesting(block);
-            const std::string path = UsePage("p" + std::to_string(index) + "-" + std::to_string(block) + ".htm", content);
+            const std::string path =
+                UsePage("p" + std::to_string(index) + "-" + std::to_string(block) + ".htm", content);
             std::vector<std::string> pieces = Pieces(false);
             EXPECT_EQ(WalkPage(0, false, false, Shout, false, true), 1);
             std::string copy = ReadAll(path);
@@ -373,8 +388,8 @@ TEST_F(PageWalkerTest, RunLongerThanAPieceIsReportedAndCopiedUnchanged)
         // Two whole pieces of the run are skipped; the last 5000 bytes end at
         // the next tag and are a text run again.
         const std::vector<std::string> expected = {
-            "6 tag html", "9 tag p", "10 text x", "14 tag /p",
-            "25014 text " + std::string(5000, 'a'), "25017 tag p", "25018 text y", "25022 tag /p", "25029 tag /html"};
+            "6 tag html",  "9 tag p",      "10 text x",    "14 tag /p",      "25014 text " + std::string(5000, 'a'),
+            "25017 tag p", "25018 text y", "25022 tag /p", "25029 tag /html"};
         EXPECT_EQ(pieces, expected);
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Messages()[0].Text, "Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9.");
@@ -488,7 +503,9 @@ void ExpectLockedMessage(const ui::HeadlessUi& ui)
 {
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, "Erreur sur page.htm");
-    EXPECT_EQ(ui.Messages()[0].Text, "La page est v\xE9rouill\xE9" "e et n'a pu \xEAtre modifi\xE9" "e !!!");
+    EXPECT_EQ(ui.Messages()[0].Text, "La page est v\xE9rouill\xE9"
+                                     "e et n'a pu \xEAtre modifi\xE9"
+                                     "e !!!");
 }
 
 TEST_F(PageWalkerTest, FailedReplacementIsALockedPage)
@@ -571,8 +588,9 @@ TEST_F(PageWalkerTest, MessagesAreTranslated)
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, TranslateFrenchKey("Erreur sur ") + "page.htm");
     EXPECT_NE(ui.Messages()[0].Title, "Erreur sur page.htm");
-    EXPECT_EQ(ui.Messages()[0].Text,
-              TranslateFrenchKey("La page est v\xE9rouill\xE9" "e et n'a pu \xEAtre modifi\xE9" "e !!!"));
+    EXPECT_EQ(ui.Messages()[0].Text, TranslateFrenchKey("La page est v\xE9rouill\xE9"
+                                                        "e et n'a pu \xEAtre modifi\xE9"
+                                                        "e !!!"));
 }
 
 // ---- progress, meta insertion ------------------------------------------------------------------------
@@ -614,13 +632,15 @@ TEST_F(PageWalkerTest, AddMetaAfterHeadInsertsAnEmptyMetaTag)
     Page.MetaInserted = false;
     EXPECT_EQ(WalkPage(0, true, false, AddMetaAfterHead, false, true, "keywords"), 1);
     EXPECT_TRUE(Page.MetaInserted);
-    EXPECT_EQ(ReadAll(path), "<html><HEAD>\r\n<meta name=\"keywords\" content=\"\"><title>x</title></HEAD><body>y</body></html>");
+    EXPECT_EQ(ReadAll(path),
+              "<html><HEAD>\r\n<meta name=\"keywords\" content=\"\"><title>x</title></HEAD><body>y</body></html>");
 
     Page.MetaInserted = false;
     EXPECT_EQ(WalkPage(0, true, false, AddMetaAfterHead, false, true, "Content-Type"), 1);
     EXPECT_TRUE(Page.MetaInserted);
-    EXPECT_NE(ReadAll(path).find("<HEAD>\r\n<meta http-equiv=\"Content-Type\" content=\"\">\r\n<meta name=\"keywords\""),
-              std::string::npos);
+    EXPECT_NE(
+        ReadAll(path).find("<HEAD>\r\n<meta http-equiv=\"Content-Type\" content=\"\">\r\n<meta name=\"keywords\""),
+        std::string::npos);
 
     const std::string noHead = UsePage("nohead.htm", "<html><head x><body>y</body></html>");
     Page.MetaInserted = false;
@@ -642,9 +662,9 @@ TEST(PagePaths, FileNameAndFolder)
 
     // Names shown in messages and titles are Windows-1252 text.
     EXPECT_EQ(DisplayFileName("/site/caf\xC3\xA9.htm"), "caf\xE9.htm");  // UTF-8 café
-    EXPECT_EQ(DisplayFileName("/site/\xE2\x82\xAC.htm"), "\x80.htm");      // the euro sign
-    EXPECT_EQ(DisplayFileName("/site/\xD0\xAF.htm"), "?.htm");              // not in Windows-1252
-    EXPECT_EQ(DisplayFileName("/site/caf\xE9.htm"), "caf\xE9.htm");         // not UTF-8: kept
+    EXPECT_EQ(DisplayFileName("/site/\xE2\x82\xAC.htm"), "\x80.htm");    // the euro sign
+    EXPECT_EQ(DisplayFileName("/site/\xD0\xAF.htm"), "?.htm");           // not in Windows-1252
+    EXPECT_EQ(DisplayFileName("/site/caf\xE9.htm"), "caf\xE9.htm");      // not UTF-8: kept
 }
 
 TEST_F(PageWalkerTest, MessagesNameTheFileInWindows1252)

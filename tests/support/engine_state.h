@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "page/page_state.h"
 #include "base/headless_ui.h"
+#include "page/page_state.h"
 
 namespace kestrova::test {
 

@@ -22,8 +22,8 @@ TempDir::~TempDir()
     // Give back write permission first, in case a test made a file read-only.
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ec);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
 }
@@ -56,8 +56,8 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
     std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(folder, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec))
         names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -26,9 +26,9 @@
 #include <functional>
 #include <thread>
 
+#include "base/headless_ui.h"
 #include "base/translate.h"
 #include "tests/support/temp_site.h"
-#include "base/headless_ui.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -139,8 +139,8 @@ private slots:
         QVERIFY(owner.isEnabled());
 
         // Without an owner nothing is disabled; a sizing border lets it resize.
-        QPointer<QDialog> free = OpenChildWindow(nullptr, 0, 0, 300, 200,
-                                                 WindowCaption | WindowSizingBorder | WindowCentred, "t");
+        QPointer<QDialog> free =
+            OpenChildWindow(nullptr, 0, 0, 300, 200, WindowCaption | WindowSizingBorder | WindowCentred, "t");
         QVERIFY(free->minimumSize() != free->maximumSize());
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(qAbs(free->geometry().center().x() - screen.center().x()) <= 1);
@@ -334,9 +334,9 @@ private slots:
             QVERIFY2(qAbs(c.red() - 200) < 12 && qAbs(c.green() - 40) < 12, format);
         }
         // A 1 x 1 GIF.
-        static const unsigned char gif[] = {
-            'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0,
-            '!', 0xF9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+        static const unsigned char gif[] = {'G',  'I', 'F', '8', '9', 'a',  1, 0, 1, 0,   0x80, 0, 0,   0xFF, 0xFF,
+                                            0xFF, 0,   0,   0,   '!', 0xF9, 4, 1, 0, 0,   0,    0, ',', 0,    0,
+                                            0,    0,   1,   0,   1,   0,    0, 2, 2, 'D', 1,    0, ';'};
         QCOMPARE(CatchPicture(gif, sizeof gif).size(), QSize(1, 1));
 
         const char garbage[] = "this is not a picture at all, just some text";
@@ -360,7 +360,8 @@ private slots:
         QVERIFY(qAbs(image.height() - 60 * dpi / 192) <= 1);
 
         test::TempDir dir;
-        const std::string path = dir.Write("logo.bmp", std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        const std::string path =
+            dir.Write("logo.bmp", std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         QCOMPARE(LoadPicture(path).size(), image.size());
         QVERIFY(LoadPicture(dir.File("absent.gif")).isNull());
     }
@@ -428,8 +429,8 @@ private slots:
             const char* button;  // nullptr: press Escape; "": close box
             int expected;
         };
-        for (const Case& c : {Case{"Oui", 1}, Case{"Non", 0}, Case{"Oui pour toutes", 2}, Case{nullptr, 0},
-                              Case{"", 0}}) {
+        for (const Case& c :
+             {Case{"Oui", 1}, Case{"Non", 0}, Case{"Oui pour toutes", 2}, Case{nullptr, 0}, Case{"", 0}}) {
             bool ownerDisabled = false;
             WhenModalShown([&](QWidget* window) {
                 ownerDisabled = !owner.isEnabled();
@@ -450,7 +451,10 @@ private slots:
                 else
                     QTest::mouseClick(ButtonByText(window, Tr(c.button)), Qt::LeftButton);
             });
-            QCOMPARE(AskYesNoAllWindow(&owner, "Mise \xE0 jour", "Cr\xE9" "er la balise ?"), c.expected);
+            QCOMPARE(AskYesNoAllWindow(&owner, "Mise \xE0 jour",
+                                       "Cr\xE9"
+                                       "er la balise ?"),
+                     c.expected);
             QVERIFY(ownerDisabled);
             QVERIFY(owner.isEnabled());
         }
@@ -549,10 +553,12 @@ private slots:
 
         // Pending events run, but not more often than every 10 ms.
         int runs = 0;
-        QMetaObject::invokeMethod(&main, [&runs] { ++runs; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &main, [&runs] { ++runs; }, Qt::QueuedConnection);
         ui.PumpEvents();
         QCOMPARE(runs, 1);
-        QMetaObject::invokeMethod(&main, [&runs] { ++runs; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &main, [&runs] { ++runs; }, Qt::QueuedConnection);
         const auto start = std::chrono::steady_clock::now();
         ui.PumpEvents();
         if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(8))
