@@ -123,7 +123,8 @@ AnalysisResult AnalyseLocalPage()
         result.Buttons.ManualAdd = ButtonChange::Enable;
         result.Buttons.ModifySentence = ButtonChange::Disable;
 
-        int walked = WalkPage(ui::MainWindowId, true, true, AnalysisHandler, true, false);
+        int walked =
+            WalkPage(Page.CurrentPagePath, WalkOptions{.SetTitle = true, .ShowProgress = true}, AnalysisHandler);
         result.WindowTitle = PageWindowTitle(displayName);
         result.WindowTitleSet = true;
         ui::Ui().SetWindowTitle(ui::MainWindowId, result.WindowTitle);

@@ -158,7 +158,8 @@ Result Measure(const std::vector<std::string>& pages, std::uintmax_t bytes, cons
             Page.PageTitle.clear();
             auto start = Clock::now();
             double cpuStart = ThreadSeconds();
-            int ok = WalkPage(1, true, false, handler, true, write);
+            int ok = WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true, .WriteCopy = write},
+                              handler);
             spent += ThreadSeconds() - cpuStart;
             wall += std::chrono::duration<double>(Clock::now() - start).count();
             if (ok != 1) {
@@ -237,7 +238,7 @@ int main(int argc, char** argv)
     std::uintmax_t htmlBytes = 0;
     for (const std::string& page : pages) {
         Page.CurrentPagePath = page;
-        if (WalkPage(0, false, false, Nothing, false, false) == 1) {
+        if (WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = false}, Nothing) == 1) {
             html.push_back(page);
             htmlBytes += fs::file_size(page);
         }

@@ -141,7 +141,14 @@ std::string EditAttribute(ui::WindowId OwnerWindow, const std::string& Operation
 {
     Edit.EditResult.clear();
     const bool write = Operation != OpListe;
-    WalkPage(OwnerWindow, true, false, AttributeHandler, true, write, Operation, AttributeSpec, NewValue);
+    WalkPage(Page.CurrentPagePath,
+             WalkOptions{.Owner = OwnerWindow,
+                         .ShowProgress = true,
+                         .WriteCopy = write,
+                         .Arg1 = Operation,
+                         .Arg2 = AttributeSpec,
+                         .Arg3 = NewValue},
+             AttributeHandler);
     return Edit.EditResult;
 }
 

@@ -163,7 +163,14 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
     Edit.EditResult.clear();
     TitleRunPending = false;
     const bool write = !(Operation == OpListe || Operation == OpPhrase);
-    WalkPage(OwnerWindow, true, false, TextHandler, true, write, Operation, Words, NewText);
+    WalkPage(Page.CurrentPagePath,
+             WalkOptions{.Owner = OwnerWindow,
+                         .ShowProgress = true,
+                         .WriteCopy = write,
+                         .Arg1 = Operation,
+                         .Arg2 = Words,
+                         .Arg3 = NewText},
+             TextHandler);
     TitleRunPending = false;
     return Edit.EditResult;
 }
@@ -205,7 +212,9 @@ void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::s
 int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
 {
     TitleTextPending = false;
-    const int result = WalkPage(OwnerWindow, true, true, ReplaceTitleHandler, false, true, NewTitle, "", "");
+    const int result = WalkPage(
+        Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .SetTitle = true, .WriteCopy = true, .Arg1 = NewTitle},
+        ReplaceTitleHandler);
     TitleTextPending = false;
     return result;
 }

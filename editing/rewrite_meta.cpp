@@ -237,7 +237,14 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
         if (write)
             Edit.MetaMissing = true;
 
-        if (!WalkPage(OwnerWindow, true, false, MetaHandler, true, write, Operation, Value, MetaName))
+        if (!WalkPage(Page.CurrentPagePath,
+                      WalkOptions{.Owner = OwnerWindow,
+                                  .ShowProgress = true,
+                                  .WriteCopy = write,
+                                  .Arg1 = Operation,
+                                  .Arg2 = Value,
+                                  .Arg3 = MetaName},
+                      MetaHandler))
             break;
         if (!Edit.MetaMissing || round > 0)
             break;
@@ -261,7 +268,8 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
             break;
 
         Page.MetaInserted = false;
-        if (!WalkPage(OwnerWindow, true, false, AddMetaAfterHead, false, true, MetaName, "", ""))
+        if (!WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .WriteCopy = true, .Arg1 = MetaName},
+                      AddMetaAfterHead))
             break;
         if (!Page.MetaInserted) {
             ui::Ui().ShowMessage(OwnerWindow, fileName,

@@ -117,7 +117,8 @@ int Walk(const std::string& path, const PieceHandler& handler, bool write)
 {
     Page.CurrentPagePath = path;
     Page.PageTitle.clear();
-    return WalkPage(1, true, true, handler, true, write);
+    return WalkPage(Page.CurrentPagePath,
+                    WalkOptions{.Owner = 1, .SetTitle = true, .ShowProgress = true, .WriteCopy = write}, handler);
 }
 
 }  // namespace

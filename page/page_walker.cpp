@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/clock.h"
 #include "base/codec.h"
 #include "base/file_io.h"
 #include "base/translate.h"
@@ -417,16 +418,19 @@ void AddMetaAfterHead(std::int64_t, const std::string& Arg1, const std::string&,
     Page.MetaInserted = true;
 }
 
-int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler, bool ShowProgress,
-             bool WriteCopy, const std::string& Arg1, const std::string& Arg2, const std::string& Arg3)
+int WalkPage(const std::string& pagePath, const WalkOptions& options, const PieceHandler& Handler)
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point started = Clock::now();
+    const MonotonicTime started = MonotonicNow();
 
     // Own copies: a handler may change the page state or the strings the
-    // arguments refer to.
-    const std::string path = Page.CurrentPagePath;
-    const std::string arg1 = Arg1, arg2 = Arg2, arg3 = Arg3;
+    // options refer to.
+    const std::string path = pagePath;
+    const std::string arg1 = options.Arg1, arg2 = options.Arg2, arg3 = options.Arg3;
+    const ui::WindowId OwnerWindow = options.Owner;
+    const bool ReportErrors = options.ReportErrors;
+    const bool SetTitle = options.SetTitle;
+    const bool ShowProgress = options.ShowProgress;
+    const bool WriteCopy = options.WriteCopy;
     const std::string name = DisplayFileName(path);
     const std::string copyPath = path + "2";
 
@@ -536,7 +540,7 @@ int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const P
             atEof = true;
 
         // Progress window after 150 ms, and pending window events.
-        if (!progress.open && ShowProgress && Clock::now() - started > std::chrono::milliseconds(150))
+        if (!progress.open && ShowProgress && MonotonicNow() - started > WalkProgressDelay)
             progress.open = ui::Ui().OpenProgress(OwnerWindow, TranslateFrenchKey("Analyse du fichier ") + name);
         if (progress.open) {
             const char* block = buffer.get() + bufLen - got;

@@ -7,6 +7,7 @@
 // the modification journal.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -30,10 +31,26 @@ constexpr std::size_t WalkBlockSize = 10000;
 // the blocks begin and end, whatever the block size.
 constexpr std::size_t WalkMaxPieceLength = WalkBlockSize;
 
-// Walks Page.CurrentPagePath. Returns 1 on success (also for an empty page,
-// and in write mode when nothing changed), 0 on failure.
-int WalkPage(ui::WindowId OwnerWindow, bool ReportErrors, bool SetTitle, const PieceHandler& Handler, bool ShowProgress,
-             bool WriteCopy, const std::string& Arg1 = {}, const std::string& Arg2 = {}, const std::string& Arg3 = {});
+// How a walk runs.
+struct WalkOptions {
+    ui::WindowId Owner = ui::MainWindowId;  // window that owns messages and the progress window
+    bool ReportErrors = true;               // show the failure messages
+    bool SetTitle = false;                  // name the page in the owner's title
+    bool ShowProgress = false;              // progress window for a long walk
+    bool WriteCopy = false;                 // write mode: copy, compare, commit
+    // Passed to the handler as they are.
+    std::string Arg1;
+    std::string Arg2;
+    std::string Arg3;
+};
+
+// Walks the page at pagePath. Returns 1 on success (also for an empty page,
+// and in write mode when nothing changed), 0 on failure. A page that is not
+// HTML also clears Page.CurrentPagePath.
+int WalkPage(const std::string& pagePath, const WalkOptions& options, const PieceHandler& Handler);
+
+// The progress window opens once a walk has taken this long.
+constexpr std::chrono::milliseconds WalkProgressDelay{150};
 
 // Piece handler that inserts an empty meta tag named Arg1 right after the
 // head start tag, and sets Page.MetaInserted.

@@ -141,14 +141,14 @@ void QtUi::CloseProgress()
 void QtUi::PumpEvents()
 {
     using namespace std::chrono_literals;
-    if (pumped_ && std::chrono::steady_clock::now() - lastPump_ < 10ms)
+    if (pumped_ && MonotonicNow() - lastPump_ < 10ms)
         return;
     QCoreApplication::processEvents(WaitWindow.AbortButton ? QEventLoop::AllEvents
                                                            : QEventLoop::ExcludeUserInputEvents);
     // Counted from the end of the pass, so the work between two passes is
     // never shorter than the interval, however long a pass takes.
     pumped_ = true;
-    lastPump_ = std::chrono::steady_clock::now();
+    lastPump_ = MonotonicNow();
 }
 
 bool QtUi::AbortRequested()

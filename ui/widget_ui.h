@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "base/ui_port.h"
 
 class QDialog;
@@ -54,7 +55,7 @@ private:
     QPointer<QDialog> progress_;
     QPointer<QWidget> progressOwner_;
     bool pumped_ = false;
-    std::chrono::steady_clock::time_point lastPump_;
+    MonotonicTime lastPump_;
 };
 
 // Makes a Qt window known under an id (nullptr forgets it). The main window

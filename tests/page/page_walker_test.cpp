@@ -122,7 +122,7 @@ protected:
     std::vector<std::string> Pieces(bool report = true)
     {
         std::vector<std::string> pieces;
-        EXPECT_EQ(WalkPage(0, report, false, Recorder(pieces), false, false), 1);
+        EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = report}, Recorder(pieces)), 1);
         return pieces;
     }
 
@@ -152,7 +152,7 @@ TEST_F(PageWalkerTest, GoldenCasesGiveTheSamePiecesAndCopiesAtEveryBlockSize)
             const std::string path = UsePage(folder + "page.htm", input);
             EXPECT_EQ(Pieces(), expected);
 
-            EXPECT_EQ(WalkPage(0, true, false, Identity, false, true), 1);
+            EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Identity), 1);
             EXPECT_EQ(ReadAll(path), expectedCopy);
             EXPECT_FALSE(Exists(path + "2"));
             EXPECT_EQ(Exists(dir.File(folder + "Sauvegarde/page.htm")), copyDiffers);
@@ -172,7 +172,8 @@ TEST_F(PageWalkerTest, UnclosedTagIsReportedOnceAndKept)
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, "Erreur sur page.htm");
     EXPECT_EQ(ui.Messages()[0].Text, "Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9.");
-    EXPECT_EQ(WalkPage(0, false, false, Shout, false, true), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = false, .WriteCopy = true}, Shout),
+              1);
     EXPECT_EQ(ReadAll(path), "<html><p class=\"x\">X</p><a href=\"y");
 }
 
@@ -183,12 +184,15 @@ TEST_F(PageWalkerTest, EmptyOrMissingPage)
     const std::string path = UsePage("empty.htm", "");
     int calls = 0;
     auto count = [&](std::int64_t, const std::string&, const std::string&, const std::string&) { ++calls; };
-    EXPECT_EQ(WalkPage(0, true, true, count, true, true), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath,
+                       WalkOptions{.Owner = 0, .SetTitle = true, .ShowProgress = true, .WriteCopy = true}, count),
+              1);
     EXPECT_EQ(calls, 0);
     EXPECT_FALSE(Exists(path + "2"));
 
     Page.CurrentPagePath = dir.File("missing.htm");
-    EXPECT_EQ(WalkPage(1, true, true, count, true, false), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .SetTitle = true, .ShowProgress = true}, count),
+              0);
     EXPECT_TRUE(ui.Log.empty());
 }
 
@@ -232,7 +236,7 @@ TEST_F(PageWalkerTest, HtmlTestLooksAtTheFirstHundredLinesOnly)
         const std::string path = UsePage("page.htm", c.bytes);
         int calls = 0;
         auto count = [&](std::int64_t, const std::string&, const std::string&, const std::string&) { ++calls; };
-        EXPECT_EQ(WalkPage(0, true, false, count, false, true), c.html ? 1 : 0);
+        EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, count), c.html ? 1 : 0);
         EXPECT_FALSE(Exists(path + "2"));
         EXPECT_EQ(ReadAll(path), c.bytes);
         if (c.html) {
@@ -250,17 +254,17 @@ TEST_F(PageWalkerTest, HtmlTestLooksAtTheFirstHundredLinesOnly)
     // Without ReportErrors the refusal is silent.
     ui.Clear();
     UsePage("page.htm", "plain text");
-    EXPECT_EQ(WalkPage(0, false, false, Identity, false, false), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = false}, Identity), 0);
     EXPECT_TRUE(ui.Log.empty());
 }
 
 TEST_F(PageWalkerTest, WindowTitleOnlyWithSetTitleAndAnOwner)
 {
     UsePage("site/page one.htm", "<html>x</html>");
-    EXPECT_EQ(WalkPage(0, true, true, Identity, false, false), 1);
-    EXPECT_EQ(WalkPage(1, true, false, Identity, false, false), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .SetTitle = true}, Identity), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1}, Identity), 1);
     EXPECT_TRUE(ui.Log.empty());
-    EXPECT_EQ(WalkPage(1, true, true, Identity, false, false), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .SetTitle = true}, Identity), 1);
     ASSERT_EQ(ui.Log.size(), 1u);
     EXPECT_EQ(ui.Log[0].Kind, "title");
     EXPECT_EQ(ui.Log[0].Title, "Kestrova - Page \"page one.htm\"");
@@ -353,7 +357,9 @@ TEST_F(PageWalkerTest, PiecesAndCopiesDoNotDependOnBlockBoundaries)
             const std::string path =
                 UsePage("p" + std::to_string(index) + "-" + std::to_string(block) + ".htm", content);
             std::vector<std::string> pieces = Pieces(false);
-            EXPECT_EQ(WalkPage(0, false, false, Shout, false, true), 1);
+            EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = false, .WriteCopy = true},
+                               Shout),
+                      1);
             std::string copy = ReadAll(path);
             // Shout keeps every length except that of "p" tags, which grow by
             // 10 bytes: nothing else may be added or lost.
@@ -394,7 +400,7 @@ TEST_F(PageWalkerTest, RunLongerThanAPieceIsReportedAndCopiedUnchanged)
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Messages()[0].Text, "Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9.");
 
-        EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 1);
+        EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 1);
         EXPECT_EQ(ReadAll(path), "<html><p class=\"x\">X</p>" + std::string(20000, 'a') + std::string(5000, 'A') +
                                      "<p class=\"x\">Y</p></html>");
     }
@@ -408,7 +414,7 @@ TEST_F(PageWalkerTest, WriteWalkThatChangesNothingLeavesNoTrace)
     const std::string path = UsePage("site/page.htm", content);
     struct timespec times[2] = {{978307200, 0}, {978307200, 0}};  // 2001-01-01
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    EXPECT_EQ(WalkPage(1, true, false, Identity, false, true), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .WriteCopy = true}, Identity), 1);
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtim.tv_sec, 978307200);
@@ -428,7 +434,9 @@ TEST_F(PageWalkerTest, CommitKeepsABackupJournalsThePageAndKeepsItsMode)
         if (Page.CurrentText == from)
             Page.CurrentText = to;
     };
-    EXPECT_EQ(WalkPage(1, true, false, change, false, true, "old text", "new text"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath,
+                       WalkOptions{.Owner = 1, .WriteCopy = true, .Arg1 = "old text", .Arg2 = "new text"}, change),
+              1);
     EXPECT_EQ(ReadAll(path), "<html><p>new text</p></html>");
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/page.htm")), before);
     // A new journal begins with an empty line.
@@ -449,15 +457,15 @@ TEST_F(PageWalkerTest, ThreeChangesLeaveOneJournalLineAndTheLastBackup)
             Page.CurrentText = text;
     };
     now = 100;
-    EXPECT_EQ(WalkPage(0, true, false, setText, false, true, "v2"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "v2"}, setText), 1);
     now = 150;
     Page.CurrentPagePath = b;
-    EXPECT_EQ(WalkPage(0, true, false, setText, false, true, "w2"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "w2"}, setText), 1);
     Page.CurrentPagePath = a;
     now = 200;
-    EXPECT_EQ(WalkPage(0, true, false, setText, false, true, "v3"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "v3"}, setText), 1);
     now = 300;
-    EXPECT_EQ(WalkPage(0, true, false, setText, false, true, "v4"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "v4"}, setText), 1);
 
     EXPECT_EQ(ReadAll(dir.File(JournalFileName)), a + "|300\n" + b + "|150\n");
     EXPECT_EQ(ReadAll(a), "<html>v4</html>");
@@ -473,7 +481,7 @@ TEST_F(PageWalkerTest, LinkedPageKeepsItsLinkAndItsTargetIsReplaced)
     const std::string link = dir.File("site/page.htm");
     ASSERT_EQ(::symlink("../real/target.htm", link.c_str()), 0);
     Page.CurrentPagePath = link;
-    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 1);
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -490,7 +498,7 @@ TEST_F(PageWalkerTest, LeftoverCopyIsReplacedNotWrittenThrough)
     const std::string other = dir.Write("other.txt", "precious");
     const std::string path = UsePage("page.htm", "<html><p>abc</p></html>");
     ASSERT_EQ(::symlink(other.c_str(), (path + "2").c_str()), 0);
-    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 1);
     EXPECT_EQ(ReadAll(other), "precious");
     struct stat st {};
     ASSERT_EQ(::lstat(path.c_str(), &st), 0);
@@ -513,7 +521,7 @@ TEST_F(PageWalkerTest, FailedReplacementIsALockedPage)
     const std::string before = "<html><p>x</p></html>";
     const std::string path = UsePage("page.htm", before);
     SetReplaceFailureForTesting(true);
-    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 0);
     ExpectLockedMessage(ui);
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_FALSE(Exists(path + "2"));
@@ -521,7 +529,8 @@ TEST_F(PageWalkerTest, FailedReplacementIsALockedPage)
 
     // Without ReportErrors the failure is silent.
     ui.Clear();
-    EXPECT_EQ(WalkPage(0, false, false, Shout, false, true), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .ReportErrors = false, .WriteCopy = true}, Shout),
+              0);
     EXPECT_TRUE(ui.Messages().empty());
     EXPECT_EQ(ReadAll(path), before);
 }
@@ -534,7 +543,7 @@ TEST_F(PageWalkerTest, UnchangeablePageIsLocked)
         LockedFile lock(path);
         if (!lock.Locked())
             GTEST_SKIP() << "cannot make a file unchangeable here";
-        EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 0);
+        EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 0);
     }
     ExpectLockedMessage(ui);
     EXPECT_EQ(ReadAll(path), before);
@@ -554,7 +563,7 @@ TEST_F(PageWalkerTest, PageInAFolderThatBecameReadOnlyIsLocked)
             lock = std::make_unique<LockedFile>(dir.File("site"));
         Shout(offset, "", "", "");
     };
-    int result = WalkPage(0, true, false, lockFolder, false, true);
+    int result = WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, lockFolder);
     const bool locked = lock && lock->Locked();
     lock.reset();
     if (!locked)
@@ -570,7 +579,7 @@ TEST_F(PageWalkerTest, BackupFailureStopsTheCommit)
     const std::string before = "<html><p>x</p></html>";
     const std::string path = UsePage("site/page.htm", before);
     dir.Write("site/Sauvegarde", "a file where the backup folder should be");
-    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 0);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, "Erreur sur page.htm");
     EXPECT_NE(ui.Messages()[0].Text.find("Sauvegarde"), std::string::npos);
@@ -584,7 +593,7 @@ TEST_F(PageWalkerTest, MessagesAreTranslated)
     App.Language = LanguageEnglish;
     const std::string path = UsePage("page.htm", "<html><p>x</p></html>");
     SetReplaceFailureForTesting(true);
-    EXPECT_EQ(WalkPage(0, true, false, Shout, false, true), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true}, Shout), 0);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, TranslateFrenchKey("Erreur sur ") + "page.htm");
     EXPECT_NE(ui.Messages()[0].Title, "Erreur sur page.htm");
@@ -602,7 +611,7 @@ TEST_F(PageWalkerTest, ProgressWindowOpensAfterAWhileAndEventsArePumpedPerBlock)
         content += "<p>some text</p>\n";
     UsePage("page.htm", content);
 
-    EXPECT_EQ(WalkPage(1, true, false, Identity, true, false), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, Identity), 1);
     EXPECT_GE(ui.PumpCount, 6);  // one per block at least
 
     ui.Clear();
@@ -612,7 +621,7 @@ TEST_F(PageWalkerTest, ProgressWindowOpensAfterAWhileAndEventsArePumpedPerBlock)
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         slept = true;
     };
-    EXPECT_EQ(WalkPage(1, true, false, slow, true, false), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, slow), 1);
     EXPECT_EQ(ui.ProgressOpenCount, 1);
     EXPECT_FALSE(ui.ProgressOpen);
     EXPECT_EQ(ui.LastPercent, 100);
@@ -622,7 +631,7 @@ TEST_F(PageWalkerTest, ProgressWindowOpensAfterAWhileAndEventsArePumpedPerBlock)
 
     ui.Clear();
     slept = false;
-    EXPECT_EQ(WalkPage(1, true, false, slow, false, false), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1}, slow), 1);
     EXPECT_EQ(ui.ProgressOpenCount, 0);
 }
 
@@ -630,13 +639,17 @@ TEST_F(PageWalkerTest, AddMetaAfterHeadInsertsAnEmptyMetaTag)
 {
     const std::string path = UsePage("page.htm", "<html><HEAD><title>x</title></HEAD><body>y</body></html>");
     Page.MetaInserted = false;
-    EXPECT_EQ(WalkPage(0, true, false, AddMetaAfterHead, false, true, "keywords"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "keywords"},
+                       AddMetaAfterHead),
+              1);
     EXPECT_TRUE(Page.MetaInserted);
     EXPECT_EQ(ReadAll(path),
               "<html><HEAD>\r\n<meta name=\"keywords\" content=\"\"><title>x</title></HEAD><body>y</body></html>");
 
     Page.MetaInserted = false;
-    EXPECT_EQ(WalkPage(0, true, false, AddMetaAfterHead, false, true, "Content-Type"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "Content-Type"},
+                       AddMetaAfterHead),
+              1);
     EXPECT_TRUE(Page.MetaInserted);
     EXPECT_NE(
         ReadAll(path).find("<HEAD>\r\n<meta http-equiv=\"Content-Type\" content=\"\">\r\n<meta name=\"keywords\""),
@@ -644,7 +657,9 @@ TEST_F(PageWalkerTest, AddMetaAfterHeadInsertsAnEmptyMetaTag)
 
     const std::string noHead = UsePage("nohead.htm", "<html><head x><body>y</body></html>");
     Page.MetaInserted = false;
-    EXPECT_EQ(WalkPage(0, true, false, AddMetaAfterHead, false, true, "keywords"), 1);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0, .WriteCopy = true, .Arg1 = "keywords"},
+                       AddMetaAfterHead),
+              1);
     EXPECT_FALSE(Page.MetaInserted);
     EXPECT_EQ(ReadAll(noHead), "<html><head x><body>y</body></html>");
 }
@@ -671,7 +686,7 @@ TEST_F(PageWalkerTest, MessagesNameTheFileInWindows1252)
 {
     UsePage("r\xC3\xA9gate.htm", "no markup here\n");
     auto none = [](std::int64_t, const std::string&, const std::string&, const std::string&) {};
-    EXPECT_EQ(WalkPage(0, true, false, none, false, false), 0);
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 0}, none), 0);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].Title, TranslateFrenchKey("Erreur sur ") + "r\xE9gate.htm");
 }
