@@ -614,14 +614,30 @@ TEST_F(PageWalkerTest, ProgressWindowOpensAfterAWhileAndEventsArePumpedPerBlock)
     EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, Identity), 1);
     EXPECT_GE(ui.PumpCount, 6);  // one per block at least
 
+    // Time comes from the test's clock: no progress window while the walk is
+    // quick, one as soon as it has lasted longer than the delay.
+    ManualMonotonicClock clock;
     ui.Clear();
-    bool slept = false;
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, Identity), 1);
+    EXPECT_EQ(ui.ProgressOpenCount, 0);
+
+    ui.Clear();
+    int pieces = 0;
     auto slow = [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
-        if (!slept)
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        slept = true;
+        // The first piece takes exactly the delay: not yet "longer than".
+        if (pieces++ == 0)
+            clock.Advance(WalkProgressDelay);
     };
     EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, slow), 1);
+    EXPECT_EQ(ui.ProgressOpenCount, 0);
+
+    ui.Clear();
+    pieces = 0;
+    auto slower = [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+        if (pieces++ == 0)
+            clock.Advance(WalkProgressDelay + std::chrono::milliseconds(1));
+    };
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1, .ShowProgress = true}, slower), 1);
     EXPECT_EQ(ui.ProgressOpenCount, 1);
     EXPECT_FALSE(ui.ProgressOpen);
     EXPECT_EQ(ui.LastPercent, 100);
@@ -629,9 +645,10 @@ TEST_F(PageWalkerTest, ProgressWindowOpensAfterAWhileAndEventsArePumpedPerBlock)
     EXPECT_EQ(ui.Log[0].Kind, "progress");
     EXPECT_EQ(ui.Log[0].Title, "Analyse du fichier page.htm");
 
+    // Without ShowProgress a long walk opens nothing.
     ui.Clear();
-    slept = false;
-    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1}, slow), 1);
+    pieces = 0;
+    EXPECT_EQ(WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = 1}, slower), 1);
     EXPECT_EQ(ui.ProgressOpenCount, 0);
 }
 

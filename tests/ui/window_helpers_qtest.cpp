@@ -26,6 +26,7 @@
 #include <functional>
 #include <thread>
 
+#include "base/clock.h"
 #include "base/headless_ui.h"
 #include "base/translate.h"
 #include "tests/support/temp_site.h"
@@ -551,21 +552,32 @@ private slots:
         ui.CloseProgress();  // twice is harmless
         ui.SetProgress("no window", 10);
 
-        // Pending events run, but not more often than every 10 ms.
-        int runs = 0;
-        QMetaObject::invokeMethod(
-            &main, [&runs] { ++runs; }, Qt::QueuedConnection);
-        ui.PumpEvents();
-        QCOMPARE(runs, 1);
-        QMetaObject::invokeMethod(
-            &main, [&runs] { ++runs; }, Qt::QueuedConnection);
-        const auto start = std::chrono::steady_clock::now();
-        ui.PumpEvents();
-        if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(8))
+        // Pending events run, but not more often than every 10 ms of the
+        // monotonic clock, counted from the end of the previous pass.
+        {
+            ManualMonotonicClock clock;
+            int runs = 0;
+            auto post = [&] {
+                QMetaObject::invokeMethod(
+                    &main, [&runs] { ++runs; }, Qt::QueuedConnection);
+            };
+            post();
+            ui.PumpEvents();
             QCOMPARE(runs, 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(12));
-        ui.PumpEvents();
-        QCOMPARE(runs, 2);
+            post();
+            clock.Advance(std::chrono::milliseconds(9));
+            ui.PumpEvents();
+            QCOMPARE(runs, 1);
+            clock.Advance(std::chrono::milliseconds(1));
+            ui.PumpEvents();
+            QCOMPARE(runs, 2);
+            post();
+            ui.PumpEvents();
+            QCOMPARE(runs, 2);
+            clock.Advance(std::chrono::milliseconds(10));
+            ui.PumpEvents();
+            QCOMPARE(runs, 3);
+        }
 
         // A destroyed window is forgotten by the registry.
         {
