@@ -187,6 +187,20 @@ TEST_F(WordTablesTest, ImageSourceAndAlternativeText)
     EXPECT_EQ(UsedRows(), 3);
 }
 
+TEST_F(WordTablesTest, ImageNameLosesOnlyItsLastExtension)
+{
+    // Only the part after the last dot is the extension: every other part of
+    // a dotted name is words of the image's name.
+    Tag("img src=\"images/berger.allemand.noir.jpg\"");
+    for (const char* word : {"berger", "allemand", "noir"}) {
+        const int row = RowOf(word);
+        ASSERT_GE(row, 0) << word;
+        EXPECT_EQ(WordTables.WordOrigins[row], "Nom d'image (1)") << word;
+    }
+    EXPECT_EQ(RowOf("jpg"), -1);
+    EXPECT_EQ(UsedRows(), 3);
+}
+
 TEST_F(WordTablesTest, ImageSourceOddRules)
 {
     // src must follow img after one space (runs of spaces count as one).
