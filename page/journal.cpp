@@ -44,8 +44,10 @@ void ForEachLine(const std::string& text, Fn&& fn)
     }
 }
 
-// How long an update of the journal waits for another program's update.
-constexpr std::chrono::milliseconds JournalLockWait{3000};
+// How long an update of the journal waits for another program's update
+// (which holds the journal while it writes its backup, up to a few seconds
+// for a big page).
+constexpr std::chrono::milliseconds JournalLockWait{10000};
 
 // Reads the whole journal into text. A missing journal reads as empty; false
 // (text empty) when the journal exists but cannot be read, is not a regular
