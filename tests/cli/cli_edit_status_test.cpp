@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "tests/support/locked_file.h"
 #include "tests/support/temp_site.h"
 
 namespace {
@@ -186,18 +185,13 @@ TEST_F(CliEditStatusTest, EveryEditVerbExitsOneWithAMessageWhenItsChangeCannotBe
         std::function<void()> make;
         std::function<void()> undo;
     };
-    std::unique_ptr<kestrova::test::LockedFile> lock;
+    // (Every way a journal or backup folder can fail is tried on the engine;
+    // these are the ones a script meets most, and the FIFO that used to
+    // hang the command.)
     const Setup setups[] = {
         {"backup folder is a file", [&] { dir.Write("site/Sauvegarde", "x"); },
          [&] { fs::remove(dir.File("site/Sauvegarde")); }},
-        {"journal is a folder", [&] { fs::create_directory(journal); }, [&] { fs::remove(journal); }},
         {"journal is a FIFO", [&] { ASSERT_EQ(::mkfifo(journal.c_str(), 0644), 0); }, [&] { fs::remove(journal); }},
-        {"working folder is read-only",
-         [&] {
-             lock = std::make_unique<kestrova::test::LockedFile>(dir.Path().string());
-             ASSERT_TRUE(lock->Locked());
-         },
-         [&] { lock.reset(); }},
     };
     const std::vector<std::vector<std::string>> verbs = {
         {"keyword", page, "--add", "ketch"},
@@ -311,7 +305,7 @@ TEST_F(CliEditStatusTest, KillsAtAnyMomentOfAnEditOfABigPageLeaveTheOriginalOrTh
     const auto whole = std::chrono::steady_clock::now() - start;
     ASSERT_EQ(ReadAll(page), edited);
 
-    constexpr int Trials = 6;
+    constexpr int Trials = 4;
     int original = 0, finished = 0;
     for (int trial = 0; trial < Trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));

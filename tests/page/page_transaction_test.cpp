@@ -196,19 +196,6 @@ TEST_F(PageTransactionTest, AJournalThatCannotBeWrittenStopsTheChangeBeforeAnyth
     }
 }
 
-TEST_F(PageTransactionTest, ABackupFolderThatIsAFileStopsTheChangeAndKeepsTheJournal)
-{
-    dir.Write(JournalFileName, "/s/x.htm|5\n");
-    dir.Write("site/Sauvegarde", "a file where the backup folder should be");
-    EXPECT_EQ(Edit(), 0);
-    ExpectOneMessageWith("Sauvegarde");
-    EXPECT_EQ(ReadAll(page), Before);
-    EXPECT_EQ(ReadAll(dir.File(JournalFileName)), "/s/x.htm|5\n");
-    EXPECT_EQ(LastChangeOutcome(), ChangeOutcome::Failed);
-    EXPECT_TRUE(OwnTempFiles(dir.Path()).empty());
-    EXPECT_TRUE(OwnTempFiles(dir.Path() / "site").empty());
-}
-
 TEST_F(PageTransactionTest, AFailedReplacementPutsTheJournalBack)
 {
     dir.Write(JournalFileName, "/s/x.htm|5\n");
