@@ -4,7 +4,7 @@
 # changed page must have its journal line, and the next edit must clear
 # every temporary file the killed ones left.
 #
-#   scripts/crash_consistency.sh [CLI] [TRIALS] [SIZE_MB]
+#   scripts/crash-consistency.sh [CLI] [TRIALS] [SIZE_MB]
 #
 # CLI defaults to build-release/dist/kestrova-cli. Prints one line of
 # figures; exits 1 when any trial broke a rule.
