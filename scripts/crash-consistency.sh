@@ -4,14 +4,17 @@
 # changed page must have its journal line, and the next edit must clear
 # every temporary file the killed ones left.
 #
-#   scripts/crash-consistency.sh [CLI] [TRIALS] [SIZE_MB]
+#   scripts/crash-consistency.sh [CLI] [TRIALS] [SIZE_MB] [SPREAD]
 #
-# CLI defaults to build-release/dist/kestrova-cli. Prints one line of
-# figures; exits 1 when any trial broke a rule.
+# CLI defaults to build-release/dist/kestrova-cli. Each kill comes at a
+# random moment between the start and SPREAD percent (default 150) of the
+# time one whole edit took. Prints one line of figures; exits 1 when any
+# trial broke a rule.
 set -euo pipefail
 cli=$(realpath "${1:-build-release/dist/kestrova-cli}")
 trials=${2:-200}
 size_mb=${3:-20}
+spread=${4:-150}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -39,8 +42,8 @@ for ((i = 0; i < trials; i++)); do
   rm -f "$work/Kestrova_log.txt"
   (cd "$work" && exec "$cli" keyword "$page" --add ketch 2>/dev/null) &
   pid=$!
-  # Anywhere from the start to a little past the usual end of an edit.
-  delay_ms=$((RANDOM % (whole_ms * 12 / 10 + 1)))
+  # Anywhere from the start to past the usual end of an edit.
+  delay_ms=$(((RANDOM * 32768 + RANDOM) % (whole_ms * spread / 100 + 1)))
   sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
   kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
