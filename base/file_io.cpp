@@ -1,6 +1,8 @@
 #include "base/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,11 +103,98 @@ bool CreateEmptyFile(const std::string& path, mode_t mode)
     return true;
 }
 
+bool IsOwnTempName(std::string_view name)
+{
+    constexpr std::size_t prefix = sizeof OwnTempPrefix - 1;
+    if (name.size() != prefix + 6 || name.substr(0, prefix) != OwnTempPrefix)
+        return false;
+    for (char c : name.substr(prefix))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
+
+int CreateOwnTempFile(const std::string& folder, std::string& path)
+{
+    std::string temp = folder + OwnTempPrefix + "XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    // Locked at once: RemoveStrayTempFiles leaves a locked file alone.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    path = std::move(temp);
+    return fd;
+}
+
+bool LockWithin(int fd, std::chrono::milliseconds wait)
+{
+    // Polled, with a short pause between the tries: a blocking flock could
+    // not be given up when the time is out.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        struct timespec pause {
+            0, 20'000'000
+        };
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+struct timespec CoarseRealTime()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}
+
+int RemoveStrayTempFiles(const std::string& folder, const struct timespec& notAfter)
+{
+    const std::string dirPath = folder.empty() ? "." : folder;
+    DIR* dir = ::opendir(dirPath.c_str());
+    if (dir == nullptr)
+        return 0;
+    int removed = 0;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        if (!IsOwnTempName(entry->d_name))
+            continue;
+        const std::string path = folder + entry->d_name;
+        int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        const bool old = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                         (st.st_mtim.tv_sec < notAfter.tv_sec ||
+                          (st.st_mtim.tv_sec == notAfter.tv_sec && st.st_mtim.tv_nsec < notAfter.tv_nsec));
+        // A file that no process holds is a leftover: its writer is gone.
+        if (old && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat now {};
+            // Removed only while the name still leads to the file checked.
+            if (::lstat(path.c_str(), &now) == 0 && now.st_ino == st.st_ino && now.st_dev == st.st_dev &&
+                ::unlink(path.c_str()) == 0)
+                ++removed;
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 bool ReplaceFileWith(const std::string& path, mode_t mode, const FileContentWriter& write)
 {
     const std::string folder = FolderOf(path);
-    std::string temp = folder + ".kestrova-XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    int fd = CreateOwnTempFile(folder, temp);
     if (fd < 0)
         return false;
     // The mode is set before any content goes in: a file that is to be the

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <sys/types.h>
+#include <time.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -43,6 +45,29 @@ void SyncFolder(const std::string& folder);
 // exists; an existing file is never opened, let alone truncated. False when
 // nothing was created.
 bool CreateEmptyFile(const std::string& path, mode_t mode);
+
+// Temporary files of our own: ".kestrova-" and six letters or digits, in the
+// folder of the file they are to replace. A live one is held under an
+// exclusive advisory lock (flock) by the process that writes it, so that a
+// leftover of a crashed process can be told from a file being written.
+inline constexpr char OwnTempPrefix[] = ".kestrova-";
+// True for a file name that only CreateOwnTempFile makes.
+bool IsOwnTempName(std::string_view name);
+// Creates a new temporary file in folder ("" is the current folder), open
+// for reading and writing and locked; path receives its name. -1 on failure
+// (errno tells why).
+int CreateOwnTempFile(const std::string& folder, std::string& path);
+// Removes from folder the temporary files of our own naming that no process
+// holds and that were last written before notAfter (seconds and nanoseconds
+// of the coarse real-time clock). Returns how many were removed.
+int RemoveStrayTempFiles(const std::string& folder, const struct timespec& notAfter);
+// The coarse real-time clock, the one file times are taken from.
+struct timespec CoarseRealTime();
+
+// Takes an exclusive advisory lock (flock) on the open file, waiting at most
+// wait for another holder to let go (a zero wait tries once). False when
+// the lock could not be had in time or the file system refuses it.
+bool LockWithin(int fd, std::chrono::milliseconds wait);
 
 // Writes the new content of a file to the open descriptor; false when it
 // could not be written whole.

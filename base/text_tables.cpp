@@ -280,6 +280,26 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "modifi\xE9"
      "e !!!",
      "The backup of the page could not be written in the Sauvegarde folder; the page was not modified!!!"},
+    // La page est en cours de modification par un autre programme, elle n'a pas été modifiée !!!
+    {"La page est en cours de modification par un autre programme, elle n'a pas \xE9t\xE9 "
+     "modifi\xE9"
+     "e !!!",
+     "The page is being changed by another program; the page was not modified!!!"},
+    // La page a changé sur le disque pendant la modification, elle n'a pas été modifiée !!!
+    {"La page a chang\xE9 sur le disque pendant la modification, elle n'a pas \xE9t\xE9 "
+     "modifi\xE9"
+     "e !!!",
+     "The page changed on the disk meanwhile; the page was not modified!!!"},
+    // Le journal Kestrova_log.txt ne peut être écrit, la page n'a pas été modifiée !!!
+    {"Le journal Kestrova_log.txt ne peut \xEAtre \xE9"
+     "crit, la page n'a pas \xE9t\xE9 modifi\xE9"
+     "e !!!",
+     "The journal Kestrova_log.txt cannot be written; the page was not modified!!!"},
+    // Une balise ou un texte deviendrait trop long pour être relu, la page n'a pas été modifiée !!!
+    {"Une balise ou un texte deviendrait trop long pour \xEAtre relu, "
+     "la page n'a pas \xE9t\xE9 modifi\xE9"
+     "e !!!",
+     "A tag or a text would become too long to be read back; the page was not modified!!!"},
     {"Fin", ""},
 };
 

@@ -42,6 +42,8 @@ const char Usage[] = "usage:\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
                      "that changes nothing leaves no trace. The reports never write to the page.\n"
+                     "An edit of a page that another edit is changing waits up to 3 seconds for\n"
+                     "it, then fails. An edit exits 0 only when its change is in the page.\n"
                      "Texts on the command line are UTF-8 and must be writable in Windows-1252.\n"
                      "Messages go to the error stream; --lang chooses their language (default en).\n"
                      "Exit status: 0 success, 1 the operation failed, 2 bad arguments.\n";

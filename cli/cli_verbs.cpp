@@ -17,6 +17,7 @@
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_change.h"
 #include "page/page_state.h"
 
 namespace kestrova::cli {
@@ -204,7 +205,15 @@ bool PrepareEdit(Session& session, const std::string& page)
     if (!CheckPage(session, page, true))
         return false;
     Page.CurrentPagePath = ResolveShortcut(FullPagePath(page));
+    ResetChangeOutcome();
     return true;
+}
+
+// True when the edit is in the page: the engine gave its result and the
+// change was committed (or the page already held it).
+bool EditInPage(const std::string& result)
+{
+    return !result.empty() && LastChangeOutcome() != ChangeOutcome::Failed;
 }
 
 // After an EditMeta that gave no result: tells why and returns the failure
@@ -219,6 +228,11 @@ int MetaEditFailed(Session& session, const std::string& name, bool create, const
         else
             session.Error("the page has no meta tag " + Quoted(name) +
                           "; it was not changed (--create creates the tag)");
+        return ExitFailure;
+    }
+    if (LastChangeOutcome() == ChangeOutcome::Failed) {
+        // The engine has shown why.
+        session.Error("the page was not changed");
         return ExitFailure;
     }
     session.Error(otherReason);
@@ -271,7 +285,7 @@ int MetaSetVerb(Session& session, const std::string& page, const std::string& na
 {
     if (!PrepareEdit(session, page))
         return ExitFailure;
-    if (!EditMeta(ui::MainWindowId, OpToutRemplacer, text, name).empty())
+    if (EditInPage(EditMeta(ui::MainWindowId, OpToutRemplacer, text, name)))
         return ExitOk;
     return MetaEditFailed(session, name, create,
                           "the meta tag " + Quoted(name) + " has no content attribute; the page was not changed");
@@ -281,7 +295,7 @@ int KeywordAddVerb(Session& session, const std::string& page, const std::string&
 {
     if (!PrepareEdit(session, page))
         return ExitFailure;
-    if (!EditMeta(ui::MainWindowId, OpAjoute, word, "keywords").empty())
+    if (EditInPage(EditMeta(ui::MainWindowId, OpAjoute, word, "keywords")))
         return ExitOk;
     return MetaEditFailed(session, "keywords", create,
                           "the keywords meta tag has no content attribute; the page was not changed");
@@ -291,7 +305,7 @@ int KeywordRemoveVerb(Session& session, const std::string& page, const std::stri
 {
     if (!PrepareEdit(session, page))
         return ExitFailure;
-    if (!EditMeta(ui::MainWindowId, OpSup, word, "keywords").empty())
+    if (EditInPage(EditMeta(ui::MainWindowId, OpSup, word, "keywords")))
         return ExitOk;
     return MetaEditFailed(session, "keywords", false,
                           "the keyword " + Quoted(word) + " is not in the keywords meta tag; the page was not changed");
@@ -306,7 +320,7 @@ int TitleSetVerb(Session& session, const std::string& page, const std::string& t
     if (Page.CurrentPagePath.empty())
         return ExitFailure;  // not HTML: the walker said so
     if (!walked) {
-        session.Error(page + ": the title could not be written");
+        session.Error(page + ": the title could not be written; the page was not changed");
         return ExitFailure;
     }
     if (Page.PageTitle == NoTitleSeen) {

@@ -141,14 +141,17 @@ std::string EditAttribute(ui::WindowId OwnerWindow, const std::string& Operation
 {
     Edit.EditResult.clear();
     const bool write = Operation != OpListe;
-    WalkPage(Page.CurrentPagePath,
-             WalkOptions{.Owner = OwnerWindow,
-                         .ShowProgress = true,
-                         .WriteCopy = write,
-                         .Arg1 = Operation,
-                         .Arg2 = AttributeSpec,
-                         .Arg3 = NewValue},
-             AttributeHandler);
+    const int walked = WalkPage(Page.CurrentPagePath,
+                                WalkOptions{.Owner = OwnerWindow,
+                                            .ShowProgress = true,
+                                            .WriteCopy = write,
+                                            .Arg1 = Operation,
+                                            .Arg2 = AttributeSpec,
+                                            .Arg3 = NewValue},
+                                AttributeHandler);
+    // A change that did not reach the page is no result.
+    if (write && !walked)
+        Edit.EditResult.clear();
     return Edit.EditResult;
 }
 

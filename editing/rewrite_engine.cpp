@@ -163,15 +163,18 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
     Edit.EditResult.clear();
     TitleRunPending = false;
     const bool write = !(Operation == OpListe || Operation == OpPhrase);
-    WalkPage(Page.CurrentPagePath,
-             WalkOptions{.Owner = OwnerWindow,
-                         .ShowProgress = true,
-                         .WriteCopy = write,
-                         .Arg1 = Operation,
-                         .Arg2 = Words,
-                         .Arg3 = NewText},
-             TextHandler);
+    const int walked = WalkPage(Page.CurrentPagePath,
+                                WalkOptions{.Owner = OwnerWindow,
+                                            .ShowProgress = true,
+                                            .WriteCopy = write,
+                                            .Arg1 = Operation,
+                                            .Arg2 = Words,
+                                            .Arg3 = NewText},
+                                TextHandler);
     TitleRunPending = false;
+    // A change that did not reach the page is no result.
+    if (write && !walked)
+        Edit.EditResult.clear();
     return Edit.EditResult;
 }
 

@@ -1,10 +1,13 @@
 // Meta tags: reading a named meta tag's content, replacing it, adding a value
 // in front of its comma-separated list or removing one, and creating the tag
 // after <head> when it is missing.
+#include <optional>
+
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_change.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -229,11 +232,17 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
         return Edit.EditResult;
 
     // The operation, then once more after creating the missing tag: a page
-    // walked three times at most, and one question at most.
+    // walked three times at most, and one question at most. The walks that
+    // write are one change of the page: one backup of the page as it was,
+    // one journal line, and nothing in the page before the last walk ends.
+    const bool write = Operation != OpListe;
+    std::optional<PageChangeGroup> change;
+    if (write)
+        change.emplace(Page.CurrentPagePath, OwnerWindow);
+    bool walked = true;
     for (int round = 0; round < 2; ++round) {
         Edit.MetaMissing = false;
         Edit.EditResult.clear();
-        const bool write = Operation != OpListe;
         if (write)
             Edit.MetaMissing = true;
 
@@ -244,8 +253,12 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
                                   .Arg1 = Operation,
                                   .Arg2 = Value,
                                   .Arg3 = MetaName},
-                      MetaHandler))
+                      MetaHandler)) {
+            // Nothing was learnt about the tag.
+            Edit.MetaMissing = false;
+            walked = false;
             break;
+        }
         if (!Edit.MetaMissing || round > 0)
             break;
 
@@ -269,14 +282,27 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
 
         Page.MetaInserted = false;
         if (!WalkPage(Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .WriteCopy = true, .Arg1 = MetaName},
-                      AddMetaAfterHead))
+                      AddMetaAfterHead)) {
+            walked = false;
             break;
+        }
         if (!Page.MetaInserted) {
             ui::Ui().ShowMessage(OwnerWindow, fileName,
                                  TranslateFrenchKey("La balise ''<head>'' est absente de cette page !!!!"));
             break;
         }
-        // The page now holds the empty tag: run the operation on it.
+        // The change now holds the empty tag: run the operation on it.
+    }
+    if (!write)
+        return Edit.EditResult;
+    // A tag created for an operation that then found nothing to do stays
+    // created, as the user agreed to it. A failed walk or commit changes
+    // nothing, and its result is no result.
+    if (!walked) {
+        change->Fail();
+        Edit.EditResult.clear();
+    } else if (!change->Commit()) {
+        Edit.EditResult.clear();
     }
     return Edit.EditResult;
 }

@@ -1,10 +1,12 @@
 #include "page/journal.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -42,14 +44,59 @@ void ForEachLine(const std::string& text, Fn&& fn)
     }
 }
 
+// How long an update of the journal waits for another program's update
+// (which holds the journal while it writes its backup, up to a few seconds
+// for a big page).
+constexpr std::chrono::milliseconds JournalLockWait{10000};
+
 // Reads the whole journal into text. A missing journal reads as empty; false
-// when the journal exists but cannot be read (text is then empty).
+// (text empty) when the journal exists but cannot be read, is not a regular
+// file (a FIFO, a folder, a device: it is opened without blocking, so a
+// FIFO never stalls the program) or is a link that leads nowhere.
 bool ReadJournal(std::string& text)
 {
-    if (ReadWholeFile(JournalFileName, text))
-        return true;
     text.clear();
-    return ::access(JournalFileName, F_OK) != 0;
+    int fd = ::open(JournalFileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        struct stat st {};
+        return errno == ENOENT && ::lstat(JournalFileName, &st) != 0;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        char chunk[16384];
+        for (std::int64_t offset = 0;;) {
+            ssize_t got = ReadAt(fd, chunk, sizeof chunk, offset);
+            if (got < 0) {
+                ok = false;
+                break;
+            }
+            if (got == 0)
+                break;
+            text.append(chunk, static_cast<std::size_t>(got));
+            offset += got;
+        }
+    }
+    ::close(fd);
+    if (!ok)
+        text.clear();
+    return ok;
+}
+
+// Locks the current folder, where the journal lives, against other
+// programs' journal updates. -1 when it cannot be locked in time.
+int LockJournalFolder()
+{
+    int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    // A file system without advisory locks leaves the folder unlocked;
+    // only another holder that does not let go in time stops the update.
+    if (!LockWithin(fd, JournalLockWait) && errno == EWOULDBLOCK) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // The non-empty lines of a journal text, at most limit.
@@ -73,6 +120,16 @@ std::string BackupFolderOf(const std::string& pagePath)
 
 bool WriteBackup(const std::string& pagePath)
 {
+    int in = ::open(pagePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const bool ok = WriteBackupFrom(pagePath, in);
+    ::close(in);
+    return ok;
+}
+
+bool WriteBackupFrom(const std::string& pagePath, int pageFd)
+{
     std::string folder = BackupFolderOf(pagePath);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {
@@ -83,78 +140,145 @@ bool WriteBackup(const std::string& pagePath)
     }
     if (!S_ISDIR(st.st_mode))
         return false;
-
-    int in = ::open(pagePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
     struct stat pageStat {};
-    if (::fstat(in, &pageStat) != 0 || !S_ISREG(pageStat.st_mode)) {
-        ::close(in);
+    if (::fstat(pageFd, &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
         return false;
-    }
-    const bool ok = ReplaceFileWith(folder + FileNameOf(pagePath), pageStat.st_mode & 07777,
-                                    [in](int out) { return CopyFileData(in, out); });
-    ::close(in);
-    return ok;
+    return ReplaceFileWith(folder + FileNameOf(pagePath), pageStat.st_mode & 07777,
+                           [pageFd](int out) { return CopyFileData(pageFd, out); });
 }
 
-void AddJournalEntry(const std::string& PagePath)
+JournalUpdate::~JournalUpdate()
 {
+    Discard();
+    if (folderLock_ >= 0)
+        ::close(folderLock_);
+}
+
+void JournalUpdate::Discard()
+{
+    if (tempFd_ >= 0) {
+        ::unlink(tempPath_.c_str());
+        ::close(tempFd_);
+        tempFd_ = -1;
+    }
+}
+
+bool JournalUpdate::Prepare(const std::string& PagePath)
+{
+    Discard();
+    committed_ = false;
+    if (folderLock_ < 0)
+        folderLock_ = LockJournalFolder();
+    if (folderLock_ < 0)
+        return false;
+    // Leftovers of journal updates that a crash interrupted.
+    RemoveStrayTempFiles("", CoarseRealTime());
+
     std::string text;
     if (!ReadJournal(text))
-        return;  // rewriting a journal that cannot be read would lose its entries
-    if (::access(JournalFileName, F_OK) != 0) {
-        int fd = ::open(JournalFileName, O_WRONLY | O_CREAT | O_CLOEXEC, JournalFileMode);
-        if (fd < 0)
-            return;
-        ::close(fd);
+        return false;  // rewriting a journal that cannot be read would lose its entries
+    struct stat st {};
+    existed_ = ::lstat(JournalFileName, &st) == 0;
+    if (existed_) {
+        // The journal is replaced, not written in place; a journal that may
+        // not be written (read-only, unchangeable) is refused all the same.
+        int probe = ::open(JournalFileName, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (probe < 0)
+            return false;
+        ::close(probe);
     }
-    if (PagePath.empty())
-        return;
+    previous_ = text;
 
-    std::vector<std::string_view> lines;
-    ForEachLine(text, [&](std::string_view line) {
-        lines.push_back(line);
-        return true;
-    });
-    std::size_t match = lines.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].substr(0, PagePath.size()) == PagePath) {
-            match = i;
-            break;
+    std::string out;
+    if (!PagePath.empty()) {
+        std::vector<std::string_view> lines;
+        ForEachLine(text, [&](std::string_view line) {
+            lines.push_back(line);
+            return true;
+        });
+        // The page's own line: its whole path, never a longer path that
+        // merely begins with it.
+        std::size_t match = lines.size();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].substr(0, lines[i].find('|')) == PagePath) {
+                match = i;
+                break;
+            }
         }
-    }
-    // Non-empty lines before the page's own line make the head, the later
-    // ones the tail. When the page has no line yet, the last line read goes
-    // to the head even when it is empty (so a new journal begins with an
-    // empty line, which every reader skips).
-    std::string head;
-    std::string tail;
-    const std::size_t headEnd = match < lines.size() ? match : (lines.empty() ? 0 : lines.size() - 1);
-    for (std::size_t i = 0; i < headEnd; ++i) {
-        if (!lines[i].empty()) {
-            head.append(lines[i]);
+        // Non-empty lines before the page's own line make the head, the
+        // later ones the tail. When the page has no line yet, the last line
+        // read goes to the head even when it is empty (so a new journal
+        // begins with an empty line, which every reader skips).
+        std::string head;
+        std::string tail;
+        const std::size_t headEnd = match < lines.size() ? match : (lines.empty() ? 0 : lines.size() - 1);
+        for (std::size_t i = 0; i < headEnd; ++i) {
+            if (!lines[i].empty()) {
+                head.append(lines[i]);
+                head.push_back('\n');
+            }
+        }
+        if (match == lines.size()) {
+            if (!lines.empty())
+                head.append(lines.back());
             head.push_back('\n');
         }
-    }
-    if (match == lines.size()) {
-        if (!lines.empty())
-            head.append(lines.back());
-        head.push_back('\n');
-    }
-    for (std::size_t i = match + 1; i < lines.size(); ++i) {
-        if (!lines[i].empty()) {
-            tail.append(lines[i]);
-            tail.push_back('\n');
+        for (std::size_t i = match + 1; i < lines.size(); ++i) {
+            if (!lines[i].empty()) {
+                tail.append(lines[i]);
+                tail.push_back('\n');
+            }
         }
+        out = std::move(head);
+        out += PagePath;
+        out += '|';
+        out += std::to_string(LocalNowSeconds());
+        out += '\n';
+        out += tail;
+    } else {
+        out = text;  // only makes sure that the journal exists
     }
-    std::string out = std::move(head);
-    out += PagePath;
-    out += '|';
-    out += std::to_string(LocalNowSeconds());
-    out += '\n';
-    out += tail;
-    ReplaceFileContent(JournalFileName, out, JournalFileMode);
+
+    tempFd_ = CreateOwnTempFile("", tempPath_);
+    if (tempFd_ < 0)
+        return false;
+    if (::fchmod(tempFd_, JournalFileMode) != 0 || !WriteAll(tempFd_, out) || ::fsync(tempFd_) != 0) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool JournalUpdate::Commit()
+{
+    if (tempFd_ < 0)
+        return false;
+    if (::rename(tempPath_.c_str(), JournalFileName) != 0) {
+        Discard();
+        return false;
+    }
+    ::close(tempFd_);
+    tempFd_ = -1;
+    SyncFolder("");
+    committed_ = true;
+    return true;
+}
+
+void JournalUpdate::Revert()
+{
+    if (!committed_)
+        return;
+    committed_ = false;
+    if (existed_)
+        ReplaceFileContent(JournalFileName, previous_, JournalFileMode);
+    else
+        ::unlink(JournalFileName);
+}
+
+bool AddJournalEntry(const std::string& PagePath)
+{
+    JournalUpdate update;
+    return update.Prepare(PagePath) && update.Commit();
 }
 
 void LoadJournal()
@@ -187,6 +311,15 @@ void PurgeJournal()
     // Every line takes part, even past the 200 that the journal window shows:
     // a line dropped here would be a changed page never uploaded. A journal
     // that cannot be read is left as it is, for the same reason.
+    const int folderLock = LockJournalFolder();
+    struct LockRelease {
+        int fd;
+        ~LockRelease()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } release{folderLock};
     std::string text;
     if (!ReadJournal(text)) {
         Journal.JournalEntries.clear();

@@ -38,11 +38,44 @@ std::string BackupFolderOf(const std::string& pagePath);
 // and renamed into place, so a crash never leaves a half-written backup.
 // Returns false when the backup could not be written.
 bool WriteBackup(const std::string& pagePath);
+// The same with the page's content read from the open descriptor pageFd
+// (from its start), so that the backup holds the very file that was read.
+bool WriteBackupFrom(const std::string& pagePath, int pageFd);
 
-// Records the page in the journal with the current local time: a line that
-// begins with PagePath is replaced in place, otherwise the page is appended.
-// Lines end with LF. Failures are silent.
-void AddJournalEntry(const std::string& PagePath);
+// Records the page in the journal with the current local time: the line of
+// the same page (its whole path) is replaced in place, otherwise the page is
+// appended. Lines end with LF. Returns false, leaving the journal as it was,
+// when the journal cannot be read or written (not a regular file, a folder
+// or file that cannot be changed, no room).
+bool AddJournalEntry(const std::string& PagePath);
+
+// Adding a journal line in two steps, so that a change of a page can check
+// that its line can be written before it changes anything. Prepare reads the
+// journal and writes the new journal beside it; Commit puts it in place;
+// Revert, after a Commit, puts the previous journal back. From Prepare to
+// the end of the object the journal's folder is locked against other
+// programs adding their lines (a second writer waits for a short while).
+// An object that is destroyed without Commit changes nothing.
+class JournalUpdate {
+public:
+    JournalUpdate() = default;
+    ~JournalUpdate();
+    JournalUpdate(const JournalUpdate&) = delete;
+    JournalUpdate& operator=(const JournalUpdate&) = delete;
+
+    bool Prepare(const std::string& PagePath);
+    bool Commit();
+    void Revert();
+
+private:
+    void Discard();
+    int folderLock_ = -1;
+    int tempFd_ = -1;
+    std::string tempPath_;
+    bool existed_ = false;
+    bool committed_ = false;
+    std::string previous_;
+};
 
 // The non-empty lines of the journal, in file order (at most 200).
 struct JournalState {

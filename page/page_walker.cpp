@@ -17,6 +17,7 @@
 #include "base/file_io.h"
 #include "base/translate.h"
 #include "page/journal.h"
+#include "page/page_change.h"
 
 namespace kestrova {
 
@@ -25,7 +26,6 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 std::size_t gBlockSize = WalkBlockSize;
-bool gFailReplace = false;
 
 // ---- small helpers ---------------------------------------------------------
 
@@ -133,24 +133,6 @@ private:
     int fd_;
     std::string buffer_;
     bool failed_ = false;
-};
-
-// Deletes the copy when the walk leaves without committing it.
-class CopyGuard {
-public:
-    CopyGuard(std::string path, bool active) : path_(std::move(path)), active_(active) {}
-    ~CopyGuard()
-    {
-        if (active_)
-            ::unlink(path_.c_str());
-    }
-    CopyGuard(const CopyGuard&) = delete;
-    CopyGuard& operator=(const CopyGuard&) = delete;
-    void Release() { active_ = false; }
-
-private:
-    std::string path_;
-    bool active_;
 };
 
 // Closes the progress window when the walk leaves, however it leaves.
@@ -362,18 +344,11 @@ bool SameContent(int a, int b)
     }
 }
 
-// Replaces target by the file at from when they lie on different file
-// systems: the content goes to a temporary file beside the target, which is
-// flushed and renamed over it.
-bool ReplaceAcrossDevices(const std::string& from, const std::string& target, mode_t mode)
+// True when the handler made the piece longer than a piece may be: the
+// walker could not read it back as one piece.
+bool PieceTooLong(const std::string& text, const std::string& tag)
 {
-    FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.Valid())
-        return false;
-    if (!ReplaceFileWith(target, mode, [&in](int out) { return CopyFileData(in.Get(), out); }))
-        return false;
-    ::unlink(from.c_str());
-    return true;
+    return text.size() > WalkMaxPieceLength || (!tag.empty() && tag.size() + 2 > WalkMaxPieceLength);
 }
 
 std::string ErrorTitle(const std::string& name)
@@ -397,7 +372,7 @@ void SetWalkBlockSizeForTesting(std::size_t size)
 
 void SetReplaceFailureForTesting(bool fail)
 {
-    gFailReplace = fail;
+    SetPageReplaceFailureForTesting(fail);
 }
 
 void AddMetaAfterHead(std::int64_t, const std::string& Arg1, const std::string&, const std::string&)
@@ -432,31 +407,44 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     const bool ShowProgress = options.ShowProgress;
     const bool WriteCopy = options.WriteCopy;
     const std::string name = DisplayFileName(path);
-    const std::string copyPath = path + "2";
+
+    // In write mode the walk is a change of the page (page/page_change.h):
+    // its own, or a step of the change its caller groups walks in. The
+    // change holds the page's lock, and gives the content to read.
+    std::unique_ptr<PageChange> ownChange;
+    PageChange* change = nullptr;
+    if (WriteCopy) {
+        change = GroupedPageChange(path);
+        if (change == nullptr) {
+            ownChange = std::make_unique<PageChange>(path, OwnerWindow, ReportErrors);
+            change = ownChange.get();
+        }
+        if (!change->Begin())
+            return 0;
+    }
 
     // 1. Size.
     struct stat pageStat {};
-    if (::stat(path.c_str(), &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
+    if (change ? ::fstat(change->SourceFd(), &pageStat) != 0
+               : ::stat(path.c_str(), &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
         return 0;
-    if (pageStat.st_size == 0)
+    if (pageStat.st_size == 0) {
+        if (ownChange)
+            ownChange->Abandon(ChangeOutcome::Unchanged);
         return 1;
+    }
 
-    // 2. Open the page, and create the copy in write mode.
-    FileHandle page(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // 2. Open the page, and create the copy in write mode (a new file of a
+    // name of our own beside the page, which no other walk writes).
+    FileHandle page(change ? ::dup(change->SourceFd()) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!page.Valid())
         return 0;
-    FileHandle copy;
+    int copyFd = -1;
     if (WriteCopy) {
-        // A leftover copy is removed and the copy created afresh: opening an
-        // existing name would write through a symbolic link (or into a file
-        // linked elsewhere), and the commit would then move that link over
-        // the page.
-        ::unlink(copyPath.c_str());
-        copy.Reset(::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!copy.Valid())
+        copyFd = change->NewCopy();
+        if (copyFd < 0)
             return 0;
     }
-    CopyGuard copyGuard(copyPath, WriteCopy);
 
     // 3. HTML test.
     std::int64_t fileEnd = pageStat.st_size;
@@ -495,10 +483,11 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     bool script = false;
     bool javascript = false;
     bool abnormalReported = false;
+    bool tooLong = false;
     ProgressGuard progress;
     std::unique_ptr<CopyWriter> writer;
     if (WriteCopy)
-        writer = std::make_unique<CopyWriter>(copy.Get());
+        writer = std::make_unique<CopyWriter>(copyFd);
 
     auto at = [&](std::int64_t offset) { return buffer.get() + (offset - bufStart); };
     auto readEnd = [&] { return bufStart + static_cast<std::int64_t>(bufLen); };
@@ -637,6 +626,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         if (!script && Handler) {
             Page.PieceOffset = pieceEnd;
             Handler(pieceEnd, arg1, arg2, arg3);
+            if (WriteCopy && PieceTooLong(text, tag))
+                tooLong = true;
         }
 
         // 11. Either end tag ends either kind of element.
@@ -673,107 +664,38 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     if (!WriteCopy)
         return 1;
 
-    // 14. Compare the copy with the page.
+    // 14. Compare the copy with the content read, and commit.
     writer->Flush();
-    auto reportCopyFailure = [&] {
+    if (writer->Failed()) {
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
                                  TranslateFrenchKey("La copie de la page n'a pu \xEAtre \xE9"
                                                     "crite, la page n'a pas \xE9t\xE9 "
                                                     "modifi\xE9"
                                                     "e !!!"));
-    };
-    if (writer->Failed()) {
-        reportCopyFailure();
         return 0;
     }
-
-    bool changed = true;
-    {
-        FileHandle pageAgain(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!pageAgain.Valid()) {
-            ui::Ui().ShowMessage(OwnerWindow, "Ouch !", "Erreur lors de la relecture du fichier " + name);
-        } else {
-            FileHandle copyAgain(::open(copyPath.c_str(), O_RDONLY | O_CLOEXEC));
-            if (!copyAgain.Valid()) {
-                pageAgain.Close();
-                ui::Ui().ShowMessage(OwnerWindow, "Ouch !", "Erreur lors de la relecture de la sauvegarde !!" + name);
-            } else {
-                changed = !SameContent(pageAgain.Get(), copyAgain.Get());
-            }
-        }
-    }
-    if (!changed)
-        return 1;  // the guard deletes the identical copy
-
-    // Commit. The file to replace is the page, or the file it links to.
-    std::string target = path;
-    struct stat linkStat {};
-    if (::lstat(path.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
-        char* resolved = ::realpath(path.c_str(), nullptr);
-        if (resolved) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    struct stat targetStat {};
-    const bool targetKnown = ::stat(target.c_str(), &targetStat) == 0;
-    std::string targetFolder = FolderOf(target);
-    auto reportLocked = [&] {
+    if (tooLong) {
+        // Refused before anything is written: a page that holds a piece the
+        // walker cannot read back would be misread by every later walk.
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("La page est v\xE9rouill\xE9"
-                                                    "e et n'a pu \xEAtre modifi\xE9"
-                                                    "e !!!"));
-    };
-    if (!targetKnown || ::access(target.c_str(), W_OK) != 0 ||
-        ::access(targetFolder.empty() ? "." : targetFolder.c_str(), W_OK | X_OK) != 0) {
-        reportLocked();
-        return 0;
-    }
-
-    // The copy must be on the disk before it can take the page's place.
-    if (::fsync(copy.Get()) != 0) {
-        reportCopyFailure();
-        return 0;
-    }
-
-    // The previous version goes to the backup folder first; without a
-    // backup the page is not replaced.
-    if (!WriteBackup(path)) {
-        if (ReportErrors)
-            ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
-                                 TranslateFrenchKey("La sauvegarde de la page n'a pu \xEAtre \xE9"
-                                                    "crite dans le dossier "
-                                                    "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9"
+                                 TranslateFrenchKey("Une balise ou un texte deviendrait trop long pour \xEAtre relu, "
+                                                    "la page n'a pas \xE9t\xE9 modifi\xE9"
                                                     "e !!!"));
         return 0;
     }
-
-    // The copy takes the page's permission bits (and owner, where allowed)
-    // and replaces it in one step.
-    const mode_t mode = targetStat.st_mode & 07777;
-    ::fchmod(copy.Get(), mode);
-    if (targetStat.st_uid != ::geteuid() || targetStat.st_gid != ::getegid()) {
-        [[maybe_unused]] int ignored = ::fchown(copy.Get(), targetStat.st_uid, targetStat.st_gid);
+    if (SameContent(change->SourceFd(), copyFd)) {
+        change->DiscardCopy();
+        if (ownChange)
+            ownChange->Abandon(ChangeOutcome::Unchanged);
+        return 1;
     }
-    copy.Close();
-    bool replaced = false;
-    if (gFailReplace) {
-        errno = EACCES;
-    } else if (::rename(copyPath.c_str(), target.c_str()) == 0) {
-        replaced = true;
-    } else if (errno == EXDEV) {
-        replaced = ReplaceAcrossDevices(copyPath, target, mode);
-    }
-    if (!replaced) {
-        reportLocked();
-        return 0;
-    }
-    copyGuard.Release();
-    SyncFolder(targetFolder);
-    AddJournalEntry(path);
-    return 1;
+    change->StageCopy();
+    // A grouped step leaves the commit to its group.
+    if (!ownChange)
+        return 1;
+    return ownChange->Commit() ? 1 : 0;
 }
 
 }  // namespace kestrova

@@ -2,9 +2,9 @@
 // WalkPage. It tests that the file is HTML, cuts it into text runs and tags
 // (skipping the inside of script and style elements) and calls a piece
 // handler for each piece. In write mode it writes every piece, as the handler
-// left it, to a copy (the page path + "2"), and commits the copy when it
-// differs from the page: backup first, then an atomic replace, then a line in
-// the modification journal.
+// left it, to a copy, and commits the copy when it differs from the page, as
+// one change of the page (page/page_change.h): under the page's lock, backup
+// and journal line first, then an atomic replace.
 #pragma once
 
 #include <chrono>

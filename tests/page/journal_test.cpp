@@ -41,23 +41,27 @@ protected:
     std::int64_t now = 1000;
 };
 
-TEST_F(JournalTest, AddJournalEntryAppendsNewPagesAndReplacesByPrefixInPlace)
+TEST_F(JournalTest, AddJournalEntryAppendsNewPagesAndReplacesTheSamePathInPlace)
 {
     WriteJournal("/s/a.html|10\r\n/s/b.htm|20\r\n\r\n");
     now = 99;
-    AddJournalEntry("/s/a.htm");  // a prefix of the a.html line: that line is replaced
-    EXPECT_EQ(JournalText(), "/s/a.htm|99\n/s/b.htm|20\n");
+    // a.htm is another page than a.html: its line is added, a.html keeps its own.
+    EXPECT_TRUE(AddJournalEntry("/s/a.htm"));
+    EXPECT_EQ(JournalText(), "/s/a.html|10\n/s/b.htm|20\n\n/s/a.htm|99\n");
     now = 120;
     AddJournalEntry("/s/c.htm");
-    EXPECT_EQ(JournalText(), "/s/a.htm|99\n/s/b.htm|20\n/s/c.htm|120\n");
+    EXPECT_EQ(JournalText(), "/s/a.html|10\n/s/b.htm|20\n/s/a.htm|99\n/s/c.htm|120\n");
     now = 130;
     AddJournalEntry("/s/b.htm");
-    EXPECT_EQ(JournalText(), "/s/a.htm|99\n/s/b.htm|130\n/s/c.htm|120\n");
+    EXPECT_EQ(JournalText(), "/s/a.html|10\n/s/b.htm|130\n/s/a.htm|99\n/s/c.htm|120\n");
+    now = 140;
+    AddJournalEntry("/s/a.html");
+    EXPECT_EQ(JournalText(), "/s/a.html|140\n/s/b.htm|130\n/s/a.htm|99\n/s/c.htm|120\n");
 
     // Only the first matching line is replaced.
     WriteJournal("x/a.htm|1\nx/a.htm|2\n");
     AddJournalEntry("x/a.htm");
-    EXPECT_EQ(JournalText(), "x/a.htm|130\nx/a.htm|2\n");
+    EXPECT_EQ(JournalText(), "x/a.htm|140\nx/a.htm|2\n");
 }
 
 TEST_F(JournalTest, AddJournalEntryWithEmptyPathOnlyCreatesTheJournal)
