@@ -74,12 +74,16 @@ inline std::string ReplaceAll(std::string s, std::string_view what, std::string_
 {
     if (what.empty())
         return s;
-    std::size_t at = 0;
-    while ((at = s.find(what, at)) != std::string::npos) {
-        s.replace(at, what.size(), with);
-        at += with.size();
+    // Built into a new string: what is put in is never searched again.
+    std::string out;
+    out.reserve(s.size());
+    std::size_t from = 0;
+    for (std::size_t at; (at = s.find(what, from)) != std::string::npos; from = at + what.size()) {
+        out.append(s, from, at - from);
+        out.append(with);
     }
-    return s;
+    out.append(s, from, std::string::npos);
+    return out;
 }
 
 // White space between the parts of a tag.
