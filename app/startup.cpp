@@ -14,6 +14,7 @@
 #include "net/update.h"
 #include "page/journal.h"
 #include "page/page_state.h"
+#include "ui/qt_translations.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -44,6 +45,8 @@ int RunProgram(int argc, char* argv[])
     // When the settings could be neither read nor created, none are written
     // at the end either.
     const bool settingsRead = LoadSettings(SettingsFileName, host);
+    // Qt's standard dialogs speak the language chosen.
+    ui::InstallQtTranslations(App.Language);
 
     ApplyPendingUpdate();
 
