@@ -9,7 +9,9 @@
 #include "app/language_dialog.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
+#include "base/file_io.h"
 #include "base/settings.h"
+#include "base/window_geometry.h"
 #include "net/banner.h"
 #include "net/update.h"
 #include "page/journal.h"
@@ -54,6 +56,12 @@ int RunProgram(int argc, char* argv[])
     if (App.BannerOn && !App.FirstStart)
         LoadBannerPictures();
 
+    // The geometry asked for, before it was fitted to this screen.
+    std::string settingsText;
+    const WindowGeometry asked =
+        AskedWindowGeometry(ReadWholeFile(SettingsFileName, settingsText) ? settingsText : std::string());
+    const WindowGeometry given{App.LargeurFenetre, App.HauteurFenetre, App.PosFenetreX, App.PosFenetreY};
+
     MainWindow window;
     window.resize(App.LargeurFenetre, App.HauteurFenetre);
     window.move(App.PosFenetreX, App.PosFenetreY);
@@ -70,7 +78,7 @@ int RunProgram(int argc, char* argv[])
         geometry.InnerHeight = window.height();  // the main window's area
         geometry.X = window.pos().x();           // frame position
         geometry.Y = window.pos().y();
-        SaveSettings(SettingsFileName, geometry, Page.CurrentPagePath);
+        SaveSettings(SettingsFileName, GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
     }
     return exitCode;
 }
