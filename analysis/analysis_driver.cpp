@@ -9,6 +9,7 @@
 #include "analysis/word_lists.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
+#include "base/held_messages.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
@@ -99,9 +100,25 @@ std::string PageWindowTitle(const std::string& displayName)
     return "Kestrova - Page \"" + displayName + "\"";
 }
 
+namespace {
+AnalysisResult current;
+
+// The window shows CurrentAnalysis() again.
+void ViewChanged()
+{
+    ui::Ui().PageViewChanged(ui::MainWindowId);
+}
+}  // namespace
+
+const AnalysisResult& CurrentAnalysis()
+{
+    return current;
+}
+
 AnalysisResult AnalyseLocalPage()
 {
-    AnalysisResult result;
+    current = AnalysisResult{};
+    AnalysisResult& result = current;
     Page.KeywordAccentsBad = false;
     Page.PageReadOnly = false;
     Page.PageTitle.clear();
@@ -111,6 +128,8 @@ AnalysisResult AnalyseLocalPage()
     if (!IsPageWritable(Page.CurrentPagePath))
         Page.PageReadOnly = true;
 
+    // The messages about the page wait until the window shows it.
+    ui::HeldMessages held;
     if (Page.PageReadOnly && !Page.CurrentPagePath.empty())
         ShowNotEditableMessage();
 
@@ -122,12 +141,17 @@ AnalysisResult AnalyseLocalPage()
         result.ListsChanged = true;
         result.Buttons.ManualAdd = ButtonChange::Enable;
         result.Buttons.ModifySentence = ButtonChange::Disable;
-
-        int walked =
-            WalkPage(Page.CurrentPagePath, WalkOptions{.SetTitle = true, .ShowProgress = true}, AnalysisHandler);
+        // The caption names the page from the start of the walk on, so that
+        // nothing shown meanwhile seems to be about the page before.
         result.WindowTitle = PageWindowTitle(displayName);
         result.WindowTitleSet = true;
         ui::Ui().SetWindowTitle(ui::MainWindowId, result.WindowTitle);
+        // Empty fields until the page gives them their texts.
+        result.FieldsSet = true;
+        ViewChanged();
+
+        int walked =
+            WalkPage(Page.CurrentPagePath, WalkOptions{.SetTitle = true, .ShowProgress = true}, AnalysisHandler);
 
         if (walked) {
             FillWordLists(Page.OtherWordList, Page.UsualWordList);
@@ -141,6 +165,10 @@ AnalysisResult AnalyseLocalPage()
             Page.PageDescription = DisplayEditResult(EditMeta(ui::MainWindowId, OpListe, "", "description"));
             result.DescriptionText = Page.PageDescription;
             result.Ok = true;
+        } else {
+            // Nothing of the page before stays in the fields.
+            Page.PageTitle.clear();
+            Page.PageDescription.clear();
         }
     }
 
@@ -152,6 +180,11 @@ AnalysisResult AnalyseLocalPage()
     }
     result.Buttons.SaveTitle = ButtonChange::Disable;
     result.Buttons.SaveDescription = ButtonChange::Disable;
+    result.PageLoaded = !Page.CurrentPagePath.empty();
+    result.ReadOnly = Page.PageReadOnly;
+    if (result.ListsChanged)
+        ViewChanged();
+    held.Release();
 
     if (Page.KeywordAccentsBad && !Page.PageReadOnly && !Page.CurrentPagePath.empty()) {
         // "Certains des mots clés comportent des accents qui ne sont pas
@@ -166,6 +199,8 @@ AnalysisResult AnalyseLocalPage()
     SortReportList(Page.KeywordList, 0, true);
     SortReportList(Page.OtherWordList, 0, true);
     SortReportList(Page.UsualWordList, 0, true);
+    if (result.ListsChanged)
+        ViewChanged();
 
     result.PageLoaded = !Page.CurrentPagePath.empty();
     result.ReadOnly = Page.PageReadOnly;

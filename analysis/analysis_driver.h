@@ -4,7 +4,10 @@
 // fills the three result lists of the page state (Page.KeywordList,
 // Page.UsualWordList, Page.OtherWordList), reads the title and the
 // description, offers to re-encode badly encoded keywords and sorts the
-// lists. The window only shows the result.
+// lists. The window only shows the result: the driver tells it through
+// ui::Ui().PageViewChanged(ui::MainWindowId) each time CurrentAnalysis()
+// changed, so that the window shows the new page before any message or
+// question about it.
 #pragma once
 
 #include <string>
@@ -39,8 +42,10 @@ struct AnalysisResult {
     // DisplayFileName gives.
     std::string WindowTitle;
     bool WindowTitleSet = false;
-    // When Ok: the title and description fields get these texts and the
-    // sentence box is emptied.
+    // The title and description fields get TitleText and DescriptionText and
+    // the sentence box is emptied: filled from the page when Ok, emptied
+    // when the walk failed (no field keeps a text of an earlier page).
+    bool FieldsSet = false;
     std::string TitleText;
     std::string DescriptionText;
     AnalysisButtons Buttons;
@@ -52,7 +57,13 @@ struct AnalysisResult {
 // Analyses the local page Page.CurrentPagePath. Messages and the keyword
 // question go through ui::Ui(); the progress window belongs to the main
 // window (ui::MainWindowId).
+// Messages met while the page is read (not editable, not HTML, abnormal
+// file, too many words) are shown once the window shows the new page.
 AnalysisResult AnalyseLocalPage();
+
+// The analysis in progress, or the last one: what the main window is to show
+// of the page when PageViewChanged is reported.
+const AnalysisResult& CurrentAnalysis();
 
 // The caption of the main window while a page is shown.
 std::string PageWindowTitle(const std::string& displayName);

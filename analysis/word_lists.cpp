@@ -311,6 +311,8 @@ int SortReportList(ReportList& List, std::uint32_t SortSpec)
     }
     List.Rows = std::move(sorted);
     List.Selected = selected;
+    List.SortColumn = column;
+    List.SortAscending = ascending;
     return selected;
 }
 

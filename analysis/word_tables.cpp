@@ -387,8 +387,7 @@ void NewIndexEpoch()
 // Counts one word (lower-cased, no separator in it) under origin. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
-void RecordWord(std::string_view word, const std::string& origin, bool keepUsual, std::string& keyBuffer,
-                WordMemo::Entry* memo)
+void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer, WordMemo::Entry* memo)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
@@ -430,9 +429,9 @@ void RecordWord(std::string_view word, const std::string& origin, bool keepUsual
         }
     }
     if (row < 0) {
-        // The table is full: the word is dropped. Attribute texts report it,
-        // once per run rather than once per dropped word.
-        if (keepUsual && !t.FullReported) {
+        // The table is full: the word is dropped. Reported once per run
+        // rather than once per dropped word, whichever text filled it.
+        if (!t.FullReported) {
             t.FullReported = true;
             ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Erreur"),
                                  TranslateFrenchKey("Le nombre de mots trouv"
@@ -576,7 +575,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             if (isUsual)
                 continue;
         }
-        RecordWord(candidate, origin, keepUsual, buffers->Key, memo);
+        RecordWord(candidate, origin, buffers->Key, memo);
     }
     // A text far longer than a page piece (CountWords called directly) does
     // not leave its buffer behind.

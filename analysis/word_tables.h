@@ -51,8 +51,9 @@ void ResetWordTables();
 std::string WordKey(const std::string& Word);
 
 // Cuts Text into words and counts them under Origin. KeepUsual is true for
-// attribute texts (usual words counted, a full table reported), false for the
-// title and visible text (usual words skipped, a full table silent).
+// attribute texts (usual words counted), false for the title and visible text
+// (usual words skipped). A word that finds the table full is dropped; the
+// first one of a run shows the "too many words" message.
 void CountWords(const std::string& Text, const std::string& Origin, bool KeepUsual);
 
 // Counts the words of the values of one attribute in a tag (the tag text

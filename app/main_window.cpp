@@ -10,11 +10,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTextDocument>
 #include <QUrl>
 
+#include "analysis/analysis_driver.h"
 #include "app/later_commands.h"
 #include "app/report_list.h"
 #include "base/app_state.h"
@@ -22,6 +24,7 @@
 #include "base/ui_port.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
+#include "ui/focus_frame.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
@@ -92,6 +95,37 @@ QPlainTextEdit* MakeField(QWidget* parent, const char* objectName)
 
 }  // namespace
 
+bool MainWindow::CommandBuilt(int command)
+{
+    // One line per command whose window is built in its own module: it
+    // stays disabled (menu item, shortcut, button) until its window is
+    // there. Enabling a command is a change of its line to true.
+    switch (command) {
+        case MenuOpenOnline:  // "Analyser une page en ligne"
+            return false;
+        case MenuMeta:  // "Modifier les zones ''Meta''"
+            return false;
+        case MenuImages:  // "Images de la page"
+            return false;
+        case MenuSource:  // "Voir le code de la page"
+            return false;
+        case MenuSiteWords:  // "Pertinence du site"
+            return false;
+        case MenuPreferences:  // "Préférences"
+            return false;
+        case MenuHelp:  // "Aide"
+            return false;
+        case MenuAbout:  // "A propos de"
+            return false;
+        case MenuJournal:  // "Journal des modifications"
+            return false;
+        case CommandSentenceEditor:  // "Modifier la phrase"
+            return false;
+        default:
+            return true;
+    }
+}
+
 MainWindow::Layout MainWindow::ComputeLayout(int innerWidth, int innerHeight, bool bannerShown)
 {
     Layout l;
@@ -101,6 +135,17 @@ MainWindow::Layout MainWindow::ComputeLayout(int innerWidth, int innerHeight, bo
     l.CW = (l.BX - L - G) / 2;
     l.BM = bannerShown ? 120 : 20;
     return l;
+}
+
+QSize MainWindow::MinimumInnerSize(bool bannerShown)
+{
+    // Width: the "Enregistrer" buttons (x CW - 140) stay inside their
+    // frames (x 10) with a margin of 10, so CW >= 160. Height: SentenceBox
+    // (H - FY - BM - 63 high) keeps 40 pixels, which leaves the found-word
+    // lists 83 and puts "Ajouter aux mots clés" below SentenceBox.
+    const int width = BW + L + G + 2 * 160;
+    const int H = FY + (bannerShown ? 120 : 20) + 63 + 40;
+    return {width, H + 20};
 }
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
@@ -118,7 +163,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     if (bannerShown_)
         CreateBannerGadgets(*this);
     quitRequested_ = false;
+    setMinimumSize(MinimumInnerSize(bannerShown_));
     Relayout();
+    focusFrame_ = ui::ShowFocusClearly(this);
+    // F10 opens the first menu, as on every desktop.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty())
+            menuBar()->setActiveAction(menus.first());
+    });
+    // The analysis shows the page in this window step by step.
+    ui::SetPageViewHandler(ui::MainWindowId, [this] { ShowAnalysis(CurrentAnalysis()); });
     // The engine addresses this window as MainWindowId (captions, owners of
     // message boxes and progress windows).
     ui::RegisterWindow(ui::MainWindowId, this);
@@ -126,8 +182,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
-    if (ui::WindowById(ui::MainWindowId) == this)
+    if (ui::WindowById(ui::MainWindowId) == this) {
         ui::RegisterWindow(ui::MainWindowId, nullptr);
+        ui::SetPageViewHandler(ui::MainWindowId, {});
+    }
 }
 
 void MainWindow::BuildMenu()
@@ -155,14 +213,25 @@ void MainWindow::BuildMenu()
         return action;
     };
 
-    QMenu* file = menuBar()->addMenu(Tr("Fichier"));
+    // Alt and the first letter open a menu whose title has no "&" of its own.
+    auto menuTitle = [](const std::string& french) {
+        const QString title = Tr(french);
+        return title.contains(QLatin1Char('&')) ? title : QLatin1Char('&') + title;
+    };
+    QMenu* file = menuBar()->addMenu(menuTitle("Fichier"));
     file->setObjectName(QStringLiteral("FichierMenu"));
     connect(
         add(file, {MenuOpenLocal, "AnalyserUnAutreFichierAction", "Analyser un autre fichier", "\tCTRL+O", "Ctrl+O"}),
-        &QAction::triggered, this, [this] { OpenLocalPage(); });
+        &QAction::triggered, this, [this] {
+            if (ConfirmUnsavedText())
+                OpenLocalPage();
+        });
     connect(
         add(file, {MenuOpenOnline, "AnalyserUnePageEnLigneAction", "Analyser une page en ligne", "\tCTRL+L", "Ctrl+L"}),
-        &QAction::triggered, this, [this] { OpenOnlinePage(*this); });
+        &QAction::triggered, this, [this] {
+            if (ConfirmUnsavedText())
+                OpenOnlinePage(*this);
+        });
     file->addSeparator();
     connect(add(file, {MenuMeta, "ModifierLesZonesMetaAction", "Modifier les zones ''Meta''", "\tCTRL+M", "Ctrl+M"}),
             &QAction::triggered, this, [this] { ShowMetaEditor(*this); });
@@ -187,7 +256,7 @@ void MainWindow::BuildMenu()
     connect(add(file, {MenuQuit, "QuitterAction", "&Quitter", "\tCTRL+Q", "Ctrl+Q"}), &QAction::triggered, this,
             [this] { RequestQuit(); });
 
-    QMenu* infos = menuBar()->addMenu(Tr("Infos"));
+    QMenu* infos = menuBar()->addMenu(menuTitle("Infos"));
     infos->setObjectName(QStringLiteral("InfosMenu"));
     connect(add(infos, {MenuLanguage, "ChooseEnglishLanguageAction", "Choose english language", nullptr, nullptr}),
             &QAction::triggered, this, [this] { SwitchLanguage(); });
@@ -209,6 +278,12 @@ void MainWindow::BuildMenu()
         &QAction::triggered, this, [this] { ShowJournal(); });
 
     EnablePageMenu(false);
+    for (QMenu* menu : {file, infos}) {
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator() && !CommandBuilt(action->data().toInt()))
+                action->setEnabled(false);
+        }
+    }
 }
 
 QAction* MainWindow::MenuAction(int id) const
@@ -226,7 +301,7 @@ void MainWindow::EnablePageMenu(bool enabled)
 {
     for (int id = MenuMeta; id <= MenuBrowser; ++id) {
         if (QAction* action = MenuAction(id))
-            action->setEnabled(enabled);
+            action->setEnabled(enabled && CommandBuilt(id));
     }
 }
 
@@ -363,6 +438,7 @@ void MainWindow::SetBannerShown(bool shown)
         CreateBannerGadgets(*this);
     else
         RemoveBannerGadgets(*this);
+    setMinimumSize(MinimumInnerSize(bannerShown_));
     Relayout();
     update();
 }
@@ -376,13 +452,16 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmUnsavedText()) {
+        event->ignore();
+        return;
+    }
     quitRequested_ = true;
     event->accept();
 }
 
 void MainWindow::RequestQuit()
 {
-    quitRequested_ = true;
     close();
 }
 
@@ -438,6 +517,8 @@ void MainWindow::ReloadLists()
 
 void MainWindow::SwitchLanguage()
 {
+    if (!ConfirmUnsavedText())
+        return;
     App.Language = App.Language == "English" ? "Fran\xE7"
                                                "ais"
                                              : "English";  // "Français"

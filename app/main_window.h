@@ -8,9 +8,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
 #include <string>
 
 class QAction;
+class QFocusFrame;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -19,6 +21,7 @@ class QPushButton;
 namespace kestrova {
 
 class ReportListView;
+struct AnalysisResult;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -44,6 +47,14 @@ public:
         MenuQuit = 14,
     };
 
+    // Commands that are not menu items.
+    enum CommandId {
+        CommandSentenceEditor = 100,  // the button "Modifier la phrase"
+    };
+    // Whether the window of a command (a MenuId or a CommandId) is built:
+    // a command without its window stays disabled rather than do nothing.
+    static bool CommandBuilt(int command);
+
     // Fixed layout values, in pixels.
     static constexpr int L = 20;        // left margin of the lists and fields
     static constexpr int G = 20;        // gap between the two columns of lists
@@ -60,6 +71,9 @@ public:
         int BM = 0;  // bottom margin: 120 with the banner, else 20
     };
     static Layout ComputeLayout(int innerWidth, int innerHeight, bool bannerShown);
+    // The smallest inner size at which no gadget overlaps another or leaves
+    // its frame.
+    static QSize MinimumInnerSize(bool bannerShown);
     Layout CurrentLayout() const { return layout_; }
 
     // Gadgets.
@@ -119,6 +133,17 @@ public:
 
     // Shows the three engine lists again after the engine changed them.
     void ReloadLists();
+    // Shows what an analysis gives the window: lists, caption, fields and
+    // the state of the buttons.
+    void ShowAnalysis(const AnalysisResult& result);
+    // Before the page leaves the window (quit, another page, the language
+    // switch): when a title or a description was typed and not saved, asks
+    // whether to save it, drop it or stay. False when the user stays.
+    bool ConfirmUnsavedText();
+    // A title or a description typed and not saved.
+    bool HasUnsavedText() const;
+    // The frame drawn around the gadget with the keyboard focus.
+    QFocusFrame* FocusFrame() const { return focusFrame_; }
     // Enables the page items of the menu (5 to 8), or disables them.
     void EnablePageMenu(bool enabled);
     // Watch of the keyword selection: enables "Retirer" and "Modifier" while a
@@ -165,6 +190,7 @@ private:
     QLabel* sentenceBox_ = nullptr;
     QPushButton* sentenceButton_ = nullptr;
     QWidget* central_ = nullptr;
+    QFocusFrame* focusFrame_ = nullptr;
 };
 
 }  // namespace kestrova

@@ -21,18 +21,6 @@
 
 namespace kestrova {
 
-namespace {
-
-void ApplyButtonChange(QPushButton* button, ButtonChange change)
-{
-    if (change == ButtonChange::Enable)
-        button->setEnabled(true);
-    else if (change == ButtonChange::Disable)
-        button->setEnabled(false);
-}
-
-}  // namespace
-
 void MainWindow::OpenLocalPage()
 {
     const std::string startFolder = OpenDialogStartFolder();
@@ -59,30 +47,7 @@ void MainWindow::OpenLocalPage()
 
 void MainWindow::AnalysePage()
 {
-    const AnalysisResult result = AnalyseLocalPage();
-    ReloadLists();
-    // The caption is program text (Windows-1252): the file name in it was
-    // converted from the file system's bytes already.
-    if (result.WindowTitleSet)
-        setWindowTitle(ui::FromPage(result.WindowTitle));
-    if (result.Ok) {
-        fieldGuard_ = true;
-        sentenceBox_->setText(QString());
-        titleField_->setPlainText(ui::FromPage(result.TitleText));
-        descriptionField_->setPlainText(ui::FromPage(result.DescriptionText));
-        fieldGuard_ = false;
-    }
-    const AnalysisButtons& b = result.Buttons;
-    ApplyButtonChange(manualAddButton_, b.ManualAdd);
-    ApplyButtonChange(sentenceButton_, b.ModifySentence);
-    ApplyButtonChange(addKeywordButton_, b.AddToKeywords);
-    ApplyButtonChange(removeButton_, b.Remove);
-    ApplyButtonChange(modifyButton_, b.Modify);
-    ApplyButtonChange(titleSave_, b.SaveTitle);
-    ApplyButtonChange(descriptionSave_, b.SaveDescription);
-    // "Retirer" and "Modifier" follow the keyword selection from here on.
-    keywordSelected_ = removeButton_->isEnabled();
-    WatchKeywordSelection();
+    ShowAnalysis(AnalyseLocalPage());
 }
 
 void MainWindow::SaveTitleAndDescription()

@@ -156,6 +156,13 @@ void ReportListView::Reload()
     if (list != nullptr && (list->Selected < -1 || list->Selected >= static_cast<int>(list->Rows.size())))
         list->Selected = -1;
     SelectRowQuietly(list ? list->Selected : -1);
+    // The header shows which column the rows are sorted on.
+    if (list != nullptr && list->SortColumn >= 0 && list->SortColumn < model_->ColumnCount()) {
+        header()->setSortIndicator(list->SortColumn, list->SortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+        header()->setSortIndicatorShown(true);
+    } else {
+        header()->setSortIndicatorShown(false);
+    }
 }
 
 void ReportListView::SelectRowQuietly(int row)

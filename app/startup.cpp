@@ -9,11 +9,14 @@
 #include "app/language_dialog.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
+#include "base/file_io.h"
 #include "base/settings.h"
+#include "base/window_geometry.h"
 #include "net/banner.h"
 #include "net/update.h"
 #include "page/journal.h"
 #include "page/page_state.h"
+#include "ui/qt_translations.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -44,12 +47,20 @@ int RunProgram(int argc, char* argv[])
     // When the settings could be neither read nor created, none are written
     // at the end either.
     const bool settingsRead = LoadSettings(SettingsFileName, host);
+    // Qt's standard dialogs speak the language chosen.
+    ui::InstallQtTranslations(App.Language);
 
     ApplyPendingUpdate();
 
     App.BannerOn = App.Preferences.find("pub") == std::string::npos;
     if (App.BannerOn && !App.FirstStart)
         LoadBannerPictures();
+
+    // The geometry asked for, before it was fitted to this screen.
+    std::string settingsText;
+    const WindowGeometry asked =
+        AskedWindowGeometry(ReadWholeFile(SettingsFileName, settingsText) ? settingsText : std::string());
+    const WindowGeometry given{App.LargeurFenetre, App.HauteurFenetre, App.PosFenetreX, App.PosFenetreY};
 
     MainWindow window;
     window.resize(App.LargeurFenetre, App.HauteurFenetre);
@@ -67,7 +78,7 @@ int RunProgram(int argc, char* argv[])
         geometry.InnerHeight = window.height();  // the main window's area
         geometry.X = window.pos().x();           // frame position
         geometry.Y = window.pos().y();
-        SaveSettings(SettingsFileName, geometry, Page.CurrentPagePath);
+        SaveSettings(SettingsFileName, GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
     }
     return exitCode;
 }

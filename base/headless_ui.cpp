@@ -62,8 +62,9 @@ bool HeadlessUi::OpenProgress(WindowId, const std::string& title)
     return true;
 }
 
-void HeadlessUi::SetProgress(const std::string&, int percent)
+void HeadlessUi::SetProgress(const std::string& text, int percent)
 {
+    ProgressTexts.push_back(text);
     LastPercent = percent;
 }
 
@@ -87,6 +88,13 @@ void HeadlessUi::SetWindowTitle(WindowId, const std::string& title)
     Record("title", title, {});
 }
 
+void HeadlessUi::PageViewChanged(WindowId window)
+{
+    Record("view", {}, {});
+    if (OnViewChanged)
+        OnViewChanged(window);
+}
+
 std::vector<HeadlessUi::Shown> HeadlessUi::Messages() const
 {
     std::vector<Shown> out;
@@ -104,6 +112,7 @@ void HeadlessUi::Clear()
     PumpCount = 0;
     ProgressOpen = false;
     LastPercent = -1;
+    ProgressTexts.clear();
     Abort = false;
 }
 

@@ -15,7 +15,7 @@ namespace kestrova::ui {
 class HeadlessUi : public UiPort {
 public:
     struct Shown {
-        std::string Kind;  // "message", "yesno", "yesnoall", "progress", "title"
+        std::string Kind;  // "message", "yesno", "yesnoall", "progress", "title", "view"
         std::string Title;
         std::string Text;
     };
@@ -29,6 +29,14 @@ public:
     void PumpEvents() override;
     bool AbortRequested() override;
     void SetWindowTitle(WindowId window, const std::string& title) override;
+    // Recorded as "view" (no title, no text); OnViewChanged runs then.
+    void PageViewChanged(WindowId window) override;
+
+    // Called for each PageViewChanged, so tests can look at the state the
+    // window would show at that moment.
+    std::function<void(WindowId)> OnViewChanged;
+    // Progress texts given to SetProgress, in order.
+    std::vector<std::string> ProgressTexts;
 
     // Answers given to the next questions, in order; then DefaultAnswer.
     std::deque<YesNoAll> NextAnswers;
@@ -66,6 +74,7 @@ public:
     void PumpEvents() override {}
     bool AbortRequested() override { return false; }
     void SetWindowTitle(WindowId, const std::string&) override {}
+    void PageViewChanged(WindowId) override {}
 
     int messages = 0;  // message boxes asked for
 };

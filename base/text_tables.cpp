@@ -300,6 +300,16 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "la page n'a pas \xE9t\xE9 modifi\xE9"
      "e !!!",
      "A tag or a text would become too long to be read back; the page was not modified!!!"},
+    // The question about a title or a description typed and not saved.
+    // Modifications non enregistrées
+    {"Modifications non enregistr\xE9"
+     "es",
+     "Unsaved changes"},
+    // Le titre ou la description de la page a été modifié sans être enregistré. LF Voulez-vous l'enregistrer ?
+    {"Le titre ou la description de la page a \xE9t\xE9 modifi\xE9 sans \xEAtre enregistr\xE9.\n"
+     "Voulez-vous l'enregistrer ?",
+     "The title or the description of the page was changed and not saved.\nDo you want to save it?"},
+    {"Ne pas enregistrer", "Don't save"},
     {"Fin", ""},
 };
 

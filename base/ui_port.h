@@ -37,6 +37,12 @@ public:
 
     // Sets the caption of a window of the program.
     virtual void SetWindowTitle(WindowId window, const std::string& title) = 0;
+
+    // The engine changed what a window shows of the current page (its
+    // lists, fields, caption or buttons): the window shows it again from the
+    // engine's state before the engine goes on, so that a message or a
+    // question that follows is seen beside the page it is about.
+    virtual void PageViewChanged(WindowId window) = 0;
 };
 
 // The implementation in use; a HeadlessUi until the program installs its own.

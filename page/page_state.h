@@ -14,11 +14,17 @@ namespace kestrova {
 struct ReportList {
     std::vector<std::vector<std::string>> Rows;
     int Selected = -1;
+    // The column the rows were last sorted on (-1: not sorted since the
+    // list was emptied), and in which direction; windows show it in the
+    // column headers.
+    int SortColumn = -1;
+    bool SortAscending = true;
 
     void Clear()
     {
         Rows.clear();
         Selected = -1;
+        SortColumn = -1;
     }
     // Adds a row given as its column texts joined by a line feed.
     void AddRow(const std::string& joinedByLf);

@@ -532,10 +532,10 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         if (!progress.open && ShowProgress && MonotonicNow() - started > WalkProgressDelay)
             progress.open = ui::Ui().OpenProgress(OwnerWindow, TranslateFrenchKey("Analyse du fichier ") + name);
         if (progress.open) {
-            const char* block = buffer.get() + bufLen - got;
-            std::size_t textLength = strnlen(block, static_cast<std::size_t>(got));
+            // The file's name: the page's own bytes may be anything, binary
+            // included, and are no text to show.
             int percent = fileEnd > 0 ? static_cast<int>(readEnd() * 100 / fileEnd) : 100;
-            ui::Ui().SetProgress(std::string(block, textLength), std::min(percent, 100));
+            ui::Ui().SetProgress(name, std::min(percent, 100));
         }
         ui::Ui().PumpEvents();
         findZero();

@@ -2,8 +2,11 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
+#include "base/translate.h"
 #include "ui/text_convert.h"
 #include "ui/window_helpers.h"
 
@@ -83,6 +86,35 @@ std::string AskInput(QWidget* parent, const std::string& title, const std::strin
     const QString text = QInputDialog::getText(UsableOwner(parent), FromPage(title), FromPage(prompt),
                                                QLineEdit::Normal, FromPage(defaultText), &ok);
     return ok ? ToPage(text) : std::string();
+}
+
+SaveChoice AskSaveDiscardCancel(QWidget* parent, const std::string& title, const std::string& text)
+{
+    Dialogs.LastTitle = title;
+    Dialogs.LastQuestion = text;
+    if (!Dialogs.NextSaveChoices.empty()) {
+        const SaveChoice choice = Dialogs.NextSaveChoices.front();
+        Dialogs.NextSaveChoices.pop_front();
+        return choice;
+    }
+    QWidget* owner = UsableOwner(parent);
+    QMessageBox box(QMessageBox::Warning, FromPage(title), FromPage(text), QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("SaveDiscardCancelQuestion"));
+    QPushButton* save = box.addButton(FromPage(TranslateFrenchKey("Enregistrer")), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(FromPage(TranslateFrenchKey("Ne pas enregistrer")), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(FromPage(TranslateFrenchKey("Annuler")), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    IgnoreHeldKeys(&box);
+    box.exec();
+    if (owner)
+        IgnoreHeldKeys(owner->window());
+    if (box.clickedButton() == save)
+        return SaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return SaveChoice::Discard;
+    return SaveChoice::Cancel;
 }
 
 }  // namespace kestrova::ui

@@ -10,12 +10,19 @@ class QWidget;
 
 namespace kestrova::ui {
 
+// The answers to the question about a text typed and not saved.
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct DialogHooks {
     // When not empty, the next file or folder dialog is not shown: the
     // front entry is taken instead ("" = cancelled).
     std::deque<std::string> NextFileNames;
     // The same for the one-line input dialog.
     std::deque<std::string> NextInputs;
+    // The same for the save / discard / cancel question.
+    std::deque<SaveChoice> NextSaveChoices;
+    // Text of the last save / discard / cancel question asked.
+    std::string LastQuestion;
     // Title of the last dialog asked for, shown or answered from a queue.
     std::string LastTitle;
 };
@@ -37,6 +44,11 @@ std::string AskFolderName(QWidget* parent, const std::string& title, const std::
 // One-line input dialog. Returns the text typed, "" when cancelled.
 std::string AskInput(QWidget* parent, const std::string& title, const std::string& prompt,
                      const std::string& defaultText);
+
+// Question with the buttons "Enregistrer", "Ne pas enregistrer" and
+// "Annuler" (translated); Escape and the close box answer Cancel. Title and
+// text are Windows-1252.
+SaveChoice AskSaveDiscardCancel(QWidget* parent, const std::string& title, const std::string& text);
 
 // The pattern above in the form of a Qt file dialog filter.
 QString FileDialogFilter(const std::string& pattern);

@@ -35,7 +35,21 @@ QAbstractButton* RunBox(QMessageBox& box, QWidget* owner)
     return box.clickedButton();
 }
 
+std::map<WindowId, std::function<void()>>& ViewHandlers()
+{
+    static std::map<WindowId, std::function<void()>> handlers;
+    return handlers;
+}
+
 }  // namespace
+
+void SetPageViewHandler(WindowId id, std::function<void()> handler)
+{
+    if (handler)
+        ViewHandlers()[id] = std::move(handler);
+    else
+        ViewHandlers().erase(id);
+}
 
 void RegisterWindow(WindowId id, QWidget* window)
 {
@@ -67,6 +81,8 @@ QtUi::~QtUi()
 bool QtUi::TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer)
 {
     Recorded.push_back({kind, title, text});
+    if (OnAsked)
+        OnAsked(Recorded.back());
     if (NextAnswers.empty())
         return false;
     answer = NextAnswers.front();
@@ -160,6 +176,16 @@ void QtUi::SetWindowTitle(WindowId window, const std::string& title)
 {
     if (QWidget* widget = WindowById(window))
         widget->setWindowTitle(FromPage(title));
+}
+
+void QtUi::PageViewChanged(WindowId window)
+{
+    auto it = ViewHandlers().find(window);
+    if (it == ViewHandlers().end() || !WindowById(window))
+        return;
+    // A copy: the handler may register another one.
+    const std::function<void()> handler = it->second;
+    handler();
 }
 
 }  // namespace kestrova::ui

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     // True once the "Interrompre" button of the current wait window was clicked.
     bool AbortRequested() override;
     void SetWindowTitle(WindowId window, const std::string& title) override;
+    // Runs the handler the window registered with SetPageViewHandler.
+    void PageViewChanged(WindowId window) override;
 
     // For window tests: while not empty, message boxes and questions are not
     // shown; each takes the front answer (a message box takes one too and
@@ -48,6 +51,9 @@ public:
     std::deque<YesNoAll> NextAnswers;
     // Every message box and question asked, shown or answered from the queue.
     std::vector<Shown> Recorded;
+    // For window tests: called as each message box or question is asked,
+    // before it is shown or answered, to look at the windows at that moment.
+    std::function<void(const Shown&)> OnAsked;
 
 private:
     bool TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer);
@@ -63,6 +69,10 @@ private:
 void RegisterWindow(WindowId id, QWidget* window);
 // The window registered under the id; nullptr when none (or destroyed).
 QWidget* WindowById(WindowId id);
+
+// What the window registered under an id does when the engine reports that
+// its view of the page changed (an empty handler forgets it).
+void SetPageViewHandler(WindowId id, std::function<void()> handler);
 
 // The program's QtUi, created on first use and installed as Ui().
 QtUi& InstallQtUi();

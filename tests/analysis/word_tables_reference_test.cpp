@@ -123,7 +123,7 @@ struct Analysis {
         origins += (origins.empty() ? "" : " / ") + origin + " (1)";
     }
 
-    void Record(const std::string& word, const std::string& origin, bool keepUsual)
+    void Record(const std::string& word, const std::string& origin)
     {
         const std::string key = "/" + Key(word) + "/";
         std::size_t row = 0;
@@ -139,7 +139,7 @@ struct Analysis {
             Origins.emplace_back();
             Counts.push_back(1);
         } else {
-            if (keepUsual && !FullReported) {
+            if (!FullReported) {
                 FullReported = true;
                 ++Messages;
             }
@@ -163,7 +163,7 @@ struct Analysis {
                 continue;
             if (!keepUsual && App.UsualWords.find("/" + candidate + "/") != std::string::npos)
                 continue;
-            Record(candidate, origin, keepUsual);
+            Record(candidate, origin);
         }
     }
 
