@@ -117,8 +117,6 @@ const AnalysisResult& CurrentAnalysis()
 
 AnalysisResult AnalyseLocalPage()
 {
-    current = AnalysisResult{};
-    AnalysisResult& result = current;
     Page.KeywordAccentsBad = false;
     Page.PageReadOnly = false;
     Page.PageTitle.clear();
@@ -127,7 +125,13 @@ AnalysisResult AnalyseLocalPage()
     const std::string displayName = DisplayFileName(Page.CurrentPagePath);
     if (!IsPageWritable(Page.CurrentPagePath))
         Page.PageReadOnly = true;
+    return AnalyseCurrentPage(displayName);
+}
 
+AnalysisResult AnalyseCurrentPage(const std::string& displayName)
+{
+    current = AnalysisResult{};
+    AnalysisResult& result = current;
     // The messages about the page wait until the window shows it.
     ui::HeldMessages held;
     if (Page.PageReadOnly && !Page.CurrentPagePath.empty())

@@ -102,7 +102,7 @@ bool MainWindow::CommandBuilt(int command)
     // there. Enabling a command is a change of its line to true.
     switch (command) {
         case MenuOpenOnline:  // "Analyser une page en ligne"
-            return false;
+            return true;
         case MenuMeta:  // "Modifier les zones ''Meta''"
             return false;
         case MenuImages:  // "Images de la page"

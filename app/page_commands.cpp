@@ -8,7 +8,9 @@
 
 #include "analysis/analysis_driver.h"
 #include "analysis/export_format.h"
+#include "analysis/online_page.h"
 #include "app/main_window.h"
+#include "app/online_page_command.h"
 #include "app/report_list.h"
 #include "base/app_state.h"
 #include "base/translate.h"
@@ -47,7 +49,7 @@ void MainWindow::OpenLocalPage()
 
 void MainWindow::AnalysePage()
 {
-    ShowAnalysis(AnalyseLocalPage());
+    ShowAnalysis(IsOnlineAddress(Page.CurrentPagePath) ? AnalyseOnlineAddress(*this) : AnalyseLocalPage());
 }
 
 void MainWindow::SaveTitleAndDescription()
