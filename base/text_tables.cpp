@@ -280,6 +280,10 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "modifi\xE9"
      "e !!!",
      "The backup of the page could not be written in the Sauvegarde folder; the page was not modified!!!"},
+    // Ces pages ne sont pas dans le dossier du site et ne seront pas envoyées :
+    {"Ces pages ne sont pas dans le dossier du site et ne seront pas envoy\xE9"
+     "es :",
+     "These pages are outside the site folder and will not be sent:"},
     {"Fin", ""},
 };
 

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -260,6 +261,7 @@ std::string LocalErrorText()
 
 std::thread worker;
 std::uint64_t workerCount = 0;
+std::atomic<bool> workerRunning{false};
 
 }  // namespace
 
@@ -532,12 +534,24 @@ void UploadThread(std::array<ServerEntry, ServerSlots + 1> servers)
     }
     int running = 0;
     Upload.UploadState.compare_exchange_strong(running, 2);
+    workerRunning = false;
 }
 
 void StartUploadThread()
 {
     JoinUploadThread();
+    // A run still going on when the program ends is aborted and waited for.
+    static std::once_flag atExit;
+    std::call_once(atExit, [] {
+        std::atexit([] {
+            int running = 0;
+            Upload.UploadState.compare_exchange_strong(running, 1);
+            WakeUploadWorker();
+            JoinUploadThread();
+        });
+    });
     std::array<ServerEntry, ServerSlots + 1> servers = App.ServerTable;
+    workerRunning = true;
     worker = std::thread(UploadThread, std::move(servers));
     Upload.BackgroundThread.store(++workerCount);
 }
@@ -546,6 +560,11 @@ void JoinUploadThread()
 {
     if (worker.joinable())
         worker.join();
+}
+
+bool UploadThreadRunning()
+{
+    return workerRunning.load();
 }
 
 }  // namespace kestrova

@@ -99,6 +99,8 @@ void UploadThread(std::array<ServerEntry, ServerSlots + 1> servers);
 void StartUploadThread();
 // Waits for the worker of the last run to end (at exit, and in tests).
 void JoinUploadThread();
+// True from StartUploadThread until the worker has ended.
+bool UploadThreadRunning();
 
 // Per-file progress of the worker (for messages and tests).
 struct UploadProgressState {
