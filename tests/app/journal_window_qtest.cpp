@@ -1,5 +1,6 @@
 // The journal window in the program, from a keyword change to the page on a
 // loopback FTP server.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -100,7 +101,16 @@ private slots:
             for (int row = 0; row < 2; ++row)
                 QCOMPARE(list->topLevelItem(row)->checkState(0), Qt::Checked);
             auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
+            auto* close = journal->findChild<QPushButton*>(QStringLiteral("CloseButton"));
             QVERIFY(send->isEnabled());
+            // The layout follows the window's size: B = (W - 40) / 3.
+            journal->resize(700, 400);
+            QCOMPARE(list->geometry(), QRect(10, 43, 680, 317));
+            QCOMPARE(list->columnWidth(0), 658);
+            QCOMPARE(list->columnWidth(1), 70);
+            QCOMPARE(close->geometry(), QRect(470, 372, 220, 18));
+            QCOMPARE(send->geometry(), QRect(240, 372, 220, 18));
+            QCOMPARE(journal->findChild<QPushButton*>(QStringLiteral("ClearButton"))->pos(), QPoint(10, 372));
             journalChecked = true;
 
             WhenOpen(QStringLiteral("ServerDialog"), [&](QDialog* dialog) {
@@ -112,7 +122,17 @@ private slots:
                     ->setText(QString::fromLatin1(test::FtpTestServer::Password));
                 dialog->findChild<QPushButton*>(QStringLiteral("ConnectButton"))->click();
                 auto* folders = dialog->findChild<QListWidget*>(QStringLiteral("RemoteFolderList"));
+                auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("ServerAddressField"));
                 browsed = folders->count() == 1 ? folders->item(0)->text() : QString();
+                QCOMPARE(address->text(), QString::fromStdString(storedAddress));  // "ftp://" dropped
+                // A folder entry is entered, the up button comes back.
+                if (folders->count() == 1)
+                    emit folders->itemClicked(folders->item(0));
+                QCOMPARE(address->text(), QString::fromStdString(storedAddress + "/old"));
+                QCOMPARE(folders->count(), 0);
+                dialog->findChild<QAbstractButton*>(QStringLiteral("UpButton"))->click();
+                QCOMPARE(address->text(), QString::fromStdString(storedAddress));
+                QCOMPARE(folders->count(), 1);
                 dialogChecked = true;
                 dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
             });
@@ -149,6 +169,53 @@ private slots:
         QCOMPARE(test::ReadAll((home.Path() / "www" / "top.htm").string()), test::ReadAll(top));
         QCOMPARE(test::ReadAll(work.File(JournalFileName)), std::string());
         QCOMPARE(Upload.Size(), std::size_t(0));
+    }
+
+    void refusesPagesOutsideTheRootAndClearsTheList()
+    {
+        test::TempDir site, work;
+        test::ScopedCurrentDir inWork(work.Path());
+        ResetAppState();
+        App.Language = LanguageEnglish;
+        App.ServerTable[1] = {"site", "127.0.0.1:1/www", "user", "pw"};
+        const std::string inside = site.Write("site/in.htm", PageText);
+        const std::string outside = site.Write("other/out.htm", PageText);
+        std::ofstream(JournalFileName) << inside << "|3723\n" << outside << "|3723\n";
+        Upload.Clear();
+        ui::QtUi& qtUi = ui::InstallQtUi();
+        qtUi.Recorded.clear();
+        qtUi.NextAnswers.assign(1, ui::YesNoAll::Yes);
+
+        bool checked = false;
+        WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
+            auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
+            auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("01:02:03"));
+            QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("01/01/70"));
+            // Only the page outside the root is ticked: it is refused by name.
+            list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+            WhenOpen(QStringLiteral("ServerDialog"),
+                     [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
+            send->click();
+            QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
+            QVERIFY(qtUi.Recorded[0].Text.find("outside the site folder") != std::string::npos);
+            QVERIFY(qtUi.Recorded[0].Text.find(outside) != std::string::npos);
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
+            QCOMPARE(Upload.Size(), std::size_t(0));
+            QCOMPARE(Upload.UploadState.load(), -1);
+
+            journal->findChild<QPushButton*>(QStringLiteral("ClearButton"))->click();
+            QCOMPARE(list->topLevelItemCount(), 0);
+            QVERIFY(!fs::exists(JournalFileName));
+            QTRY_VERIFY(!send->isEnabled());
+            checked = true;
+            journal->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
+        });
+        QWidget owner;
+        JournalWindow(&owner, site.File("site/"));
+        QVERIFY(checked);
     }
 };
 
