@@ -133,7 +133,7 @@ std::string RemoteUrl(const RemoteAddress& address, const std::vector<std::strin
     std::string url = address.Protocol == RemoteProtocol::Sftp ? "sftp://" : "ftp://";
     url += address.Host;
     if (address.Port != 0)
-        url += ":" + std::to_string(address.Port);
+        url.append(1, ':').append(std::to_string(address.Port));
     url += "/";
     for (const std::string& folder : folders) {
         // "~" stays readable so that "/~/" keeps meaning the home folder.

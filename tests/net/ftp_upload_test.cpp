@@ -300,7 +300,8 @@ TEST_F(UploadTest, MoreThanAHundredFilesAreAllSent)
     AddServer(1, "site", server.Address(), FtpTestServer::Password);
     std::vector<std::string> entries;
     for (int i = 0; i < 105; ++i)
-        entries.push_back(Page("p" + std::to_string(i) + ".htm", std::to_string(i)) + "|site|/many/");
+        entries.push_back(Page(std::string("p").append(std::to_string(i)).append(".htm"), std::to_string(i)) +
+                          "|site|/many/");
     RunUpload(entries);
     EXPECT_EQ(Upload.Size(), 0u);
     EXPECT_EQ(Names(home.Path() / "many").size(), 105u);
