@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -61,6 +62,8 @@ pid_t Spawn(const std::vector<std::string>& args, int& readEnd, const passwd* ru
         ::setpgid(0, 0);
         if (runAs != nullptr && (::setgid(runAs->pw_gid) != 0 || ::setuid(runAs->pw_uid) != 0))
             ::_exit(126);
+        // A test that is killed takes its server with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         std::vector<char*> argv;
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
