@@ -2,6 +2,7 @@
 // in their own modules. Until a window is there, its command does nothing.
 #include "app/later_commands.h"
 
+#include "app/journal_window.h"
 #include "app/main_window.h"
 
 namespace kestrova {
@@ -23,7 +24,10 @@ void ShowHelp(MainWindow&) {}
 
 void ShowAboutWindow(MainWindow&) {}
 
-void ShowJournalWindow(MainWindow&, const std::string&) {}
+void ShowJournalWindow(MainWindow& window, const std::string& folder)
+{
+    JournalWindow(&window, folder);
+}
 
 void ShowSentenceEditor(MainWindow&, const std::string&) {}
 

@@ -118,7 +118,7 @@ bool MainWindow::CommandBuilt(int command)
         case MenuAbout:  // "A propos de"
             return false;
         case MenuJournal:  // "Journal des modifications"
-            return false;
+            return true;
         case CommandSentenceEditor:  // "Modifier la phrase"
             return false;
         default:

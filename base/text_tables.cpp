@@ -310,6 +310,10 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "Voulez-vous l'enregistrer ?",
      "The title or the description of the page was changed and not saved.\nDo you want to save it?"},
     {"Ne pas enregistrer", "Don't save"},
+    // Ces pages ne sont pas dans le dossier du site et ne seront pas envoyées :
+    {"Ces pages ne sont pas dans le dossier du site et ne seront pas envoy\xE9"
+     "es :",
+     "These pages are outside the site folder and will not be sent:"},
     {"Fin", ""},
 };
 

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "base/codec.h"
+#include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 
 namespace kestrova::cli {
@@ -38,6 +39,14 @@ const char Usage[] = "usage:\n"
                      "      Adds WORD in front of the keywords meta tag, or removes it.\n"
                      "  kestrova-cli title PAGE --set TEXT [--lang fr|en]\n"
                      "      Replaces the title of the page.\n"
+                     "  kestrova-cli upload --server NAME [--root FOLDER] [--lang fr|en]\n"
+                     "      Sends every page of the journal to the server record NAME of\n"
+                     "      \"Kestrova.prefs\" (both in the current folder), each into the server's\n"
+                     "      folder plus the page's folder below FOLDER (by default the highest\n"
+                     "      folder of the journal's pages above the first page's folder), creating\n"
+                     "      folders; prints one line per file sent, then drops the sent pages\n"
+                     "      from the journal. Exit status 1 when some page was not sent (it stays\n"
+                     "      in the journal), 2 also for an unknown server name.\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -76,7 +85,8 @@ bool Parse(const std::vector<std::string>& args, Arguments& parsed, std::string&
                 return false;
             }
             parsed.Create = true;
-        } else if (a == "--lang" || a == "--set" || a == "--add" || a == "--remove") {
+        } else if (a == "--lang" || a == "--set" || a == "--add" || a == "--remove" || a == "--server" ||
+                   a == "--root") {
             if (i + 1 >= args.size()) {
                 problem = a + " needs a value";
                 return false;
@@ -216,6 +226,17 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return ExitFailure;
         Session session(err, language, false);
         return TitleSetVerb(session, a.Positional[0], title);
+    }
+    if (verb == "upload") {
+        if (!positional(0) || !only({"--server", "--root"}, false))
+            return BadArguments(err, problem);
+        if (!has("--server"))
+            return BadArguments(err, "upload needs --server NAME");
+        std::string server;
+        if (!ToPageText(err, "server name", value("--server"), server))
+            return ExitUsage;
+        Session session(err, language, false);
+        return UploadVerb(session, server, has("--root") ? value("--root") : "", out);
     }
     return BadArguments(err, "unknown command " + verb);
 }

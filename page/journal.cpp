@@ -330,7 +330,8 @@ void PurgeJournal()
     std::vector<std::string> kept;
     std::string out;
     for (std::string& line : lines) {
-        if (Upload.AnyBeginsWith(JournalLinePath(line)) || JournalLineTime(line) > started) {
+        const std::string path = JournalLinePath(line);
+        if (Upload.AnyBeginsWith(path) || Upload.IsKeptUnsent(path) || JournalLineTime(line) > started) {
             out += line;
             out += "\r\n";
             kept.push_back(std::move(line));
@@ -368,7 +369,7 @@ bool UploadShared::SetAt(std::size_t i, std::string entry)
         UploadQueue[i] = std::move(entry);
         return true;
     }
-    if (i != UploadQueue.size() || UploadQueue.size() >= UploadQueueMax)
+    if (i != UploadQueue.size())
         return false;
     UploadQueue.push_back(std::move(entry));
     return true;
@@ -377,8 +378,6 @@ bool UploadShared::SetAt(std::size_t i, std::string entry)
 bool UploadShared::Push(std::string entry)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (UploadQueue.size() >= UploadQueueMax)
-        return false;
     UploadQueue.push_back(std::move(entry));
     return true;
 }
@@ -437,6 +436,22 @@ void UploadShared::Clear()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     UploadQueue.clear();
+    keptUnsent_.clear();
+}
+
+void UploadShared::KeepUnsent(std::vector<std::string> paths)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    keptUnsent_ = std::move(paths);
+}
+
+bool UploadShared::IsKeptUnsent(const std::string& path) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string& kept : keptUnsent_)
+        if (kept == path)
+            return true;
+    return false;
 }
 
 }  // namespace kestrova

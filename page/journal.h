@@ -25,7 +25,8 @@ namespace kestrova {
 inline constexpr const char* BackupFolderName = "Sauvegarde";
 // The journal, opened by this bare name in the current folder.
 inline constexpr const char* JournalFileName = "Kestrova_log.txt";
-// Capacity of JournalEntries and of the upload queue.
+// Capacity of JournalEntries. The upload queue starts with room for
+// UploadQueueMax entries and grows when more files are sent at once.
 constexpr std::size_t JournalEntriesMax = 200;
 constexpr std::size_t UploadQueueMax = 100;
 
@@ -89,7 +90,8 @@ void LoadJournal();
 
 // After an upload ended (UploadState positive): state back to -1, no
 // background worker, and the journal rewritten (CR LF) with only the pages
-// still queued (not sent) and those changed after the upload started.
+// still queued (not sent), the pages the run left out (Upload.KeepUnsent)
+// and those changed after the upload started.
 void PurgeJournal();
 
 // Path and time of a journal line: the text before the first "|" and the
@@ -113,9 +115,9 @@ struct UploadShared {
     // The first entry, if any (it stays in the queue).
     std::optional<std::string> First() const;
     // Writes slot i: replaces an entry, or appends when i is the size.
-    // False when i is past the end or the queue is full.
+    // False when i is past the end.
     bool SetAt(std::size_t i, std::string entry);
-    // Appends; false when the queue is full.
+    // Appends (the queue grows as needed, no entry is ever dropped).
     bool Push(std::string entry);
     // Removes entry i; later entries move up by one.
     void RemoveAt(std::size_t i);
@@ -129,9 +131,15 @@ struct UploadShared {
     std::size_t Size() const;
     void Clear();
 
+    // Pages of the journal that the current run does not send (not ticked,
+    // or refused): PurgeJournal keeps them. Replaced at the start of a run.
+    void KeepUnsent(std::vector<std::string> paths);
+    bool IsKeptUnsent(const std::string& path) const;
+
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> UploadQueue;
+    std::vector<std::string> keptUnsent_;
 };
 extern UploadShared Upload;
 

@@ -207,10 +207,14 @@ TEST(UploadQueue, SlotsCapacityAndRemoval)
     EXPECT_FALSE(q.Remove("c|s|\\sub\\"));
     EXPECT_EQ(q.TakeFirst(), std::optional<std::string>("z|s|\\"));
     EXPECT_EQ(q.Size(), 0u);
+    // Past its first capacity the queue grows: no ticked file is dropped.
     for (std::size_t i = 0; i < UploadQueueMax; ++i)
         ASSERT_TRUE(q.Push("f" + std::to_string(i)));
-    EXPECT_FALSE(q.Push("one too many"));
-    EXPECT_FALSE(q.SetAt(UploadQueueMax, "one too many"));
+    EXPECT_TRUE(q.Push("one more"));
+    EXPECT_TRUE(q.SetAt(UploadQueueMax + 1, "and another"));
+    EXPECT_FALSE(q.SetAt(UploadQueueMax + 3, "past the end"));
+    EXPECT_EQ(q.Size(), UploadQueueMax + 2);
+    EXPECT_EQ(q.At(UploadQueueMax), "one more");
 }
 
 TEST(UploadQueue, WorkerAndWindowShareItSafely)

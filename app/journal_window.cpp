@@ -1,0 +1,210 @@
+#include "app/journal_window.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include "app/server_dialog.h"
+#include "app/upload_window.h"
+#include "base/app_state.h"
+#include "base/clock.h"
+#include "base/translate.h"
+#include "base/ui_port.h"
+#include "net/ftp_upload.h"
+#include "net/remote_folder.h"
+#include "page/journal.h"
+#include "ui/text_convert.h"
+#include "ui/window_helpers.h"
+
+namespace kestrova {
+
+namespace {
+
+// The program's local time (seconds counted in local time) as "%hh:%ii:%ss"
+// and "%dd/%mm/%yy".
+void FormatTime(std::int64_t seconds, std::string& time, std::string& date)
+{
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    gmtime_r(&t, &parts);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min, parts.tm_sec);
+    time = buffer;
+    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%02d", parts.tm_mday, parts.tm_mon + 1, parts.tm_year % 100);
+    date = buffer;
+}
+
+struct JournalGadgets {
+    QDialog* Window = nullptr;
+    QLabel* Text = nullptr;
+    QTreeWidget* List = nullptr;
+    QPushButton* Clear = nullptr;
+    QPushButton* Send = nullptr;
+    QPushButton* Close = nullptr;
+    std::string UploadRoot;
+
+    void Place(bool resized)
+    {
+        const int w = Window->width();
+        const int h = Window->height();
+        const int b = (w - 40) / 3;
+        Text->setGeometry(10, 10, w - 20, 28);
+        List->setGeometry(10, 43, w - 20, h - 83);
+        List->setColumnWidth(0, resized ? w - 42 : w - 182);
+        Clear->move(10, h - 28);
+        Send->setGeometry(b + 20, h - 28, b, 18);
+        Close->setGeometry(2 * b + 30, h - 28, b, 18);
+    }
+
+    std::string RowPath(int row) const { return ui::ToFileName(List->topLevelItem(row)->text(0)); }
+
+    // One round of the window: the button's state, the rows sent, the purge.
+    void Round()
+    {
+        Send->setEnabled(Upload.BackgroundThread.load() == 0 && List->topLevelItemCount() > 0);
+        // While a run goes on, and once more when it has just ended (before
+        // the purge below), so that the rows of the last files sent go too.
+        if (Upload.UploadState.load() >= 0) {
+            for (int row = List->topLevelItemCount() - 1; row >= 0; --row) {
+                if (ui::IsListItemChecked(List, row) == 1 && !Upload.AnyBeginsWith(RowPath(row) + "|"))
+                    delete List->takeTopLevelItem(row);
+            }
+        }
+        PurgeJournal();
+    }
+
+    void StartUpload()
+    {
+        const int server = ServerDialog(1, Window);
+        if (server <= 0 || App.ServerTable[server].Name.empty())
+            return;
+        const std::string& serverName = App.ServerTable[server].Name;
+        std::vector<std::string> entries;
+        std::vector<std::string> unsent;
+        std::string refused;
+        for (int row = 0; row < List->topLevelItemCount(); ++row) {
+            const std::string path = RowPath(row);
+            if (path.empty())
+                continue;
+            if (ui::IsListItemChecked(List, row) != 1) {
+                unsent.push_back(path);
+                continue;
+            }
+            std::optional<std::string> folder = RemoteFolderOf(UploadRoot, path);
+            if (!folder) {
+                // Not below the upload root: it has no place on the server.
+                unsent.push_back(path);
+                refused += "\r" + path;
+                List->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
+                continue;
+            }
+            entries.push_back(path + "|" + serverName + "|" + *folder);
+        }
+        if (!refused.empty())
+            ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"),
+                                 TranslateFrenchKey("Ces pages ne sont pas dans le dossier du site et ne seront pas "
+                                                    "envoy\xE9"
+                                                    "es :") +
+                                     refused);
+        if (entries.empty())
+            return;
+        Upload.KeepUnsent(unsent);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            Upload.SetAt(i, entries[i]);
+        Upload.UploadStartTime = LocalNowSeconds();
+        Upload.UploadState = 0;
+        SetUploadWindow(&QtUploadWindow::Instance());
+        StartUploadThread();
+        Send->setEnabled(false);
+    }
+};
+
+class ResizeWatcher : public QObject {
+public:
+    explicit ResizeWatcher(JournalGadgets& gadgets) : QObject(gadgets.Window), gadgets_(gadgets) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            gadgets_.Place(true);
+        return false;
+    }
+
+private:
+    JournalGadgets& gadgets_;
+};
+
+}  // namespace
+
+void JournalWindow(QWidget* owner, const std::string& rootFolder)
+{
+    // A run still going on keeps its state; it is purged once it ends.
+    if (!UploadThreadRunning())
+        Upload.UploadState = -1;
+    JournalGadgets g;
+    g.Window = ui::OpenChildWindow(owner, 0, 0, 600, 300,
+                                   ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder | ui::WindowCentred,
+                                   TranslateFrenchKey("Journal des modifications"));
+    g.Window->setObjectName(QStringLiteral("JournalWindow"));
+    g.Text = new QLabel(ui::FromPage(TranslateFrenchKey("Ces fichiers ont \xE9t\xE9 modifi\xE9s par ") + "Kestrova : "),
+                        g.Window);
+    g.Text->setObjectName(QStringLiteral("JournalText"));
+    g.List = new QTreeWidget(g.Window);
+    g.List->setObjectName(QStringLiteral("JournalList"));
+    g.List->setRootIsDecorated(false);
+    g.List->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g.List->setHeaderLabels({ui::FromPage(TranslateFrenchKey("Fichiers")), ui::FromPage(TranslateFrenchKey("Heure")),
+                             ui::FromPage(TranslateFrenchKey("Date"))});
+    g.List->setColumnWidth(1, 70);
+    g.List->setColumnWidth(2, 70);
+    g.Clear = new QPushButton(ui::FromPage(TranslateFrenchKey("Effacer la liste")), g.Window);
+    g.Clear->setObjectName(QStringLiteral("ClearButton"));
+    g.Send = new QPushButton(ui::FromPage(TranslateFrenchKey("UpLoad les fichiers s\xE9lectionn\xE9s")), g.Window);
+    g.Send->setObjectName(QStringLiteral("UploadButton"));
+    g.Close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), g.Window);
+    g.Close->setObjectName(QStringLiteral("CloseButton"));
+    const int b = (600 - 40) / 3;
+    g.Clear->setGeometry(10, 300 - 28, b, 18);
+    g.Place(false);
+
+    LoadJournal();
+    std::vector<std::string> paths;
+    for (const std::string& line : Journal.JournalEntries) {
+        const std::string path = JournalLinePath(line.substr(0, line.find('\r')));
+        if (path.empty())
+            continue;
+        std::string time, date;
+        FormatTime(JournalLineTime(line), time, date);
+        auto* row = new QTreeWidgetItem(g.List, {ui::FromFileName(path), ui::FromPage(time), ui::FromPage(date)});
+        row->setCheckState(0, Qt::Checked);
+        paths.push_back(path);
+    }
+    g.UploadRoot = UploadRootFor(rootFolder, paths);
+
+    g.Window->installEventFilter(new ResizeWatcher(g));
+    QObject::connect(g.Close, &QPushButton::clicked, g.Window, &QDialog::reject);
+    QObject::connect(g.Clear, &QPushButton::clicked, g.Window, [&g] {
+        g.List->clear();
+        std::error_code ignored;
+        std::filesystem::remove(JournalFileName, ignored);
+        Journal.JournalEntries.clear();
+    });
+    QObject::connect(g.Send, &QPushButton::clicked, g.Window, [&g] { g.StartUpload(); });
+    auto* rounds = new QTimer(g.Window);
+    QObject::connect(rounds, &QTimer::timeout, g.Window, [&g] { g.Round(); });
+    rounds->start(10);
+    g.Round();
+
+    g.Window->exec();
+    rounds->stop();
+    ui::CloseChildWindow(g.Window, owner);
+}
+
+}  // namespace kestrova

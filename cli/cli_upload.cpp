@@ -1,0 +1,151 @@
+#include "cli/cli_upload.h"
+
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "base/app_state.h"
+#include "base/clock.h"
+#include "base/codec.h"
+#include "base/paths.h"
+#include "base/settings.h"
+#include "net/ftp_upload.h"
+#include "net/remote_folder.h"
+#include "page/journal.h"
+
+namespace kestrova::cli {
+
+namespace {
+
+// Prints each file sent and keeps the last message of each file; nothing
+// waits, there is no one to read a window.
+class PrintingUpload : public UploadWindowPort {
+public:
+    explicit PrintingUpload(std::ostream& out) : out_(out) {}
+    void OpenUploadWindow(const std::string&, const std::string&) override {}
+    void SetUploadText(const std::string&) override {}
+    void SetUploadPercent(int) override {}
+    void CloseUploadWindow() override {}
+    void MessageShown(const std::string& localPath, const std::string& message) override
+    {
+        LastMessage[localPath] = message;
+    }
+    void FileSent(const std::string& localPath, const std::string& destination) override
+    {
+        out_ << "sent " << localPath << " -> " << Cp1252ToUtf8(destination) << "\n";
+        out_.flush();
+    }
+    std::map<std::string, std::string> LastMessage;
+
+private:
+    std::ostream& out_;
+};
+
+// A message on one line: CR and LF become spaces, runs of them one space.
+std::string OneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// Every page of the journal in file order, however many there are.
+std::vector<std::string> JournalPages()
+{
+    std::ifstream in(JournalFileName, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> pages;
+    std::string line;
+    std::istringstream lines(text.str());
+    while (std::getline(lines, line)) {
+        if (std::size_t cr = line.find('\r'); cr != std::string::npos)
+            line.resize(cr);
+        std::string path = JournalLinePath(line);
+        if (!path.empty())
+            pages.push_back(path);
+    }
+    return pages;
+}
+
+}  // namespace
+
+int UploadVerb(Session& session, const std::string& serverName, const std::string& rootFolder, std::ostream& out)
+{
+    std::ifstream prefs(SettingsFileName, std::ios::binary);
+    std::stringstream prefsText;
+    prefsText << prefs.rdbuf();
+    const std::string text = prefsText.str();
+    int found = 0;
+    for (int i = 1; i <= ServerSlots; ++i) {
+        const std::string n = std::to_string(i);
+        ServerEntry entry;
+        entry.Name = ReadSettingText(text, "ServerName" + n, "");
+        if (entry.Name.empty())
+            break;
+        entry.Address = ReadSettingText(text, "ServerAdress" + n, "");
+        entry.Login = ReadSettingText(text, "ServerLogin" + n, "");
+        entry.Password = ReadSettingText(text, "ServerPassword" + n, "");
+        if (found == 0 && entry.Name == serverName)
+            found = i;
+        App.ServerTable[i] = std::move(entry);
+    }
+    if (found == 0) {
+        session.Error("no server named \"" + Cp1252ToUtf8(serverName) + "\" in " + SettingsFileName);
+        return ExitUsage;
+    }
+
+    const std::vector<std::string> pages = JournalPages();
+    if (pages.empty())
+        return ExitOk;
+    std::string root = rootFolder;
+    if (root.empty())
+        root = UploadRootFor(FolderOf(pages.front()), pages);
+    else if (root.back() != '/')
+        root += '/';
+
+    Upload.Clear();
+    std::vector<std::string> refused;
+    for (const std::string& page : pages) {
+        std::optional<std::string> folder = RemoteFolderOf(root, page);
+        if (folder)
+            Upload.Push(page + "|" + serverName + "|" + *folder);
+        else
+            refused.push_back(page);
+    }
+    Upload.KeepUnsent(refused);
+    Upload.UploadStartTime = LocalNowSeconds();
+    Upload.UploadState = 0;
+
+    PrintingUpload printer(out);
+    SetUploadWindow(&printer);
+    StartUploadThread();
+    JoinUploadThread();
+    SetUploadWindow(nullptr);
+
+    const std::vector<std::string> unsent = Upload.Snapshot();
+    PurgeJournal();
+    for (const std::string& page : refused)
+        session.Error("not sent: " + page + ": outside the upload root " + root);
+    for (const std::string& entry : unsent) {
+        const std::string page = entry.substr(0, entry.find('|'));
+        auto message = printer.LastMessage.find(page);
+        session.Error("not sent: " + page +
+                      (message != printer.LastMessage.end() ? ": " + Cp1252ToUtf8(OneLine(message->second)) : ""));
+    }
+    Upload.Clear();
+    return refused.empty() && unsent.empty() ? ExitOk : ExitFailure;
+}
+
+}  // namespace kestrova::cli

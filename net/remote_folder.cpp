@@ -1,0 +1,195 @@
+#include "net/remote_folder.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "base/paths.h"
+
+namespace kestrova {
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The scheme before "://", lower-cased; "" when the address has none.
+std::string SchemeOf(const std::string& address, std::size_t& rest)
+{
+    std::size_t mark = address.find("://");
+    rest = 0;
+    if (mark == std::string::npos)
+        return "";
+    for (std::size_t i = 0; i < mark; ++i) {
+        unsigned char c = static_cast<unsigned char>(address[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return "";
+    }
+    rest = mark + 3;
+    return Lower(address.substr(0, mark));
+}
+
+std::string PercentEncode(const std::string& segment)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : segment) {
+        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool ParseRemoteAddress(const std::string& address, RemoteAddress& out)
+{
+    out = RemoteAddress{};
+    std::size_t start = 0;
+    std::string scheme = SchemeOf(address, start);
+    if (scheme.empty() || scheme == "ftp") {
+        out.Protocol = RemoteProtocol::Ftp;
+    } else if (scheme == "ftp+active") {
+        out.Protocol = RemoteProtocol::Ftp;
+        out.ActiveMode = true;
+    } else if (scheme == "ftps") {
+        out.Protocol = RemoteProtocol::Ftps;
+    } else if (scheme == "sftp") {
+        out.Protocol = RemoteProtocol::Sftp;
+    } else {
+        return false;
+    }
+    std::size_t slash = address.find('/', start);
+    std::string hostPort = address.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    // "[::1]:21" keeps its brackets; a colon after them (or the only colon
+    // of a name) starts the port.
+    std::size_t colon = std::string::npos;
+    if (!hostPort.empty() && hostPort[0] == '[') {
+        std::size_t close = hostPort.find(']');
+        if (close == std::string::npos)
+            return false;
+        if (close + 1 < hostPort.size()) {
+            if (hostPort[close + 1] != ':')
+                return false;
+            colon = close + 1;
+        }
+    } else {
+        colon = hostPort.find(':');
+    }
+    out.Host = hostPort.substr(0, colon);
+    if (out.Host.empty())
+        return false;
+    if (colon != std::string::npos) {
+        std::string port = hostPort.substr(colon + 1);
+        if (port.empty() || port.size() > 5)
+            return false;
+        int value = 0;
+        for (char c : port) {
+            if (!std::isdigit(static_cast<unsigned char>(c)))
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        if (value < 1 || value > 65535)
+            return false;
+        out.Port = value;
+    }
+    if (slash != std::string::npos) {
+        std::size_t pos = slash + 1;
+        while (pos <= address.size()) {
+            std::size_t next = address.find('/', pos);
+            if (next == std::string::npos)
+                next = address.size();
+            if (next > pos)
+                out.Folders.push_back(address.substr(pos, next - pos));
+            pos = next + 1;
+        }
+    }
+    return true;
+}
+
+std::string StripFtpScheme(const std::string& address)
+{
+    std::size_t mark = address.find("//");
+    if (mark == std::string::npos || mark + 2 >= address.size())
+        return address;
+    std::size_t rest = 0;
+    std::string scheme = SchemeOf(address, rest);
+    if (scheme == "ftps" || scheme == "sftp" || scheme == "ftp+active")
+        return address;
+    return address.substr(mark + 2);
+}
+
+std::string RemoteUrl(const RemoteAddress& address, const std::vector<std::string>& folders,
+                      const std::string& fileName)
+{
+    std::string url = address.Protocol == RemoteProtocol::Sftp ? "sftp://" : "ftp://";
+    url += address.Host;
+    if (address.Port != 0)
+        url.append(1, ':').append(std::to_string(address.Port));
+    url += "/";
+    for (const std::string& folder : folders) {
+        // "~" stays readable so that "/~/" keeps meaning the home folder.
+        url += folder == "~" ? folder : PercentEncode(folder);
+        url += "/";
+    }
+    url += PercentEncode(fileName);
+    return url;
+}
+
+std::string RemoteCommandPath(const RemoteAddress& address, const std::vector<std::string>& folders,
+                              const std::string& fileName)
+{
+    std::string path = address.Protocol == RemoteProtocol::Sftp ? "/" : "";
+    for (const std::string& folder : folders)
+        path += folder + "/";
+    return path + fileName;
+}
+
+std::string UploadRootFor(const std::string& rootFolder, const std::vector<std::string>& pagePaths)
+{
+    std::string root = rootFolder;
+    for (const std::string& path : pagePaths) {
+        std::string folder = FolderOf(path);
+        if (!folder.empty() && folder.size() < root.size() && root.compare(0, folder.size(), folder) == 0)
+            root = folder;
+    }
+    return root;
+}
+
+std::optional<std::string> RemoteFolderOf(const std::string& uploadRoot, const std::string& pagePath)
+{
+    if (uploadRoot.empty() || pagePath.size() <= uploadRoot.size() ||
+        pagePath.compare(0, uploadRoot.size(), uploadRoot) != 0)
+        return std::nullopt;
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (uploadRoot.back() != separator)
+        return std::nullopt;
+    // The root's last character (its separator) starts the remote folder.
+    return FolderOf(pagePath).substr(uploadRoot.size() - 1);
+}
+
+std::string UploadDestination(const std::string& serverAddress, const std::string& remoteFolder)
+{
+    std::string destination = serverAddress;
+    if (!destination.empty() && destination.back() == '/')
+        destination.pop_back();
+    if (!remoteFolder.empty()) {
+        const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+        std::string folder = remoteFolder;
+        for (char& c : folder)
+            if (c == separator || c == '\\')
+                c = '/';
+        destination += "/" + folder;
+    }
+    return destination;
+}
+
+}  // namespace kestrova
