@@ -8,10 +8,6 @@ namespace kestrova {
 
 void OpenOnlinePage(MainWindow&) {}
 
-void ShowMetaEditor(MainWindow&) {}
-
-void ShowImagesEditor(MainWindow&) {}
-
 void ShowPageSource(MainWindow&) {}
 
 void ShowSiteStatistics(MainWindow&) {}
@@ -26,8 +22,6 @@ void ShowHelp(MainWindow&) {}
 void ShowAboutWindow(MainWindow&) {}
 
 void ShowJournalWindow(MainWindow&, const std::string&) {}
-
-void ShowSentenceEditor(MainWindow&, const std::string&) {}
 
 void CreateBannerGadgets(MainWindow&) {}
 
