@@ -9,8 +9,8 @@ class QWidget;
 
 namespace kestrova {
 
-// A chooser that asks the user, in a window owned by owner, which pages of
-// the current page's site to change.
+// A chooser that asks the user with the site-wide update window, owned by
+// owner, which pages of the current page's site to change.
 SitePageChooser SiteChooserFor(QWidget* owner);
 
 // Test hook: while set, SiteChooserFor gives this chooser instead of the
