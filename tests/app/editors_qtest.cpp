@@ -143,12 +143,7 @@ private slots:
         const std::string other = Write("sub/a.htm", Html("", "a"));
         const std::string third = Write("b.htm", Html(R"(<meta name="author" content="X">)", "b"));
         std::string asked;
-        SetSiteChooserForTesting([&](const std::string& message, const std::string& image) {
-            asked = message;
-            [&] { QCOMPARE(image, std::string()); }();
-            return Page.CurrentPagePath + "\r" + other + "\r" + third + "\r";
-        });
-
+        int listed = 0;
         bool ran = false;
         WhenOpen(QStringLiteral("MetaTagsEditor"), [&](QDialog* w) {
             ran = true;
@@ -189,6 +184,19 @@ private slots:
             list->setCurrentItem(list->topLevelItem(0));
             content->setPlainText(QStringLiteral("Jean Exemple"));
             Answers({ui::YesNoAll::YesToAll});
+            // The site-wide window: every page but the backup kept beside
+            // index.htm.
+            WhenOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* d) {
+                auto* files = d->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
+                auto* text = d->findChild<QLabel*>(QStringLiteral("MessageText"));
+                QVERIFY(files && text);
+                asked = ui::ToPage(text->text());
+                listed = files->topLevelItemCount();
+                for (int i = 0; i < files->topLevelItemCount(); ++i)
+                    if (files->topLevelItem(i)->text(0).contains(QStringLiteral("Sauvegarde")))
+                        files->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+                d->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+            });
             siteWide->click();
             QCOMPARE(Asked().size(), std::size_t(1));
             QCOMPARE(Cell(list, 0, 1), QStringLiteral("Oui"));
@@ -197,8 +205,10 @@ private slots:
         });
         QVERIFY(MetaTagsEditor(nullptr));
         QVERIFY(ran);
-        QCOMPARE(asked, std::string("Mise \xE0 jour de la balise ''Author''\n\nNouveau contenu :\n''Jean Exemple''"
-                                    "\n\nDossier :"));
+        QCOMPARE(listed, 4);
+        QCOMPARE(asked.substr(0, asked.find("Dossier :") + 9),
+                 std::string("Mise \xE0 jour de la balise ''Author''\n\nNouveau contenu :\n''Jean Exemple''"
+                             "\n\nDossier :"));
         // A created tag goes right after <head>.
         const std::string author =
             "<html><head>\r\n<meta name=\"Author\" content=\"Jean Exemple\"><title>Le site</title>";
@@ -208,7 +218,7 @@ private slots:
         QCOMPARE(test::ReadAll(other), author + "</head><body>a</body></html>");
         QCOMPARE(test::ReadAll(third), Html(R"(<meta name="author" content="Jean Exemple">)", "b"));
         QCOMPARE(Backup(third), Html(R"(<meta name="author" content="X">)", "b"));
-        QCOMPARE(JournalPaths(), (std::vector<std::string>{Page.CurrentPagePath, other, third}));
+        QCOMPARE(JournalPaths(), (std::vector<std::string>{Page.CurrentPagePath, third, other}));
     }
 
     void imagesEditorAltTextsAndRenaming()
