@@ -21,7 +21,10 @@ namespace fs = std::filesystem;
 
 std::string Quoted(const std::string& cp1252)
 {
-    return "\"" + Cp1252ToUtf8(cp1252) + "\"";
+    std::string quoted = Cp1252ToUtf8(cp1252);
+    quoted.insert(quoted.begin(), '"');
+    quoted.push_back('"');
+    return quoted;
 }
 
 std::string Line(const std::string& cp1252)

@@ -85,13 +85,12 @@ std::string LocalImageFile(const std::string& pagePath, const std::string& refer
     relative.erase(0, relative.find_first_not_of('/'));
     if (relative.empty())
         return {};
-    std::string folder = FolderOf(pagePath);
-    if (folder.empty())
-        folder = ".";
+    const std::string folder = FolderOf(pagePath);
     std::error_code ec;
-    std::filesystem::path base = std::filesystem::absolute(std::filesystem::path(folder), ec);
+    std::filesystem::path base = folder.empty() ? std::filesystem::current_path(ec)
+                                                : std::filesystem::absolute(std::filesystem::path(folder), ec);
     if (ec)
-        base = folder;
+        base = std::filesystem::path(folder);
     return (base / std::filesystem::path(relative)).lexically_normal().string();
 }
 
