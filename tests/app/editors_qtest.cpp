@@ -364,17 +364,32 @@ private slots:
             field->setPlainText(QStringLiteral("village, soldes, printemps"));
             save->click();
             QCOMPARE(Cell(list, 2, 1), QStringLiteral("village, soldes, printemps"));
+
+            // An image name row renames the image: no file, no site choice,
+            // and the reminder.
+            int chosen = 0;
+            SetSiteChooserForTesting([&](const std::string&, const std::string&) {
+                ++chosen;
+                return std::string();
+            });
+            list->setCurrentItem(list->topLevelItem(1));
+            field->setPlainText(QStringLiteral("soldes.gif"));
+            Answers({ui::YesNoAll::Yes});
+            save->click();
+            QCOMPARE(chosen, 1);
+            QCOMPARE(Cell(list, 1, 1), QStringLiteral("soldes.gif"));
+            QCOMPARE(Asked().size(), std::size_t(1));
+            QCOMPARE(Asked()[0].Title, std::string("Attention !"));
             w->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
         });
         QVERIFY(SentenceEditor(nullptr, "promo"));
         QVERIFY(ran);
-        QCOMPARE(test::ReadAll(Page.CurrentPagePath),
-                 Html(R"(<meta name="keywords" content="village, soldes, printemps">)",
-                      "<p>Le caf&eacute; du <b>village</b></p><p>Soldes de printemps</p><img src=\"promo.gif\">"));
+        const std::string after = "<p>Le caf&eacute; du <b>village</b></p><p>Soldes de printemps</p>";
+        const std::string keywords = R"(<meta name="keywords" content="village, soldes, printemps">)";
+        QCOMPARE(test::ReadAll(Page.CurrentPagePath), Html(keywords, after + "<img src=\"soldes.gif\">"));
         QCOMPARE(JournalPaths(), std::vector<std::string>{Page.CurrentPagePath});
-        QCOMPARE(
-            Backup(Page.CurrentPagePath),
-            Html(head, "<p>Le caf&eacute; du <b>village</b></p><p>Soldes de printemps</p><img src=\"promo.gif\">"));
+        // The backup holds the page as it was before the last change.
+        QCOMPARE(Backup(Page.CurrentPagePath), Html(keywords, after + "<img src=\"promo.gif\">"));
     }
 
     void editorsNeedAPage()
