@@ -7,10 +7,6 @@
 
 namespace kestrova {
 
-void ShowMetaEditor(MainWindow&) {}
-
-void ShowImagesEditor(MainWindow&) {}
-
 void ShowPageSource(MainWindow&) {}
 
 void ShowSiteStatistics(MainWindow&) {}
@@ -28,8 +24,6 @@ void ShowJournalWindow(MainWindow& window, const std::string& folder)
 {
     JournalWindow(&window, folder);
 }
-
-void ShowSentenceEditor(MainWindow&, const std::string&) {}
 
 void CreateBannerGadgets(MainWindow&) {}
 

@@ -104,9 +104,9 @@ bool MainWindow::CommandBuilt(int command)
         case MenuOpenOnline:  // "Analyser une page en ligne"
             return true;
         case MenuMeta:  // "Modifier les zones ''Meta''"
-            return false;
+            return true;
         case MenuImages:  // "Images de la page"
-            return false;
+            return true;
         case MenuSource:  // "Voir le code de la page"
             return false;
         case MenuSiteWords:  // "Pertinence du site"
@@ -120,7 +120,7 @@ bool MainWindow::CommandBuilt(int command)
         case MenuJournal:  // "Journal des modifications"
             return true;
         case CommandSentenceEditor:  // "Modifier la phrase"
-            return false;
+            return true;
         default:
             return true;
     }

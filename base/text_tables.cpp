@@ -314,6 +314,21 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {"Ces pages ne sont pas dans le dossier du site et ne seront pas envoy\xE9"
      "es :",
      "These pages are outside the site folder and will not be sent:"},
+    // Image renaming: refusals before any page changes, and a failed rename.
+    // Un fichier de ce nom existe déjà, l'image n'a pas été renommée :
+    {"Un fichier de ce nom existe d\xE9j\xE0, l'image n'a pas \xE9t\xE9 renomm\xE9"
+     "e :",
+     "A file of that name already exists; the picture was not renamed:"},
+    // Le nouveau nom doit rester dans le dossier du site, l'image n'a pas été renommée :
+    {"Le nouveau nom doit rester dans le dossier du site, l'image n'a pas \xE9t\xE9 renomm\xE9"
+     "e :",
+     "The new name must stay inside the site folder; the picture was not renamed:"},
+    // Le dossier de la nouvelle image n'existe pas, l'image n'a pas été renommée :
+    {"Le dossier de la nouvelle image n'existe pas, l'image n'a pas \xE9t\xE9 renomm\xE9"
+     "e :",
+     "The folder of the new picture does not exist; the picture was not renamed:"},
+    // Le fichier de l'image n'a pas pu être renommé :
+    {"Le fichier de l'image n'a pas pu \xEAtre renomm\xE9 :", "The picture file could not be renamed:"},
     {"Fin", ""},
 };
 

@@ -7,6 +7,7 @@
 #include "base/codec.h"
 #include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
+#include "cli/editor_verbs.h"
 
 namespace kestrova::cli {
 
@@ -47,6 +48,18 @@ const char Usage[] = "usage:\n"
                      "      folders; prints one line per file sent, then drops the sent pages\n"
                      "      from the journal. Exit status 1 when some page was not sent (it stays\n"
                      "      in the journal), 2 also for an unknown server name.\n"
+                     "  kestrova-cli images PAGE [--lang fr|en]\n"
+                     "      Prints one line per image of the page: the reference, a tab, the alt\n"
+                     "      text attached to it (empty when none).\n"
+                     "  kestrova-cli alt PAGE N --set TEXT [--lang fr|en]\n"
+                     "      Gives image N (1-based, as images lists them) the alt text TEXT.\n"
+                     "  kestrova-cli rename-image PAGE OLD NEW [--site FOLDER] [--lang fr|en]\n"
+                     "      Replaces the first reference to OLD by NEW; with --site, every page\n"
+                     "      below FOLDER that refers to the same file gets the new name in its own\n"
+                     "      relative form, and the image file is renamed.\n"
+                     "  kestrova-cli sentences PAGE WORD [--lang fr|en]\n"
+                     "      Prints one line per place of WORD: text, image or meta, a tab, the\n"
+                     "      extract.\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -86,7 +99,7 @@ bool Parse(const std::vector<std::string>& args, Arguments& parsed, std::string&
             }
             parsed.Create = true;
         } else if (a == "--lang" || a == "--set" || a == "--add" || a == "--remove" || a == "--server" ||
-                   a == "--root") {
+                   a == "--root" || a == "--site") {
             if (i + 1 >= args.size()) {
                 problem = a + " needs a value";
                 return false;
@@ -237,6 +250,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return ExitUsage;
         Session session(err, language, false);
         return UploadVerb(session, server, has("--root") ? value("--root") : "", out);
+    }
+    if (verb == "images" || verb == "alt" || verb == "rename-image" || verb == "sentences") {
+        const int status = RunEditorVerb(verb, a.Positional, a.Values, language, out, err, problem);
+        return status == ExitUsage ? BadArguments(err, problem) : status;
     }
     return BadArguments(err, "unknown command " + verb);
 }

@@ -71,6 +71,9 @@ void AttributeHandler(std::int64_t PieceOffset, const std::string& Operation, co
         return;
     const std::string designators = "/" + AttributeSpec.substr(0, bar) + "/";
     const std::string words = AttributeSpec.substr(bar + 1);
+    // Positions count from the start of the tag piece: "<" is at pieceStart,
+    // the tag's character p at pieceStart + p.
+    const std::int64_t pieceStart = PieceStart(PieceOffset, Page.CurrentText, tag);
     auto listed = [&](const std::string& name) { return designators.find("/" + name + "/") != std::string::npos; };
 
     for (Pos eq = FindFrom(tag, "="); eq != 0 && Edit.EditResult.empty(); eq = FindFrom(tag, "=", eq + 1)) {
@@ -106,7 +109,7 @@ void AttributeHandler(std::int64_t PieceOffset, const std::string& Operation, co
         const Pos VE = closeQuote != 0 ? closeQuote - 1 : Len(tag);
         const std::string value = DecodeEntities(TrimSpaces(Mid(tag, VS, VE - VS + 1)));
 
-        const std::int64_t position = PieceOffset + VS + 1;
+        const std::int64_t position = pieceStart + VS + 1;
         std::string found;
         if (Operation == OpListe) {
             if (!value.empty() && position > Edit.LastMatchPosition) {

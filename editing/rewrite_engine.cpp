@@ -143,7 +143,8 @@ void TextHandler(std::int64_t PieceOffset, const std::string& Operation, const s
         std::replace_if(
             plain.begin(), plain.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
         plain = DecodeEntities(plain);
-        std::string found = FindNextMatch(Operation, PieceOffset, plain, Words);
+        const std::int64_t start = PieceStart(PieceOffset, Page.CurrentText, Page.CurrentTag);
+        std::string found = FindNextMatch(Operation, start, plain, Words);
         if (!found.empty()) {
             // The whole run goes; the new text is written exactly as given.
             if (Operation == OpToutRemplacer)

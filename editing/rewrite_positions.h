@@ -86,6 +86,18 @@ inline std::string ReplaceAll(std::string s, std::string_view what, std::string_
     return out;
 }
 
+// File offset of the start of the piece the walker hands to a handler. The
+// walker passes the offset after the piece; a piece is either a text run or a
+// tag ("<" + tag + ">"); handlers ask before changing either. Match
+// positions count from the start so that they keep page order: counted from
+// the end, a match early in a long piece would sort after one in a short
+// piece that follows it and be skipped.
+inline std::int64_t PieceStart(std::int64_t pieceEnd, const std::string& text, const std::string& tag)
+{
+    const std::int64_t start = pieceEnd - (tag.empty() ? Len(text) : Len(tag) + 2);
+    return start > 0 ? start : 0;  // a piece made up by a caller may be longer than its offset
+}
+
 // White space between the parts of a tag.
 inline bool IsTagSpace(char c)
 {

@@ -171,10 +171,10 @@ TEST_F(RewriteFixture, ATextRunReadingTitleIsFoundLikeAnyOther)
     TextPiece(5, "", "p", OpPhrase, "title");
     TextPiece(10, "title", "", OpPhrase, "title");
     EXPECT_EQ(Edit.EditResult, "title");
-    EXPECT_EQ(Edit.LastMatchPosition, 12);
+    EXPECT_EQ(Edit.LastMatchPosition, 7);  // the run starts at 10 - 5
     // The match sticks: the next piece does not replace it.
     TextPiece(20, "title", "", OpPhrase, "title");
-    EXPECT_EQ(Edit.LastMatchPosition, 12);
+    EXPECT_EQ(Edit.LastMatchPosition, 7);
 }
 
 // ---- text runs and title on files ----

@@ -1,0 +1,27 @@
+#include "app/site_choice.h"
+
+#include "app/site_wide_update.h"
+
+namespace kestrova {
+
+namespace {
+
+SitePageChooser TestChooser;
+
+}  // namespace
+
+void SetSiteChooserForTesting(SitePageChooser chooser)
+{
+    TestChooser = std::move(chooser);
+}
+
+SitePageChooser SiteChooserFor(QWidget* owner)
+{
+    if (TestChooser)
+        return TestChooser;
+    return [owner](const std::string& message, const std::string& imageFile) {
+        return SiteWideUpdate(owner, message, imageFile);
+    };
+}
+
+}  // namespace kestrova

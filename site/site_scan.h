@@ -1,0 +1,70 @@
+// The site folder walk and the site word statistics.
+//
+// WalkSiteFolder finds the page files below a folder and appends their paths
+// to SiteFileList; the site scan walks each of them with SiteTextHandler,
+// which counts the title and the visible text of every page into WordTables
+// with the page's file name as the origin. WordTables then holds, per word,
+// its spellings, its total count and the pages it occurs on
+// ("a.htm (3) / b.htm (1)").
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// The page extensions, separated by ";". The final ";" makes a file name
+// without extension a page too.
+inline constexpr char SiteExtensions[] = "shtm;shtml;htm;html;php;asp;cgi;";
+
+// Rows the results list and the command-line report show at most.
+constexpr int SiteListedRows = 10000;
+
+// The pages found by WalkSiteFolder (and, after a site-wide update dialog,
+// the pages chosen in it): each full path followed by CR.
+extern std::string SiteFileList;
+
+// Appends to SiteFileList the path of every file below Folder whose
+// lower-cased extension is in Extensions (";"-separated, spaces ignored, or
+// "*") and whose lower-cased name without extension is in NameFilter
+// (";"-separated, or "*"). Folders are walked depth first, each folder's
+// entries in byte order of their names, a subfolder as soon as it is met.
+// Hidden files (names starting with ".") are skipped unless IncludeHidden;
+// hidden folders are walked. Symbolic links are followed; a link to a folder
+// that is already open higher up the walk is not entered again, and a broken
+// link is skipped. Only regular files are taken. Level is the depth of
+// Folder (0 for the first call).
+void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int Level,
+                    bool IncludeHidden);
+
+// The piece handler of the site scan (the arguments are not used): counts
+// the title and the text runs of Page.CurrentPagePath into WordTables.
+void SiteTextHandler(std::int64_t PieceOffset, const std::string& Arg1, const std::string& Arg2,
+                     const std::string& Arg3);
+
+// Called before each page of a scan with its path and the share of the page
+// list consumed so far (0 to 100).
+using SitePageStep = std::function<void(const std::string& path, int percent)>;
+
+// The site scan without its windows: clears WordTables, fills SiteFileList
+// with the pages below Folder, then counts the pages in list order.
+// Returns the number of pages walked.
+int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {});
+
+// The folder's name as the progress window's title shows it: the last
+// component, without a trailing separator.
+std::string SiteDisplayName(const std::string& Folder);
+
+// Number of rows of WordTables the results list shows: rows from 0 while
+// their forms are not empty, at most SiteListedRows.
+int SiteListedRowCount();
+
+// Takes the first path off a list of paths each followed by CR (the whole
+// rest when there is no CR). pos is where the list still to be consumed
+// starts; it moves past the path taken. A list consumed this way is never
+// copied, whatever its length.
+std::string_view TakeFirstPath(std::string_view list, std::size_t& pos);
+
+}  // namespace kestrova

@@ -1,0 +1,131 @@
+// kestrova-cli images, alt, rename-image and sentences.
+#include "cli/editor_verbs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "tests/support/engine_state.h"
+#include "tests/support/temp_site.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kestrova::test::ReadAll;
+
+class EditorVerbsTest : public ::testing::Test {
+protected:
+    int Run(std::vector<std::string> args)
+    {
+        out.str({});
+        err.str({});
+        return kestrova::cli::RunCli(args, out, err);
+    }
+    // Non-empty lines of the journal.
+    std::size_t JournalLines() const
+    {
+        std::size_t n = 0;
+        char previous = '\n';
+        for (char c : ReadAll((dir.Path() / "Kestrova_log.txt").string())) {
+            n += c == '\n' && previous != '\n';
+            previous = c;
+        }
+        return n;
+    }
+
+    kestrova::test::TempDir dir;
+    kestrova::test::ScopedCurrentDir cwd{dir.Path()};
+    kestrova::test::FixedClock clock;
+    std::ostringstream out, err;
+};
+
+const std::string Page =
+    "<html><head><title>T</title></head><body>"
+    "<img src=\"x.gif\"><img alt=\"Avant\" src=\"a.gif\"><img src=\"logo.gif\" alt=\"Caf&eacute;\">"
+    "<img src=\"logo.gif\"></body></html>";
+
+TEST_F(EditorVerbsTest, ImagesAndAlt)
+{
+    const std::string page = dir.Write("site/p.htm", Page);
+    EXPECT_EQ(Run({"images", page}), 0) << err.str();
+    // The alt before a.gif's src goes to x.gif; a.gif is no reference.
+    EXPECT_EQ(out.str(), "x.gif\tAvant\nlogo.gif\tCaf\xC3\xA9\nlogo.gif\t\n");
+
+    EXPECT_EQ(Run({"alt", page, "3", "--set", "Th\xC3\xA9 \"vert\""}), 0) << err.str();
+    EXPECT_EQ(ReadAll(page),
+              "<html><head><title>T</title></head><body>"
+              "<img src=\"x.gif\"><img alt=\"Avant\" src=\"a.gif\"><img src=\"logo.gif\" alt=\"Caf&eacute;\">"
+              "<img src=\"logo.gif\" alt=\"Th\xE9 &quot;vert&quot;\" ></body></html>");
+    EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/p.htm")), Page);
+    EXPECT_EQ(JournalLines(), 1u);
+
+    EXPECT_EQ(Run({"alt", page, "4", "--set", "x"}), 1);
+    EXPECT_NE(err.str().find("no row 4"), std::string::npos);
+    EXPECT_EQ(Run({"alt", page, "0", "--set", "x"}), 2);
+    EXPECT_EQ(Run({"alt", page, "1"}), 2);
+    EXPECT_EQ(Run({"images", page, "--site", "x"}), 2);
+}
+
+TEST_F(EditorVerbsTest, RenameImageAlongTheSite)
+{
+    dir.Write("site/img/logo.gif", "GIF89a");
+    const std::string home = dir.Write("site/index.htm", "<html><body><img src=\"img/logo.gif\"></body></html>");
+    const std::string sub = dir.Write(
+        "site/sub/p.htm", "<html><body><img src=\"../img/logo.gif\"><img src=\"img/logo.gif\"></body></html>");
+    // From the backup folder this names the same file: it must stay as it is.
+    const std::string backup = "<html><body><img src=\"../img/logo.gif\"></body></html>";
+    dir.Write("site/Sauvegarde/old.htm", backup);
+
+    // Without --site: the page only, and the reminder.
+    EXPECT_EQ(Run({"rename-image", sub, "../img/logo.gif", "../img/logo1.gif"}), 0) << err.str();
+    EXPECT_NE(err.str().find("Rename your picture"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir.File("site/img/logo.gif")));
+
+    EXPECT_EQ(Run({"rename-image", home, "img/logo.gif", "img/logo2.gif", "--site", dir.File("site")}), 0) << err.str();
+    EXPECT_EQ(ReadAll(home), "<html><body><img src=\"img/logo2.gif\"></body></html>");
+    EXPECT_EQ(ReadAll(sub), "<html><body><img src=\"../img/logo1.gif\"><img src=\"img/logo.gif\"></body></html>");
+    EXPECT_EQ(ReadAll(dir.File("site/img/logo2.gif")), "GIF89a");
+    // Backups are not pages of the site.
+    EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/old.htm")), backup);
+
+    // An existing file is never overwritten; the pages stay as they are.
+    dir.Write("site/img/taken.gif", "taken");
+    const std::string before = ReadAll(home);
+    EXPECT_EQ(Run({"rename-image", home, "img/logo2.gif", "img/taken.gif", "--site", dir.File("site")}), 1);
+    EXPECT_NE(err.str().find("already exists"), std::string::npos);
+    EXPECT_EQ(ReadAll(home), before);
+    EXPECT_EQ(ReadAll(dir.File("site/img/taken.gif")), "taken");
+
+    EXPECT_EQ(Run({"rename-image", home, "img/none.gif", "img/x.gif"}), 1);
+    EXPECT_EQ(Run({"rename-image", home, "img/logo2.gif"}), 2);
+}
+
+TEST_F(EditorVerbsTest, SentencesOfAWord)
+{
+    const std::string page = dir.Write(
+        "p.htm", "<html><head><title>Le village</title><meta name=\"keywords\" content=\"village, caf&eacute;\">"
+                 "</head><body><p>Le caf&eacute; du <b>village</b></p><img src=\"village.gif\"></body></html>");
+    EXPECT_EQ(Run({"sentences", page, "village"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "text\tVILLAGE\nimage\tvillage.gif\nmeta\tVILLAGE, caf\xC3\xA9\n");
+    EXPECT_EQ(Run({"sentences", page, "caf\xC3\xA9"}), 0);
+    EXPECT_EQ(out.str(), "text\tle CAF\xC3\x89 du \nmeta\tvillage, CAF\xC3\x89\n");
+    EXPECT_EQ(Run({"sentences", page, "\xE2\x82\xAC\xE2\x80\xA8x"}), 1);  // U+2028 has no Windows-1252 byte
+    EXPECT_FALSE(fs::exists(dir.File("Kestrova_log.txt")));
+}
+
+TEST(SitePagesList, PagesBelowTheFolderWithoutBackups)
+{
+    kestrova::test::TempDir dir;
+    dir.Write("a.htm", "x");
+    dir.Write("B.PHP", "x");
+    dir.Write("img/a.gif", "x");
+    dir.Write("sub/c.html", "x");
+    dir.Write("Sauvegarde/a.htm", "x");
+    const std::string root = fs::absolute(dir.Path()).lexically_normal().string();
+    EXPECT_EQ(kestrova::cli::SitePages(dir.Path().string()),
+              root + "/B.PHP\r" + root + "/a.htm\r" + root + "/sub/c.html\r");
+}
+
+}  // namespace
