@@ -3,6 +3,10 @@
 #include "app/later_commands.h"
 
 #include "app/main_window.h"
+#include "app/page_source_viewer.h"
+#include "app/site_statistics.h"
+#include "base/paths.h"
+#include "page/page_state.h"
 
 namespace kestrova {
 
@@ -12,9 +16,15 @@ void ShowMetaEditor(MainWindow&) {}
 
 void ShowImagesEditor(MainWindow&) {}
 
-void ShowPageSource(MainWindow&) {}
+void ShowPageSource(MainWindow& window)
+{
+    ShowPageSource(&window, Page.CurrentPagePath, FolderOf(Page.CurrentPagePath));
+}
 
-void ShowSiteStatistics(MainWindow&) {}
+void ShowSiteStatistics(MainWindow& window)
+{
+    SiteWordStatistics(&window);
+}
 
 std::string ShowPreferencesWindow(MainWindow&, const std::string& preferences)
 {

@@ -6,6 +6,7 @@
 
 #include "base/codec.h"
 #include "cli/cli_verbs.h"
+#include "cli/site_verb.h"
 
 namespace kestrova::cli {
 
@@ -38,6 +39,13 @@ const char Usage[] = "usage:\n"
                      "      Adds WORD in front of the keywords meta tag, or removes it.\n"
                      "  kestrova-cli title PAGE --set TEXT [--lang fr|en]\n"
                      "      Replaces the title of the page.\n"
+                     "  kestrova-cli site FOLDER [--lang fr|en]\n"
+                     "      Counts the words of the title and the text of every page below\n"
+                     "      FOLDER and prints one UTF-8 line per word, in the order the words\n"
+                     "      were first met (at most 10000 lines):\n"
+                     "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
+                     "      PAGES tells on which pages the word occurs, e.g.\n"
+                     "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -211,6 +219,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return ExitFailure;
         Session session(err, language, false);
         return TitleSetVerb(session, a.Positional[0], title);
+    }
+    if (verb == "site") {
+        if (!positional(1) || !only({}, false))
+            return BadArguments(err, problem);
+        Session session(err, language, false);
+        return SiteVerb(session, a.Positional[0], out);
     }
     return BadArguments(err, "unknown command " + verb);
 }
