@@ -21,9 +21,9 @@ bool LoadPageSource(const std::string& path, PageSource& source)
     source.Path = path;
     source.HasZeroByte = bytes.find('\0') != std::string::npos;
     if (bytes.find("\r\n") != std::string::npos)
-        source.LineEnd = "\r\n";
+        source.LineEnd = std::string("\r\n");  // a temporary: GCC 12 warns wrongly on "= literal" here
     else if (bytes.find('\r') != std::string::npos)
-        source.LineEnd = "\r";
+        source.LineEnd = std::string("\r");
     source.OnDisk = std::move(bytes);
     return true;
 }
