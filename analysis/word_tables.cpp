@@ -157,19 +157,32 @@ public:
                 return;
             }
         }
-        const std::uint64_t key = Key(row, state.Generation, id);
-        const auto found = entries_.find(key);
-        if (found == entries_.end()) {
-            if (!origins.empty())
-                origins += " / ";
-            entries_.emplace(key, static_cast<std::uint32_t>(origins.size()));
-            origins += origin;
-            origins += " (1)";
-            state.Length = origins.size();
-            return;
+        std::uint32_t offset;
+        if (state.LastId == id) {
+            // The row's last entry counted: a page's words repeat, and its
+            // entry is found here without the look-up.
+            offset = state.LastOffset;
+        } else {
+            const std::uint64_t key = Key(row, state.Generation, id);
+            const auto found = entries_.find(key);
+            if (found == entries_.end()) {
+                if (!origins.empty())
+                    origins += " / ";
+                offset = static_cast<std::uint32_t>(origins.size());
+                entries_.emplace(key, offset);
+                origins += origin;
+                origins += " (1)";
+                state.Length = origins.size();
+                state.LastId = id;
+                state.LastOffset = offset;
+                return;
+            }
+            offset = found->second;
         }
+        state.LastId = id;
+        state.LastOffset = offset;
         const std::size_t before = origins.size();
-        if (!IncrementCount(origins, found->second + origin.size() + 2)) {
+        if (!IncrementCount(origins, offset + origin.size() + 2)) {
             AddOriginAnywhere(origins, origin);
             state.Indexed = false;
             return;
@@ -184,6 +197,9 @@ private:
         std::size_t Length = 0;
         std::uint32_t Generation = 0;
         bool Indexed = false;
+        // The entry of the origin counted last in the row (LastId -1: none).
+        int LastId = -1;
+        std::uint32_t LastOffset = 0;
     };
 
     static std::uint64_t Key(int row, std::uint32_t generation, int id)
@@ -239,6 +255,7 @@ private:
     bool IndexRow(int row, RowState& state, const std::string& origins)
     {
         state.Indexed = false;
+        state.LastId = -1;
         ++state.Generation;
         if (state.Generation >= (1u << 17))
             return false;
