@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cstdint>
+#include <set>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/app_state.h"
@@ -76,8 +78,9 @@ inline bool IncrementCount(std::string& origins, std::size_t first)
     return true;
 }
 
-// AddOrigin for any origin list.
-[[gnu::noinline]] void AddOriginAnywhere(std::string& origins, const std::string& origin)
+// AddOrigin for any origin list. Returns where the entry of origin starts
+// after the call.
+[[gnu::noinline]] std::size_t AddOriginAnywhere(std::string& origins, const std::string& origin)
 {
     // The entry is the first occurrence of origin that starts the list or
     // follows " / ", and is followed by " (". Only those places are tried,
@@ -97,35 +100,217 @@ inline bool IncrementCount(std::string& origins, std::size_t first)
     if (pos != std::string::npos) {
         const std::size_t first = pos + origin.size() + 2;  // after the "("
         if (IncrementCount(origins, first))
-            return;
+            return pos;
         const std::size_t close = origins.find(')', first - 1);
         if (close != std::string::npos) {
             // Any other writing: what the number parser reads from it, plus one.
             long long count = 0;
             std::from_chars(origins.data() + first, origins.data() + close, count);
             origins.replace(first, close - first, std::to_string(count + 1));
-            return;
+            return pos;
         }
         // No ")" at all: the origin is added as a new entry.
     }
     if (!origins.empty())
         origins += " / ";
+    const std::size_t entry = origins.size();
     origins += origin;
     origins += " (1)";
+    return entry;
 }
 
-// Adds one to the count of Origin in an origin list "Titre (1) / Texte (4)",
-// or appends Origin with the count 1. An entry is matched as a whole (at the
-// start or after " / ", and followed by " ("), so "b.htm" is never taken for
-// the end of "ab.htm".
-inline void AddOrigin(std::string& origins, const std::string& origin)
+// Where each origin's entry starts in each row's origin list, so that a
+// site scan (one origin per page, thousands of pages) finds the entry of the
+// page in a long list without searching it. The index gives the answer the
+// search would give, and is used only while that is certain:
+// - no origin met since the tables were cleared holds a "/" (so " / " in a
+//   list only ever separates entries), and no origin is another one
+//   followed by " (" (so an entry matches only the origin of its own name);
+// - a row's list is indexed only while it has the length the index left it
+//   with, and only when every entry reads "name (count)";
+// otherwise the search runs as it always did.
+class OriginIndex {
+public:
+    void Clear()
+    {
+        names_.clear();
+        sortedNames_.clear();
+        entries_.clear();
+        rows_.assign(WordTableRows, RowState{});
+        usable_ = true;
+        lastName_.clear();
+        lastId_ = -1;
+    }
+
+    // Adds one to the count of origin in row's list, or appends it.
+    void Add(int row, std::string& origins, const std::string& origin)
+    {
+        const int id = usable_ ? NameId(origin) : -1;
+        if (id < 0 || row < 0 || row >= WordTableRows) {
+            AddOriginAnywhere(origins, origin);
+            return;
+        }
+        RowState& state = rows_[static_cast<std::size_t>(row)];
+        if (state.Length != origins.size() || !state.Indexed) {
+            if (!IndexRow(row, state, origins)) {
+                AddOriginAnywhere(origins, origin);
+                return;
+            }
+        }
+        std::uint32_t offset;
+        if (state.LastId == id) {
+            // The row's last entry counted: a page's words repeat, and its
+            // entry is found here without the look-up.
+            offset = state.LastOffset;
+        } else {
+            const std::uint64_t key = Key(row, state.Generation, id);
+            const auto found = entries_.find(key);
+            if (found == entries_.end()) {
+                if (!origins.empty())
+                    origins += " / ";
+                offset = static_cast<std::uint32_t>(origins.size());
+                entries_.emplace(key, offset);
+                origins += origin;
+                origins += " (1)";
+                state.Length = origins.size();
+                state.LastId = id;
+                state.LastOffset = offset;
+                return;
+            }
+            offset = found->second;
+        }
+        state.LastId = id;
+        state.LastOffset = offset;
+        const std::size_t before = origins.size();
+        if (!IncrementCount(origins, offset + origin.size() + 2)) {
+            AddOriginAnywhere(origins, origin);
+            state.Indexed = false;
+            return;
+        }
+        if (origins.size() != before)
+            state.Indexed = false;  // later entries moved: indexed again when next needed
+        state.Length = origins.size();
+    }
+
+private:
+    struct RowState {
+        std::size_t Length = 0;
+        std::uint32_t Generation = 0;
+        bool Indexed = false;
+        // The entry of the origin counted last in the row (LastId -1: none).
+        int LastId = -1;
+        std::uint32_t LastOffset = 0;
+    };
+
+    static std::uint64_t Key(int row, std::uint32_t generation, int id)
+    {
+        return (static_cast<std::uint64_t>(generation) << 46) | (static_cast<std::uint64_t>(id) << 14) |
+               static_cast<std::uint64_t>(row);
+    }
+
+    // The id of an origin name (new names are registered), or -1 when the
+    // index can no longer be used.
+    int NameId(const std::string& name)
+    {
+        if (lastId_ >= 0 && name == lastName_)
+            return lastId_;
+        auto it = names_.find(name);
+        if (it == names_.end()) {
+            if (!AcceptName(name)) {
+                usable_ = false;
+                return -1;
+            }
+            if (names_.size() >= (1u << 30)) {
+                usable_ = false;
+                return -1;
+            }
+            it = names_.emplace(name, static_cast<int>(names_.size())).first;
+            sortedNames_.insert(name);
+        }
+        lastName_ = name;
+        lastId_ = it->second;
+        return lastId_;
+    }
+
+    // Whether a new name keeps every entry matched by its own name only.
+    bool AcceptName(const std::string& name) const
+    {
+        if (name.find('/') != std::string::npos)
+            return false;
+        // Another name that is this one followed by " (".
+        const std::string longer = name + " (";
+        const auto next = sortedNames_.lower_bound(longer);
+        if (next != sortedNames_.end() && next->compare(0, longer.size(), longer) == 0)
+            return false;
+        // This name being another one followed by " (".
+        for (std::size_t at = name.find(" ("); at != std::string::npos; at = name.find(" (", at + 1))
+            if (sortedNames_.count(name.substr(0, at)) != 0)
+                return false;
+        return true;
+    }
+
+    // Reads the entries of a row's list into the index; false (the row is
+    // then left to the search) when an entry is not "name (count)" with a
+    // name the index accepts.
+    bool IndexRow(int row, RowState& state, const std::string& origins)
+    {
+        state.Indexed = false;
+        state.LastId = -1;
+        ++state.Generation;
+        if (state.Generation >= (1u << 17))
+            return false;
+        std::size_t start = 0;
+        while (start < origins.size()) {
+            std::size_t end = origins.find(" / ", start);
+            if (end == std::string::npos)
+                end = origins.size();
+            const std::string_view entry(origins.data() + start, end - start);
+            const std::size_t open = entry.rfind(" (");
+            if (open == std::string_view::npos || entry.back() != ')' || open + 3 > entry.size() - 1)
+                return false;
+            for (std::size_t i = open + 2; i + 1 < entry.size(); ++i)
+                if (entry[i] < '0' || entry[i] > '9')
+                    return false;
+            const int id = NameId(std::string(entry.substr(0, open)));
+            if (id < 0)
+                return false;
+            // Of two entries of one name, the first is the one found.
+            entries_.emplace(Key(row, state.Generation, id), static_cast<std::uint32_t>(start));
+            start = end + 3;
+            if (end == origins.size())
+                break;
+        }
+        if (!origins.empty() && origins.size() >= 3 && origins.compare(origins.size() - 3, 3, " / ") == 0)
+            return false;
+        state.Indexed = true;
+        state.Length = origins.size();
+        return true;
+    }
+
+    std::unordered_map<std::string, int> names_;
+    std::set<std::string> sortedNames_;
+    std::unordered_map<std::uint64_t, std::uint32_t> entries_;
+    std::vector<RowState> rows_ = std::vector<RowState>(WordTableRows);
+    bool usable_ = true;
+    std::string lastName_;
+    int lastId_ = -1;
+};
+
+OriginIndex Origins;
+
+// Adds one to the count of Origin in row's origin list "Titre (1) / Texte
+// (4)", or appends Origin with the count 1. An entry is matched as a whole
+// (at the start or after " / ", and followed by " ("), so "b.htm" is never
+// taken for the end of "ab.htm".
+inline void AddOrigin(int row, std::string& origins, const std::string& origin)
 {
     // The usual case first: the list starts with this origin's entry (the
     // first place the search would try) and its count is plainly written.
     if (BytesAt(origins, 0, origin) && BytesAt(origins, origin.size(), " (") &&
-        IncrementCount(origins, origin.size() + 2))
+        IncrementCount(origins, origin.size() + 2)) {
         return;
-    AddOriginAnywhere(origins, origin);
+    }
+    Origins.Add(row, origins, origin);
 }
 
 // Whether "/" + word + "/" occurs in "/" + forms + "/". The word holds no
@@ -242,6 +427,7 @@ void SyncKeyIndex(WordTableSet& t)
     }
     t.IndexedRows = row;
     NewIndexEpoch();
+    Origins.Clear();
 }
 
 // A small direct-mapped cache from a lower-cased word to what counting it
@@ -450,7 +636,7 @@ void RecordWord(std::string_view word, const std::string& origin, std::string& k
         }
         t.WordCounts[row] += 1;
     }
-    AddOrigin(t.WordOrigins[row], origin);
+    AddOrigin(row, t.WordOrigins[row], origin);
 }
 
 // Buffers kept from one call to the next, so that counting a piece does not
@@ -810,8 +996,10 @@ void WordTableSet::Clear()
         WordOrigins[row].clear();
         WordCounts[row] = 0;
     }
-    if (this == &WordTables)
+    if (this == &WordTables) {
         Keys.Clear();
+        Origins.Clear();
+    }
     IndexedRows = 0;
     FullReported = false;
     NewIndexEpoch();

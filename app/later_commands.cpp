@@ -4,12 +4,22 @@
 
 #include "app/journal_window.h"
 #include "app/main_window.h"
+#include "app/page_source_viewer.h"
+#include "app/site_statistics.h"
+#include "base/paths.h"
+#include "page/page_state.h"
 
 namespace kestrova {
 
-void ShowPageSource(MainWindow&) {}
+void ShowPageSource(MainWindow& window)
+{
+    ShowPageSource(&window, Page.CurrentPagePath, FolderOf(Page.CurrentPagePath));
+}
 
-void ShowSiteStatistics(MainWindow&) {}
+void ShowSiteStatistics(MainWindow& window)
+{
+    SiteWordStatistics(&window);
+}
 
 std::string ShowPreferencesWindow(MainWindow&, const std::string& preferences)
 {

@@ -108,9 +108,9 @@ bool MainWindow::CommandBuilt(int command)
         case MenuImages:  // "Images de la page"
             return true;
         case MenuSource:  // "Voir le code de la page"
-            return false;
+            return true;
         case MenuSiteWords:  // "Pertinence du site"
-            return false;
+            return true;
         case MenuPreferences:  // "Préférences"
             return false;
         case MenuHelp:  // "Aide"

@@ -8,6 +8,7 @@
 #include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
+#include "cli/site_verb.h"
 
 namespace kestrova::cli {
 
@@ -60,6 +61,13 @@ const char Usage[] = "usage:\n"
                      "  kestrova-cli sentences PAGE WORD [--lang fr|en]\n"
                      "      Prints one line per place of WORD: text, image or meta, a tab, the\n"
                      "      extract.\n"
+                     "  kestrova-cli site FOLDER [--lang fr|en]\n"
+                     "      Counts the words of the title and the text of every page below\n"
+                     "      FOLDER and prints one UTF-8 line per word, in the order the words\n"
+                     "      were first met (at most 10000 lines):\n"
+                     "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
+                     "      PAGES tells on which pages the word occurs, e.g.\n"
+                     "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -254,6 +262,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (verb == "images" || verb == "alt" || verb == "rename-image" || verb == "sentences") {
         const int status = RunEditorVerb(verb, a.Positional, a.Values, language, out, err, problem);
         return status == ExitUsage ? BadArguments(err, problem) : status;
+    }
+    if (verb == "site") {
+        if (!positional(1) || !only({}, false))
+            return BadArguments(err, problem);
+        Session session(err, language, false);
+        return SiteVerb(session, a.Positional[0], out);
     }
     return BadArguments(err, "unknown command " + verb);
 }

@@ -159,6 +159,9 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
     SiteFileList.clear();
     const std::size_t total = list.size();
     std::size_t pos = 0;
+    // The page shown in the main window stays the current page.
+    const std::string keptPath = Page.CurrentPagePath;
+    const std::string keptTitle = Page.PageTitle;
     int pages = 0;
     const WalkOptions options{.Owner = ui::MainWindowId, .ReportErrors = false, .ShowProgress = false};
     while (pos < total) {
@@ -170,6 +173,8 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
         WalkPage(path, options, SiteTextHandler);
         ++pages;
     }
+    Page.CurrentPagePath = keptPath;
+    Page.PageTitle = keptTitle;
     return pages;
 }
 

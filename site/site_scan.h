@@ -50,7 +50,8 @@ using SitePageStep = std::function<void(const std::string& path, int percent)>;
 
 // The site scan without its windows: clears WordTables, fills SiteFileList
 // with the pages below Folder, then counts the pages in list order.
-// Returns the number of pages walked.
+// Page.CurrentPagePath and Page.PageTitle are those of the page shown before
+// and after the scan. Returns the number of pages walked.
 int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {});
 
 // The folder's name as the progress window's title shows it: the last

@@ -525,6 +525,34 @@ TEST_F(WordTablesReferenceTest, CountWordsAgreesWithOddOriginLabels)
     }
 }
 
+// Many page names, as a site scan counts them: hundreds of names, some met
+// again after others (pages of one name in several folders), counts growing
+// past 9 and 99, and late in the run names that contain one another followed
+// by " (".
+TEST_F(WordTablesReferenceTest, CountWordsAgreesForManyPageNames)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back("p" + std::to_string(i) + ".htm");
+    Generator gen(4242);
+    ref::Analysis model;
+    for (int i = 0; i < 6000; ++i) {
+        std::string origin = names[static_cast<std::size_t>(i / 20) % names.size()];
+        if (gen.Below(7) == 0)
+            origin = "index.htm";
+        if (i > 5000 && gen.Below(5) == 0)
+            origin = gen.Below(2) ? "p3.htm (2).htm" : "p3.htm";
+        const std::string text = gen.Text(4) + " alpha beta alpha";
+        CountWords(text, origin, false);
+        model.CountWords(text, origin, false);
+        if (i % 1000 == 999) {
+            ExpectSame(model, "call " + std::to_string(i));
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
+
 // A nearly full table: new words are dropped once the 10001 rows are used,
 // known words still count, and only attribute texts report it, once.
 TEST_F(WordTablesReferenceTest, FullTableAgrees)

@@ -1,0 +1,44 @@
+#include "cli/site_verb.h"
+
+#include <dirent.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+#include "analysis/word_tables.h"
+#include "base/codec.h"
+#include "site/site_scan.h"
+
+namespace kestrova::cli {
+
+std::string SiteReport()
+{
+    std::string report;
+    const int rows = SiteListedRowCount();
+    for (int row = 0; row < rows; ++row) {
+        report += Cp1252ToUtf8(WordTables.WordForms[row]);
+        report += '\t';
+        report += std::to_string(WordTables.WordCounts[row]);
+        report += '\t';
+        report += Cp1252ToUtf8(WordTables.WordOrigins[row]);
+        report += '\n';
+    }
+    return report;
+}
+
+int SiteVerb(Session& session, const std::string& folder, std::ostream& out)
+{
+    DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+    if (dir == nullptr) {
+        const int error = folder.empty() ? ENOENT : errno;
+        session.Error("cannot read the folder \"" + folder + "\": " + std::strerror(error));
+        return ExitFailure;
+    }
+    closedir(dir);
+    ScanSiteFolder(folder);
+    out << SiteReport();
+    return ExitOk;
+}
+
+}  // namespace kestrova::cli
