@@ -151,6 +151,9 @@ std::string_view TakeFirstPath(std::string_view list, std::size_t& pos)
 int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
 {
     ResetWordTables();
+    // The site scan drops words past a full table without a message: the
+    // latch reads as "already reported" for the whole scan.
+    WordTables.FullReported = true;
     SiteFileList.clear();
     WalkSiteFolder(Folder, "*", SiteExtensions, 0, false);
     // The list is read from the front through a position, so the scan costs
