@@ -16,23 +16,8 @@ void ShowPageSource(MainWindow&) {}
 
 void ShowSiteStatistics(MainWindow&) {}
 
-std::string ShowPreferencesWindow(MainWindow&, const std::string& preferences)
-{
-    return preferences;
-}
-
-void ShowHelp(MainWindow&) {}
-
-void ShowAboutWindow(MainWindow&) {}
-
 void ShowJournalWindow(MainWindow&, const std::string&) {}
 
 void ShowSentenceEditor(MainWindow&, const std::string&) {}
-
-void CreateBannerGadgets(MainWindow&) {}
-
-void RemoveBannerGadgets(MainWindow&) {}
-
-void PlaceBannerGadgets(MainWindow&) {}
 
 }  // namespace kestrova

@@ -6,6 +6,7 @@
 
 #include "base/codec.h"
 #include "cli/cli_verbs.h"
+#include "cli/update_verb.h"
 
 namespace kestrova::cli {
 
@@ -38,6 +39,10 @@ const char Usage[] = "usage:\n"
                      "      Adds WORD in front of the keywords meta tag, or removes it.\n"
                      "  kestrova-cli title PAGE --set TEXT [--lang fr|en]\n"
                      "      Replaces the title of the page.\n"
+                     "  kestrova-cli update-check [--install]\n"
+                     "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
+                     "      version and prints it; with --install downloads and stages it in the\n"
+                     "      folder \"UpdateProg\", installed when the program next starts.\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -114,6 +119,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << Usage;
         return ExitOk;
     }
+
+    if (verb == "update-check")
+        return UpdateCheckVerb(args, out, err);
 
     Arguments a;
     std::string problem;
