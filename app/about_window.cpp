@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/banner_view.h"
+#include "app/fit_text.h"
 #include "app/later_commands.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
@@ -74,6 +75,7 @@ void ShowAboutDialog(QWidget* parent)
     label->setGeometry(60, 8, w - 79, 75);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
+    FitWrappedText(label);
 
     if (QLabel* logo = AnimatedPictureView(window, 10, 8, "0", "Datas/logo_m.gif"))
         logo->setObjectName(QStringLiteral("Logo"));
@@ -90,6 +92,8 @@ void ShowAboutDialog(QWidget* parent)
     site->setObjectName(QStringLiteral("Site"));
     site->setGeometry(168, h - 30, 140, 22);
     site->setAutoDefault(false);
+    for (QPushButton* button : {close, mail, site})
+        FitCaption(button);
 
     // Enter (the default button), Escape and the close box close the window;
     // the two other buttons leave it open.

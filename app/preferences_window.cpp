@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QPushButton>
 
+#include "app/fit_text.h"
 #include "app/later_commands.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
@@ -53,6 +54,7 @@ QCheckBox* OptionBox(QDialog* window, const char* name, const std::string& text,
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(10, y, width, 18);
     box->setChecked(checked);
+    FitCaption(box);
     return box;
 }
 

@@ -110,6 +110,8 @@ private slots:
             auto* updates = Child<QCheckBox>(dialog, "DisableUpdates");
             QVERIFY(banner && tips && updates);
             QVERIFY(!banner->isChecked() && tips->isChecked() && !updates->isChecked());
+            for (QCheckBox* box : {banner, tips, updates})
+                QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
             banner->click();
             tips->click();
             updates->click();
@@ -312,6 +314,12 @@ private slots:
             QVERIFY(text->text().startsWith(QStringLiteral("Kestrova 1.37b - Freeware")));
             QVERIFY(text->text().contains(QStringLiteral("\n\nCompiled the 15/06/2006 at 16:32:12\nHave you got")));
             QCOMPARE(text->geometry(), QRect(60, 8, 371, 75));
+            // The whole text fits, in a smaller font if need be.
+            QVERIFY(text->heightForWidth(371) <= 75);
+            for (const char* name : {"Close", "Mail", "Site"}) {
+                auto* button = Child<QPushButton>(dialog, name);
+                QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width() - 8, name);
+            }
             auto* logo = Child<QLabel>(dialog, "Logo");
             QVERIFY(logo != nullptr);
             QCOMPARE(logo->geometry(), QRect(10, 8, 40, 40));
