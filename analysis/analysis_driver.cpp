@@ -101,7 +101,6 @@ std::string PageWindowTitle(const std::string& displayName)
 
 AnalysisResult AnalyseLocalPage()
 {
-    AnalysisResult result;
     Page.KeywordAccentsBad = false;
     Page.PageReadOnly = false;
     Page.PageTitle.clear();
@@ -110,7 +109,12 @@ AnalysisResult AnalyseLocalPage()
     const std::string displayName = DisplayFileName(Page.CurrentPagePath);
     if (!IsPageWritable(Page.CurrentPagePath))
         Page.PageReadOnly = true;
+    return AnalyseCurrentPage(displayName);
+}
 
+AnalysisResult AnalyseCurrentPage(const std::string& displayName)
+{
+    AnalysisResult result;
     if (Page.PageReadOnly && !Page.CurrentPagePath.empty())
         ShowNotEditableMessage();
 

@@ -54,6 +54,12 @@ struct AnalysisResult {
 // window (ui::MainWindowId).
 AnalysisResult AnalyseLocalPage();
 
+// The analysis once Page.CurrentPagePath names the file to walk and
+// Page.PageReadOnly is decided (local and online pages): the not-editable
+// message, the walk, the lists, the fields, the buttons and the keyword
+// question. The caption names the page by displayName.
+AnalysisResult AnalyseCurrentPage(const std::string& displayName);
+
 // The caption of the main window while a page is shown.
 std::string PageWindowTitle(const std::string& displayName);
 

@@ -6,8 +6,6 @@
 
 namespace kestrova {
 
-void OpenOnlinePage(MainWindow&) {}
-
 void ShowMetaEditor(MainWindow&) {}
 
 void ShowImagesEditor(MainWindow&) {}

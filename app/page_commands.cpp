@@ -8,7 +8,9 @@
 
 #include "analysis/analysis_driver.h"
 #include "analysis/export_format.h"
+#include "analysis/online_page.h"
 #include "app/main_window.h"
+#include "app/online_page_command.h"
 #include "app/report_list.h"
 #include "base/app_state.h"
 #include "base/translate.h"
@@ -59,7 +61,8 @@ void MainWindow::OpenLocalPage()
 
 void MainWindow::AnalysePage()
 {
-    const AnalysisResult result = AnalyseLocalPage();
+    const AnalysisResult result =
+        IsOnlineAddress(Page.CurrentPagePath) ? AnalyseOnlineAddress(*this) : AnalyseLocalPage();
     ReloadLists();
     // The caption is program text (Windows-1252): the file name in it was
     // converted from the file system's bytes already.

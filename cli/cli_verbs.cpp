@@ -11,11 +11,13 @@
 
 #include "analysis/analysis_driver.h"
 #include "analysis/export_format.h"
+#include "analysis/online_page.h"
 #include "analysis/word_tables.h"
 #include "base/app_state.h"
 #include "base/codec.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
+#include "cli/cli_online.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 
@@ -184,6 +186,8 @@ std::string FullPagePath(const std::string& page)
 // error shown) when the analysis failed.
 bool AnalysePage(Session& session, const std::string& page, AnalysisResult& result)
 {
+    if (IsOnlineAddress(page))
+        return AnalyseOnlineAddress(session, page, result);
     if (!CheckPage(session, page, false))
         return false;
     Page.CurrentPagePath = FullPagePath(page);

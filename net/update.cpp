@@ -1,10 +1,12 @@
 #include "net/update.h"
 
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +19,7 @@
 #include "base/text_tables.h"
 #include "base/translate.h"
 #include "net/archive.h"
+#include "net/http_fetch.h"
 #include "net/update_helper_bytes.h"
 #include "page/journal.h"
 
@@ -77,6 +80,52 @@ std::string UpdateTitle()
 
 }  // namespace
 
+FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
+{
+    FetchedFile fetched;
+    // The online page fetch and the check take turns on the fetch service.
+    while (!TryTakeFetchTurn(UpdateFetchBusy, PageFetchBusy)) {
+        if (UpdateCheckStopRequested().load()) {
+            fetched.Error = "stopped";
+            return fetched;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    SetLastFinalUrl(referer);
+    std::error_code ec;
+    fs::remove(FetchAnswerFile, ec);
+    FetchOptions options;
+    // Failures are reported by the check itself, and only for an update the
+    // user accepted.
+    options.ShowErrors = false;
+    options.AbortFlag = &UpdateCheckStopRequested();
+    FetchWithRetry(url, options);
+    // The service keeps the whole answer in "temp.htm" (its returned text
+    // stops at the first zero byte, which an archive has).
+    fetched.Received = ReadWholeFile(FetchAnswerFile, fetched.Body);
+    if (fetched.Received)
+        fetched.FinalUrl = LastFinalUrl();
+    else
+        fetched.Error = LastFetchError().empty() ? "no answer" : LastFetchError();
+    fs::remove(FetchAnswerFile, ec);
+    UpdateFetchBusy = false;
+    return fetched;
+}
+
+std::string Sha256Hex(const std::string& data)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr);
+    static const char Hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned int i = 0; i < length; ++i) {
+        out += Hex[digest[i] >> 4];
+        out += Hex[digest[i] & 15];
+    }
+    return out;
+}
+
 std::string UsageReportQuery(int hour, int minute, int second, int screenWidth, int screenHeight,
                              const std::string& siteAddress, const std::string& version)
 {
@@ -99,7 +148,7 @@ void SplitDownloadAddress(const std::string& address, std::string& fetch, std::s
     sha256 = digits;
 }
 
-std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const HttpAnswer& download)
+std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download)
 {
     // The install list names the files the helper will replace: an item
     // outside the program folder refuses the whole update.
@@ -111,7 +160,7 @@ std::string StageUpdate(const std::string& workFolder, const UpdateRecord& recor
     std::string sha256;
     SplitDownloadAddress(record.Address, fetch, sha256);
     const bool hashed = !sha256.empty();
-    if (!download.Received || download.Status < 200 || download.Status > 299 || download.Body.size() <= 1 ||
+    if (!download.Received || download.Body.size() <= 1 ||
         (!hashed && download.Body.find("Not Found") != std::string::npos))
         return TranslateEnglishKey("The new version can't be downloaded. Try again later.");
     if (hashed) {
@@ -157,9 +206,7 @@ std::string StageUpdate(const std::string& workFolder, const UpdateRecord& recor
 UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
 {
     UpdateCheckResult result;
-    const auto get = [&setup](const std::string& url, const std::string& referer) {
-        return setup.Get ? setup.Get(url, referer) : UpdateHttpGet(url, referer, &UpdateCheckStopRequested());
-    };
+    const auto get = [](const std::string& url, const std::string& referer) { return FetchForUpdate(url, referer); };
 
     // The usage report: its answer is not used.
     std::time_t now = std::time(nullptr);
@@ -174,12 +221,11 @@ UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
         return result;
     }
 
-    const HttpAnswer list = get(setup.Server + "/downloads/versions.txt", "");
-    if (!list.Received || list.Status < 200 || list.Status > 299) {
+    const FetchedFile list = get(setup.Server + "/downloads/versions.txt", "");
+    if (!list.Received) {
         // Not shown: a machine without network would see it at each start.
         result.Result = UpdateCheckResult::Outcome::Failed;
-        result.Reason = list.Received ? "the version list answered HTTP " + std::to_string(list.Status)
-                                      : "the version list could not be fetched: " + list.Error;
+        result.Reason = "the version list could not be fetched: " + list.Error;
         return result;
     }
 

@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "net/update_download.h"
 #include "net/version_list.h"
 
 namespace kestrova {
@@ -17,18 +16,35 @@ inline constexpr const char* InstallListName = "Paths.txt";
 inline constexpr const char* HelperProgramName = "UpdateProg.exe";
 inline constexpr const char* DownloadedArchiveName = "Temp.zip";
 
+// What a fetch of the update check brought.
+struct FetchedFile {
+    bool Received = false;  // the whole answer came with a success status
+    std::string Body;       // all of it, zero bytes included
+    std::string FinalUrl;   // where the request ended, after redirections
+    std::string Error;      // why nothing usable came
+};
+
+// Fetches an address for the update check with the fetch service: waits
+// for its turn (UpdateFetchBusy / PageFetchBusy, every 100 ms), sends
+// `referer` as the last final URL ("" for none), shows no error box, and
+// deletes "temp.htm" afterwards. Certificates of HTTPS servers are verified.
+FetchedFile FetchForUpdate(const std::string& url, const std::string& referer);
+
+// SHA-256 of the data as 64 lower-case hexadecimal digits.
+std::string Sha256Hex(const std::string& data);
+
 // Everything one update check needs; the program and the command-line tool
 // fill it differently.
 struct UpdateCheckSetup {
-    std::string WorkFolder = ".";  // holds UpdateProg and Temp.zip
-    std::string Server;            // scheme://host[:port] of the maker's server
-    std::string SiteAddress;       // the maker's site, sent in the usage report
+    // Holds UpdateProg and Temp.zip; "temp.htm" of the fetch service is in
+    // the current folder.
+    std::string WorkFolder = ".";
+    std::string Server;       // scheme://host[:port] of the maker's server
+    std::string SiteAddress;  // the maker's site, sent in the usage report
     std::string Version = CurrentVersion;
     bool DisableUpdates = false;
     int ScreenWidth = 0;
     int ScreenHeight = 0;
-    // The HTTP GET (UpdateHttpGet unless replaced).
-    std::function<HttpAnswer(const std::string& url, const std::string& referer)> Get;
     // A Yes/No question (title, text; translated); true for Yes.
     std::function<bool(const std::string&, const std::string&)> Ask;
     // A message box with one OK button (title, text; translated).
@@ -65,7 +81,7 @@ std::string UsageReportQuery(int hour, int minute, int second, int screenWidth, 
 // archive; without it, the archive must have come over HTTPS (finalUrl).
 // Nothing is written for a refused archive or install list. Returns "" on
 // success, else the reason (a translated message for the user).
-std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const HttpAnswer& download);
+std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download);
 
 // The address to fetch for a record's download address (without the
 // "#sha256=..." part) and the hash it names ("" when none; lower case).

@@ -8,8 +8,9 @@
 #include "base/app_state.h"
 #include "cli/cli.h"
 #include "net/update.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
-#include "tests/support/update_http_server.h"
+#include "tests/support/zip_writer.h"
 
 using namespace kestrova;
 namespace fs = std::filesystem;
@@ -27,20 +28,20 @@ protected:
 
     void SetUp() override
     {
-        dir.Write("Kestrova.prefs", "Language = English\r\nUpdateServer = " + server.Address() + "/\r\n");
+        dir.Write("Kestrova.prefs", "Language = English\r\nUpdateServer = " + server.Url("") + "/\r\n");
     }
     void TearDown() override { ResetAppState(); }
 
     test::TempDir dir;
     test::ScopedCurrentDir cwd{dir.Path()};
-    test::UpdateHttpServer server;
+    test::HttpTestServer server;
     std::ostringstream out;
     std::ostringstream err;
 };
 
 TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
 {
-    server.Set("/downloads/versions.txt", {200, "Kestrova|1.37b|http://x/a.zip|a|End\r\n"});
+    server.Route("/downloads/versions.txt", test::HttpTestResponse::Page("Kestrova|1.37b|http://x/a.zip|a|End\r\n"));
     EXPECT_EQ(Run({"update-check"}), 0);
     EXPECT_EQ(out.str(), "Kestrova 1.37b is up to date.\n");
     // The usage report went first, to the server of the settings.
@@ -50,9 +51,10 @@ TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
     test::TempDir zips;
     ASSERT_TRUE(test::WriteZip(zips.File("k.zip"), {{"kestrova", "new program"}}));
     const std::string archive = test::ReadAll(zips.File("k.zip"));
-    server.Set("/downloads/k.zip", {200, archive});
-    server.Set("/downloads/versions.txt", {200, "Kestrova|1.38|" + server.Address() + "/downloads/k.zip#sha256=" +
-                                                    Sha256Hex(archive) + "|kestrova|End\r\n"});
+    server.Route("/downloads/k.zip", test::HttpTestResponse::Page(archive));
+    server.Route("/downloads/versions.txt",
+                 test::HttpTestResponse::Page("Kestrova|1.38|" + server.Url("") +
+                                              "/downloads/k.zip#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n"));
     EXPECT_EQ(Run({"update-check"}), 0);
     EXPECT_NE(out.str().find("Do you want to update it? no\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("Kestrova 1.38 is available"), std::string::npos) << out.str();
@@ -63,7 +65,7 @@ TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
     EXPECT_EQ(test::ReadAll(dir.File("UpdateProg/kestrova")), "new program");
     EXPECT_EQ(test::ReadAll(dir.File("UpdateProg/Paths.txt")), "kestrova|\r\n");
 
-    server.Set("/downloads/k.zip", {200, archive + "tampered"});
+    server.Route("/downloads/k.zip", test::HttpTestResponse::Page(archive + "tampered"));
     EXPECT_EQ(Run({"update-check", "--install"}), 1);
     EXPECT_NE(err.str().find("does not match its checksum"), std::string::npos) << err.str();
 
@@ -72,11 +74,7 @@ TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
 
 TEST_F(UpdateVerbTest, UnreachableServerIsAFailure)
 {
-    std::string address;
-    {
-        test::UpdateHttpServer gone;
-        address = gone.Address();
-    }
+    const std::string address = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
     dir.Write("Kestrova.prefs", "UpdateServer = " + address + "\r\n");
     EXPECT_EQ(Run({"update-check"}), 1);
     EXPECT_NE(err.str().find("version list could not be fetched"), std::string::npos) << err.str();

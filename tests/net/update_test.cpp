@@ -10,18 +10,21 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "base/app_state.h"
 #include "net/archive.h"
 #include "net/version_list.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
-#include "tests/support/update_http_server.h"
+#include "tests/support/zip_writer.h"
 
 using namespace kestrova;
+using kestrova::test::HttpTestResponse;
+using kestrova::test::HttpTestServer;
 using kestrova::test::ReadAll;
 using kestrova::test::TempDir;
-using kestrova::test::UpdateHttpServer;
 using kestrova::test::WriteZip;
 namespace fs = std::filesystem;
 
@@ -174,7 +177,12 @@ protected:
         Write(program_ / "kestrova-prog", "#!/bin/sh\necho old > restarted.txt\n");
         fs::permissions(program_ / "kestrova-prog", fs::perms::owner_all);
         Write(program_ / "Datas/logo_m.gif", "old logo");
+        // The fetch service keeps its answer ("temp.htm") in the current
+        // folder, which the program makes its own folder.
+        cwd_ = std::make_unique<test::ScopedCurrentDir>(program_);
     }
+
+    void TearDown() override { cwd_.reset(); }
 
     static void Write(const fs::path& path, const std::string& bytes)
     {
@@ -201,15 +209,16 @@ protected:
 
     void Offer(const std::string& address, const std::string& installList)
     {
-        server_.Set("/downloads/versions.txt",
-                    {200, "Kestrova|1.38|" + address + "|" + installList + "End\r\nKestrova|1.37b|x|y|End\r\n"});
+        server_.Route("/downloads/versions.txt",
+                      test::HttpTestResponse::Page("Kestrova|1.38|" + address + "|" + installList +
+                                                   "End\r\nKestrova|1.37b|x|y|End\r\n"));
     }
 
     UpdateCheckSetup MakeSetup()
     {
         UpdateCheckSetup setup;
         setup.WorkFolder = program_.string();
-        setup.Server = server_.Address();
+        setup.Server = server_.Url("");
         setup.SiteAddress = "https://site.invalid";
         setup.ScreenWidth = 800;
         setup.ScreenHeight = 600;
@@ -228,7 +237,8 @@ protected:
 
     TempDir dir_;
     fs::path program_;
-    UpdateHttpServer server_;
+    std::unique_ptr<test::ScopedCurrentDir> cwd_;
+    HttpTestServer server_;
     std::vector<std::string> shown_;
     bool answer_ = true;
 };
@@ -236,8 +246,8 @@ protected:
 TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
 {
     const std::string archive = NewArchive(GoodEntries());
-    server_.Set("/downloads/k138.zip", {200, archive});
-    Offer(server_.Address() + "/downloads/k138.zip#sha256=" + Sha256Hex(archive), "kestrova-prog|Datas\\logo_m.gif|");
+    server_.Route("/downloads/k138.zip", test::HttpTestResponse::Page(archive));
+    Offer(server_.Url("") + "/downloads/k138.zip#sha256=" + Sha256Hex(archive), "kestrova-prog|Datas\\logo_m.gif|");
 
     const UpdateCheckResult result = UpdateCheck(MakeSetup());
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Staged) << result.Reason;
@@ -251,12 +261,11 @@ TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
     const auto requests = server_.Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].Target.rfind("/downloads/log.php?&hl=", 0), 0u) << requests[0].Target;
-    EXPECT_NE(requests[0].Target.find("x&r=800x600x256x256&ref=https://site.invalid?hl=fr&q=Kestrova_1-37b"),
-              std::string::npos)
-        << requests[0].Target;
-    EXPECT_EQ(requests[0].Referer, "https://site.invalid/kestrova.htm");
+    EXPECT_NE(requests[0].Target.find("x&r=800x600x256x256&ref="), std::string::npos) << requests[0].Target;
+    EXPECT_NE(requests[0].Target.find("site.invalid?hl=fr&q=Kestrova_1-37b"), std::string::npos) << requests[0].Target;
+    EXPECT_EQ(requests[0].Header("referer"), "https://site.invalid/kestrova.htm");
     EXPECT_EQ(requests[1].Target, "/downloads/versions.txt");
-    EXPECT_EQ(requests[1].Referer, "");
+    EXPECT_EQ(requests[1].Header("referer"), "");
     EXPECT_EQ(requests[2].Target, "/downloads/k138.zip");
 
     EXPECT_EQ(StagedEntries(), (std::vector<std::string>{"Paths.txt", "kestrova-prog", "logo_m.gif"}));
@@ -305,8 +314,8 @@ TEST_F(FullUpdate, AFailingFilePutsBackTheFilesAlreadyReplaced)
 TEST_F(FullUpdate, WrongHashPlainHttpAndClimbingPathsAreRefused)
 {
     const std::string archive = NewArchive(GoodEntries());
-    server_.Set("/downloads/k138.zip", {200, archive});
-    const std::string zipAddress = server_.Address() + "/downloads/k138.zip";
+    server_.Route("/downloads/k138.zip", test::HttpTestResponse::Page(archive));
+    const std::string zipAddress = server_.Url("") + "/downloads/k138.zip";
     const std::string wrongHash = "#sha256=" + std::string(64, 'a');
     struct Case {
         std::string address;
@@ -334,14 +343,28 @@ TEST_F(FullUpdate, WrongHashPlainHttpAndClimbingPathsAreRefused)
     }
 }
 
+TEST_F(FullUpdate, HttpsNeedsACertificateTheSystemTrusts)
+{
+    test::HttpsTestServer https;
+    if (!https.Started())
+        GTEST_SKIP() << "no HTTPS test server (openssl or Python missing)";
+    // The test server's certificate is self-signed: the archive is never
+    // received, and nothing is staged.
+    Offer(https.Url("/downloads/k138.zip"), "kestrova-prog|");
+    const UpdateCheckResult result = UpdateCheck(MakeSetup());
+    EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
+    EXPECT_EQ(result.Reason, "The new version can't be downloaded. Try again later.");
+    EXPECT_TRUE(StagedEntries().empty());
+}
+
 TEST_F(FullUpdate, ZipSlipArchiveLeavesTheStagingFolderEmpty)
 {
     // An earlier staging is replaced, not mixed in.
     fs::create_directories(program_ / StagingFolderName);
     Write(program_ / "UpdateProg/stale.txt", "stale");
     const std::string archive = NewArchive({{"kestrova-prog", "new"}, {"../../escaped.txt", "evil"}});
-    server_.Set("/downloads/k138.zip", {200, archive});
-    Offer(server_.Address() + "/downloads/k138.zip#sha256=" + Sha256Hex(archive), "kestrova-prog|");
+    server_.Route("/downloads/k138.zip", test::HttpTestResponse::Page(archive));
+    Offer(server_.Url("") + "/downloads/k138.zip#sha256=" + Sha256Hex(archive), "kestrova-prog|");
     const UpdateCheckResult result = UpdateCheck(MakeSetup());
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
     EXPECT_EQ(result.Reason, "Downloaded archive is corrupted. Try again.");
@@ -355,22 +378,19 @@ TEST_F(FullUpdate, NothingIsShownWithoutAnAcceptedUpdate)
     // A server error page is neither a list nor an archive.
     UpdateCheckResult result = UpdateCheck(MakeSetup());
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
-    EXPECT_NE(result.Reason.find("404"), std::string::npos);
+    EXPECT_NE(result.Reason.find("version list"), std::string::npos);
     EXPECT_TRUE(shown_.empty());
 
     // No server at all.
     UpdateCheckSetup setup = MakeSetup();
-    {
-        UpdateHttpServer gone;
-        setup.Server = gone.Address();
-    }
+    setup.Server = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
     result = UpdateCheck(setup);
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
     EXPECT_TRUE(shown_.empty());
 
     // Declined offers, and updates switched off (the usage report is still
     // sent, the list is not read).
-    Offer(server_.Address() + "/downloads/k138.zip", "kestrova-prog|");
+    Offer(server_.Url("") + "/downloads/k138.zip", "kestrova-prog|");
     answer_ = false;
     result = UpdateCheck(MakeSetup());
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Declined);
