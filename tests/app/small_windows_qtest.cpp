@@ -20,13 +20,18 @@
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "app/preferences_window.h"
+#include "app/update_window.h"
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "net/banner.h"
+#include "net/update.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/zip_writer.h"
 #include "ui/shell_open.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
+#include "ui/window_helpers.h"
 
 using namespace kestrova;
 namespace fs = std::filesystem;
@@ -294,6 +299,72 @@ private slots:
             QVERIFY2(text.find("Kestrova 1.37b") != std::string::npos, page);
             QVERIFY2(text.find("UpdateServer") != std::string::npos, page);
         }
+    }
+
+    void updateQuestionsRunOnTheMainThreadThenTheReadyWindow()
+    {
+        test::HttpTestServer server;
+        QVERIFY(test::WriteZip(temp_->File("new.zip"), {{"kestrova", "new program"}}));
+        const std::string archive = test::ReadAll(temp_->File("new.zip"));
+        server.Route("/downloads/k.zip", test::HttpTestResponse::Page(archive));
+        server.Route("/downloads/versions.txt",
+                     test::HttpTestResponse::Page("Kestrova|1.38|" + server.Url("/downloads/k.zip") +
+                                                  "#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n"));
+        App.UpdateServer = server.Url("");
+        // Yes to the offer; the next answer closes the "download will start" box.
+        qtUi_->NextAnswers = {ui::YesNoAll::Yes, ui::YesNoAll::Yes};
+        MainWindow window;
+        window.show();
+        bool ready = false;
+        WhenDialogOpen([&](QDialog* dialog) {
+            ready = true;
+            QCOMPARE(dialog->objectName(), QStringLiteral("UpdateReadyDialog"));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Update"));
+            QCOMPARE(dialog->size(), QSize(400, 100));
+            QCOMPARE(Child<QLabel>(dialog, "UpdateReadyText")->text(),
+                     QStringLiteral("Download is done. Kestrova will be updated on next starting."));
+            auto* restart = Child<QPushButton>(dialog, "RestartNow");
+            QCOMPARE(restart->text(), QStringLiteral("Restart Kestrova now"));
+            QCOMPARE(restart->geometry(), QRect(60, 70, 250, 22));
+            QVERIFY(!window.isEnabled());
+            Child<QPushButton>(dialog, "OK")->click();
+        });
+        StartProgramUpdateCheck(window);
+        QTRY_VERIFY_WITH_TIMEOUT(ready, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!UpdateCheckRunning(), 60000);
+        EndProgramUpdateCheck();
+        QVERIFY(window.isEnabled());
+        QCOMPARE(qtUi_->Recorded.size(), std::size_t(2));
+        QCOMPARE(qtUi_->Recorded[0].Kind, std::string("yesno"));
+        QCOMPARE(qtUi_->Recorded[1].Text,
+                 std::string("Download will start. You will be notified when it will be finished."));
+        QCOMPARE(test::ReadAll(temp_->File("UpdateProg/kestrova")), std::string("new program"));
+        fs::remove_all(temp_->Path() / "UpdateProg");
+        App.UpdateServer.clear();
+    }
+
+    void backgroundCheckShowsNothingWithoutAServer()
+    {
+        App.UpdateServer = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+        MainWindow window;
+        StartProgramUpdateCheck(window);
+        QTRY_VERIFY_WITH_TIMEOUT(!UpdateCheckRunning(), 60000);
+        EndProgramUpdateCheck();
+        QVERIFY(qtUi_->Recorded.empty());
+
+        // Ending the program while the check waits for the main thread (or
+        // for the network) neither blocks nor shows anything later.
+        test::HttpTestServer server;
+        server.Route("/downloads/versions.txt",
+                     test::HttpTestResponse::Page("Kestrova|1.38|https://h.invalid/k.zip|k|End\r\n"));
+        App.UpdateServer = server.Url("");
+        StartProgramUpdateCheck(window);
+        QVERIFY(server.WaitForRequests(2));
+        EndProgramUpdateCheck();
+        QVERIFY(!UpdateCheckRunning());
+        QTest::qWait(50);
+        QVERIFY(qtUi_->Recorded.empty());
+        App.UpdateServer.clear();
     }
 
     void aboutWindowTextButtonsAndLogo()
