@@ -101,12 +101,15 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 // "HTTP 404 Not Found" from the status and the status line.
 std::string StatusDetail(long status, const std::string& statusLine)
 {
-    std::string detail = "HTTP " + std::to_string(status);
+    std::string detail = "HTTP ";
+    detail += std::to_string(status);
     // The reason phrase follows the version and the code.
     const std::size_t first = statusLine.find(' ');
     const std::size_t second = first == std::string::npos ? first : statusLine.find(' ', first + 1);
-    if (second != std::string::npos && second + 1 < statusLine.size())
-        detail += " " + statusLine.substr(second + 1);
+    if (second != std::string::npos && second + 1 < statusLine.size()) {
+        detail += ' ';
+        detail.append(statusLine, second + 1);
+    }
     return detail;
 }
 
@@ -181,15 +184,6 @@ std::string LastFetchError()
 {
     std::lock_guard<std::mutex> lock(StateMutex);
     return LastFetchErrorValue;
-}
-
-MonotonicTime LastFetchActivity()
-{
-    std::lock_guard<std::mutex> lock(StateMutex);
-    if (!CurrentAttempt)
-        return {};
-    return MonotonicTime(std::chrono::duration_cast<MonotonicTime::duration>(
-        std::chrono::nanoseconds(CurrentAttempt->Control.LastActivity.load())));
 }
 
 std::int64_t LastFetchBytes()

@@ -133,7 +133,8 @@ struct FetchOptions {
     const std::atomic<bool>* AbortFlag = nullptr;
     // The show-errors flag: each failure message is shown in a message box
     // titled "Error" (translated) through the interface port, on the
-    // caller's thread.
+    // caller's thread; a caller that is not the user-interface thread (the
+    // update check) leaves it off and reads LastFetchError instead.
     bool ShowErrors = true;
 };
 
@@ -152,9 +153,8 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
 // succeeded, timed out or was aborted).
 std::string LastFetchError();
 
-// For tests and diagnostics: the last activity time of the attempt running
-// now (or of the last one), and the body bytes it received so far.
-MonotonicTime LastFetchActivity();
+// For tests and diagnostics: the body bytes received so far by the attempt
+// running now (or by the last one).
 std::int64_t LastFetchBytes();
 
 }  // namespace kestrova

@@ -100,6 +100,12 @@ private:
     void OpenOnline(const std::string& typed)
     {
         ui::Dialogs.NextInputs.push_back(typed);
+        // The window gets its activation back from the closed wait window
+        // through the event queue, later on a busy machine.
+        if (!window_->isActiveWindow()) {
+            window_->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        }
         QTest::keyClick(window_.get(), Qt::Key_L, Qt::ControlModifier);
         QVERIFY(ui::Dialogs.NextInputs.empty());
     }

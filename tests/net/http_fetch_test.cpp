@@ -194,7 +194,8 @@ TEST_F(HttpFetchTest, ServerErrorsAndDroppedConnectionsAreRetried)
 
 TEST_F(HttpFetchTest, RefusedConnectionIsReportedAtEachAttempt)
 {
-    const std::string host = "127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+    test::RefusingPort refusing;
+    const std::string host = "127.0.0.1:" + std::to_string(refusing.Port());
     EXPECT_EQ(FetchWithRetry("http://" + host + "/page.htm"), "");
     const auto shown = ui.Messages();
     ASSERT_EQ(shown.size(), 6u);

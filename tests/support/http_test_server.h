@@ -113,8 +113,22 @@ private:
     int stallsEnded_ = 0;
 };
 
-// A loopback port on which nothing listens (a connection is refused).
-int UnusedLoopbackPort();
+// A loopback port on which nothing listens, so that a connection is
+// refused. The port stays bound (without listening) for the life of the
+// object: no server of another test can take it meanwhile.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
 
 class HttpsTestServer {
 public:
