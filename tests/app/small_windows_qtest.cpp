@@ -345,7 +345,8 @@ private slots:
 
     void backgroundCheckShowsNothingWithoutAServer()
     {
-        App.UpdateServer = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+        test::RefusingPort refusing;
+        App.UpdateServer = "http://127.0.0.1:" + std::to_string(refusing.Port());
         MainWindow window;
         StartProgramUpdateCheck(window);
         QTRY_VERIFY_WITH_TIMEOUT(!UpdateCheckRunning(), 60000);

@@ -74,7 +74,8 @@ TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
 
 TEST_F(UpdateVerbTest, UnreachableServerIsAFailure)
 {
-    const std::string address = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+    test::RefusingPort refusing;
+    const std::string address = "http://127.0.0.1:" + std::to_string(refusing.Port());
     dir.Write("Kestrova.prefs", "UpdateServer = " + address + "\r\n");
     EXPECT_EQ(Run({"update-check"}), 1);
     EXPECT_NE(err.str().find("version list could not be fetched"), std::string::npos) << err.str();

@@ -383,7 +383,8 @@ TEST_F(FullUpdate, NothingIsShownWithoutAnAcceptedUpdate)
 
     // No server at all.
     UpdateCheckSetup setup = MakeSetup();
-    setup.Server = "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
+    test::RefusingPort refusing;
+    setup.Server = "http://127.0.0.1:" + std::to_string(refusing.Port());
     result = UpdateCheck(setup);
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
     EXPECT_TRUE(shown_.empty());
