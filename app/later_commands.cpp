@@ -21,24 +21,9 @@ void ShowSiteStatistics(MainWindow& window)
     SiteWordStatistics(&window);
 }
 
-std::string ShowPreferencesWindow(MainWindow&, const std::string& preferences)
-{
-    return preferences;
-}
-
-void ShowHelp(MainWindow&) {}
-
-void ShowAboutWindow(MainWindow&) {}
-
 void ShowJournalWindow(MainWindow& window, const std::string& folder)
 {
     JournalWindow(&window, folder);
 }
-
-void CreateBannerGadgets(MainWindow&) {}
-
-void RemoveBannerGadgets(MainWindow&) {}
-
-void PlaceBannerGadgets(MainWindow&) {}
 
 }  // namespace kestrova

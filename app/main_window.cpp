@@ -112,11 +112,11 @@ bool MainWindow::CommandBuilt(int command)
         case MenuSiteWords:  // "Pertinence du site"
             return true;
         case MenuPreferences:  // "Préférences"
-            return false;
+            return true;
         case MenuHelp:  // "Aide"
-            return false;
+            return true;
         case MenuAbout:  // "A propos de"
-            return false;
+            return true;
         case MenuJournal:  // "Journal des modifications"
             return true;
         case CommandSentenceEditor:  // "Modifier la phrase"

@@ -8,6 +8,7 @@
 #include "app/info_window.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"
+#include "app/update_window.h"
 #include "base/app_state.h"
 #include "base/file_io.h"
 #include "base/settings.h"
@@ -67,10 +68,11 @@ int RunProgram(int argc, char* argv[])
     window.move(App.PosFenetreX, App.PosFenetreY);
     window.show();
 
-    StartUpdateCheck();
+    StartProgramUpdateCheck(window);
     PurgeJournal();
 
     const int exitCode = app.exec();
+    EndProgramUpdateCheck();
 
     if (settingsRead) {
         WindowGeometry geometry;

@@ -31,6 +31,12 @@ struct AppState {
     bool FirstStart = false;
     bool DisableUpdates = false;
     bool BannerOn = true;
+    // Addresses of the maker's web server and site and the maker's mail
+    // address, as set in the settings file; "" means the built-in default
+    // (see base/settings.h).
+    std::string UpdateServer;
+    std::string MakerSite;
+    std::string MakerMail;
     std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
 };
 

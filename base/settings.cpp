@@ -174,6 +174,38 @@ void FitWindowToScreen(const SettingsHost& host)
 
 }  // namespace
 
+namespace {
+
+std::string WithoutTrailingSlash(std::string address)
+{
+    address = TrimSpaces(address);
+    while (!address.empty() && address.back() == '/')
+        address.pop_back();
+    return address;
+}
+
+}  // namespace
+
+std::string UpdateServerAddress()
+{
+    const std::string set = WithoutTrailingSlash(App.UpdateServer);
+    return set.empty() ? DefaultUpdateServer : set;
+}
+
+std::string MakerSiteAddress(bool french)
+{
+    std::string site = WithoutTrailingSlash(App.MakerSite);
+    if (site.empty())
+        site = DefaultMakerSite;
+    return site + (french ? "/fr/" : "/");
+}
+
+std::string MakerMailAddress()
+{
+    const std::string set = TrimSpaces(App.MakerMail);
+    return set.empty() ? DefaultMakerMail : set;
+}
+
 bool LoadSettings(const std::string& path, const SettingsHost& host)
 {
     std::string text;
@@ -226,6 +258,10 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
         entry.Password = ReadSettingText(text, "ServerPassword" + n, "");
     }
 
+    App.UpdateServer = ReadSettingText(text, "UpdateServer", "");
+    App.MakerSite = ReadSettingText(text, "MakerSite", "");
+    App.MakerMail = ReadSettingText(text, "MakerMail", "");
+
     if (App.Preferences.find("disableupdates") != std::string::npos)
         App.DisableUpdates = true;
     return true;
@@ -257,6 +293,13 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window, const s
         line("ServerPassword" + n, OneLine(entry.Password));
         line("HideServerList", "0");
     }
+    // The addresses are kept only when they were set by hand.
+    if (!App.UpdateServer.empty())
+        line("UpdateServer", OneLine(App.UpdateServer));
+    if (!App.MakerSite.empty())
+        line("MakerSite", OneLine(App.MakerSite));
+    if (!App.MakerMail.empty())
+        line("MakerMail", OneLine(App.MakerMail));
 
     // A settings file the user made read-only stays as it is.
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)

@@ -15,6 +15,22 @@ namespace kestrova {
 
 inline constexpr const char* SettingsFileName = "Kestrova.prefs";
 
+// Built-in addresses of the maker's web server, web site and mail box. They
+// lie under the reserved ".invalid" domain, so that nothing leaves the
+// machine until someone sets real ones in the settings file with the keys
+// "UpdateServer" (scheme, host and optional port), "MakerSite" and
+// "MakerMail". These keys are written back only when they were set.
+inline constexpr const char* DefaultUpdateServer = "https://updates.kestrova.invalid";
+inline constexpr const char* DefaultMakerSite = "https://www.kestrova.invalid";
+inline constexpr const char* DefaultMakerMail = "contact@kestrova.invalid";
+
+// The update server in use, without a trailing "/".
+std::string UpdateServerAddress();
+// The maker's web site: its French page ("/fr/") for French, its home page
+// otherwise.
+std::string MakerSiteAddress(bool french);
+std::string MakerMailAddress();
+
 // What reading the settings needs from the window side.
 struct SettingsHost {
     int ScreenWidth = 0;

@@ -9,6 +9,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
 #include "cli/site_verb.h"
+#include "cli/update_verb.h"
 
 namespace kestrova::cli {
 
@@ -68,6 +69,10 @@ const char Usage[] = "usage:\n"
                      "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
                      "      PAGES tells on which pages the word occurs, e.g.\n"
                      "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
+                     "  kestrova-cli update-check [--install]\n"
+                     "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
+                     "      version and prints it; with --install downloads and stages it in the\n"
+                     "      folder \"UpdateProg\", installed when the program next starts.\n"
                      "\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
@@ -150,6 +155,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << Usage;
         return ExitOk;
     }
+
+    if (verb == "update-check")
+        return UpdateCheckVerb(args, out, err);
 
     Arguments a;
     std::string problem;

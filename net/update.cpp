@@ -1,11 +1,382 @@
 #include "net/update.h"
 
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "base/app_state.h"
+#include "base/file_io.h"
+#include "base/text_tables.h"
+#include "base/translate.h"
+#include "net/archive.h"
+#include "net/http_fetch.h"
+#include "net/update_helper_bytes.h"
+#include "page/journal.h"
+
+extern char** environ;
+
 namespace kestrova {
 
-// No update is ever staged yet, and no check runs: the version check and
-// the installer are not part of the program so far.
-void ApplyPendingUpdate() {}
+namespace {
 
-void StartUpdateCheck() {}
+namespace fs = std::filesystem;
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return text;
+}
+
+bool IsHex64(const std::string& text)
+{
+    if (text.size() != 64)
+        return false;
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+// The version as the usage report writes it: lower case, with ".", ","
+// and spaces written "-".
+std::string ReportVersion(const std::string& version)
+{
+    std::string out = Lower(version);
+    for (char& c : out)
+        if (c == '.' || c == ',' || c == ' ')
+            c = '-';
+    return out;
+}
+
+void RemoveContents(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        fs::remove_all(it->path(), ec);
+}
+
+std::string Path(const std::string& folder, const char* name)
+{
+    return (fs::path(folder) / name).string();
+}
+
+// "Update" and its translation, the title of every box of the check.
+std::string UpdateTitle()
+{
+    return TranslateEnglishKey("Update");
+}
+
+}  // namespace
+
+FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
+{
+    FetchedFile fetched;
+    // The online page fetch and the check take turns on the fetch service.
+    while (!TryTakeFetchTurn(UpdateFetchBusy, PageFetchBusy)) {
+        if (UpdateCheckStopRequested().load()) {
+            fetched.Error = "stopped";
+            return fetched;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    SetLastFinalUrl(referer);
+    std::error_code ec;
+    fs::remove(FetchAnswerFile, ec);
+    FetchOptions options;
+    // Failures are reported by the check itself, and only for an update the
+    // user accepted.
+    options.ShowErrors = false;
+    options.AbortFlag = &UpdateCheckStopRequested();
+    FetchWithRetry(url, options);
+    // The service keeps the whole answer in "temp.htm" (its returned text
+    // stops at the first zero byte, which an archive has).
+    fetched.Received = ReadWholeFile(FetchAnswerFile, fetched.Body);
+    if (fetched.Received)
+        fetched.FinalUrl = LastFinalUrl();
+    else
+        fetched.Error = LastFetchError().empty() ? "no answer" : LastFetchError();
+    fs::remove(FetchAnswerFile, ec);
+    UpdateFetchBusy = false;
+    return fetched;
+}
+
+std::string Sha256Hex(const std::string& data)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr);
+    static const char Hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned int i = 0; i < length; ++i) {
+        out += Hex[digest[i] >> 4];
+        out += Hex[digest[i] & 15];
+    }
+    return out;
+}
+
+std::string UsageReportQuery(int hour, int minute, int second, int screenWidth, int screenHeight,
+                             const std::string& siteAddress, const std::string& version)
+{
+    return "?&hl=" + std::to_string(hour) + "x" + std::to_string(minute) + "x" + std::to_string(second) + "x" +
+           "&r=" + std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x256x256" +
+           "&ref=" + siteAddress + "?hl=fr&q=Kestrova_" + ReportVersion(version);
+}
+
+void SplitDownloadAddress(const std::string& address, std::string& fetch, std::string& sha256)
+{
+    fetch = address;
+    sha256.clear();
+    const std::size_t mark = address.rfind("#sha256=");
+    if (mark == std::string::npos)
+        return;
+    const std::string digits = Lower(address.substr(mark + 8));
+    if (!IsHex64(digits))
+        return;
+    fetch = address.substr(0, mark);
+    sha256 = digits;
+}
+
+std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download)
+{
+    // The install list names the files the helper will replace: an item
+    // outside the program folder refuses the whole update.
+    for (const std::string& item : InstallItems(record.InstallList))
+        if (!IsSafeInstallItem(item))
+            return "The update lists a file outside the program folder: " + item;
+
+    std::string fetch;
+    std::string sha256;
+    SplitDownloadAddress(record.Address, fetch, sha256);
+    const bool hashed = !sha256.empty();
+    if (!download.Received || download.Body.size() <= 1 ||
+        (!hashed && download.Body.find("Not Found") != std::string::npos))
+        return TranslateEnglishKey("The new version can't be downloaded. Try again later.");
+    if (hashed) {
+        if (Sha256Hex(download.Body) != sha256)
+            return "The downloaded archive does not match its checksum.";
+    } else if (Lower(download.FinalUrl.substr(0, 8)) != "https://") {
+        return "The update was not downloaded over HTTPS and its address names no checksum.";
+    }
+
+    const fs::path staging = fs::path(workFolder) / StagingFolderName;
+    const std::string archive = Path(workFolder, DownloadedArchiveName);
+    std::error_code ec;
+    fs::remove(archive, ec);
+    if (!ReplaceFileContent(archive, download.Body, 0600))
+        return TranslateEnglishKey("The new version can't be downloaded. Try again later.");
+    fs::create_directories(staging, ec);
+    // Files of an earlier staging that this archive does not bring would be
+    // installed too: the folder holds this update only.
+    RemoveContents(staging);
+
+    const int written = ExtractArchive(archive, "*.*", staging.string(), false);
+    fs::remove(archive, ec);
+    if (written <= 0) {
+        RemoveContents(staging);
+        return TranslateEnglishKey("Downloaded archive is corrupted. Try again.");
+    }
+    // Names stored in code page 437 take their Windows-1252 form.
+    for (fs::directory_iterator it(staging, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const std::string converted = ConvertArchiveName(name);
+        if (converted != name) {
+            std::error_code renameError;
+            fs::rename(it->path(), staging / converted, renameError);
+        }
+    }
+    if (!ReplaceFileContent((staging / InstallListName).string(), record.InstallList + "\r\n", 0644)) {
+        RemoveContents(staging);
+        return TranslateEnglishKey("Downloaded archive is corrupted. Try again.");
+    }
+    return "";
+}
+
+UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
+{
+    UpdateCheckResult result;
+    const auto get = [](const std::string& url, const std::string& referer) { return FetchForUpdate(url, referer); };
+
+    // The usage report: its answer is not used.
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    get(setup.Server + "/downloads/log.php" +
+            UsageReportQuery(local.tm_hour, local.tm_min, local.tm_sec, setup.ScreenWidth, setup.ScreenHeight,
+                             setup.SiteAddress, setup.Version),
+        setup.SiteAddress + "/kestrova.htm");
+    if (setup.DisableUpdates) {
+        result.Result = UpdateCheckResult::Outcome::Disabled;
+        return result;
+    }
+
+    const FetchedFile list = get(setup.Server + "/downloads/versions.txt", "");
+    if (!list.Received) {
+        // Not shown: a machine without network would see it at each start.
+        result.Result = UpdateCheckResult::Outcome::Failed;
+        result.Reason = "the version list could not be fetched: " + list.Error;
+        return result;
+    }
+
+    bool staged = false;
+    for (const UpdateRecord& record : ParseVersionList(list.Body, setup.Version)) {
+        if (!RecordApplies(record, setup.Version))
+            continue;
+        if (result.Version.empty() || VersionValue(record.Version) > VersionValue(result.Version))
+            result.Version = record.Version;
+        // The sentence brings its own leading space.
+        const std::string question = "Kestrova " + record.Version + TranslateEnglishKey(UpdateAvailableText) +
+                                     setup.Version + ".\r" + TranslateEnglishKey("Do you want to update it?");
+        if (!setup.Ask || !setup.Ask(UpdateTitle(), question)) {
+            if (!staged && result.Result != UpdateCheckResult::Outcome::Failed)
+                result.Result = UpdateCheckResult::Outcome::Declined;
+            continue;
+        }
+        if (setup.Tell)
+            setup.Tell(UpdateTitle(),
+                       TranslateEnglishKey("Download will start. You will be notified when it will be finished."));
+
+        std::string fetch;
+        std::string sha256;
+        SplitDownloadAddress(record.Address, fetch, sha256);
+        std::string reason;
+        // An install list that would write outside the program folder is
+        // refused before the download.
+        for (const std::string& item : InstallItems(record.InstallList))
+            if (!IsSafeInstallItem(item))
+                reason = "The update lists a file outside the program folder: " + item;
+        if (reason.empty())
+            reason = StageUpdate(setup.WorkFolder, record, get(fetch, ""));
+        if (reason.empty()) {
+            staged = true;
+            result.Result = UpdateCheckResult::Outcome::Staged;
+            result.Reason.clear();
+        } else {
+            if (setup.Tell)
+                setup.Tell(UpdateTitle(), reason);
+            if (!staged) {
+                result.Result = UpdateCheckResult::Outcome::Failed;
+                result.Reason = reason;
+            }
+        }
+    }
+    if (staged && setup.UpdateReady)
+        setup.UpdateReady();
+    return result;
+}
+
+bool UpdateIsStaged(const std::string& workFolder)
+{
+    std::error_code ec;
+    return fs::is_directory(fs::path(workFolder) / StagingFolderName, ec);
+}
+
+bool StartUpdateHelper(const std::string& workFolder, const std::string& programPath)
+{
+    if (!UpdateIsStaged(workFolder))
+        return false;
+    const std::string helper = (fs::absolute(fs::path(workFolder)) / HelperProgramName).string();
+    std::error_code ec;
+    fs::remove(helper, ec);
+    if (!ReplaceFileContent(helper,
+                            std::string_view(reinterpret_cast<const char*>(UpdateHelperBytes), UpdateHelperSize), 0755))
+        return false;
+    struct stat info {};
+    if (::stat(helper.c_str(), &info) != 0 || info.st_size <= 0)
+        return false;
+
+    // The helper runs from the working folder; the program's path is its
+    // only argument, passed as it is (no shell is involved, so spaces need
+    // no escaping).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string folder = fs::absolute(fs::path(workFolder)).string();
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // Its own session, so that it outlives the program and its terminal.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    std::string name = HelperProgramName;
+    std::string argument = programPath;
+    char* argv[] = {name.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, helper.c_str(), &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0;
+}
+
+namespace {
+
+std::string OwnProgramPath()
+{
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+}  // namespace
+
+void ApplyPendingUpdate()
+{
+    if (App.DisableUpdates)
+        return;
+    if (StartUpdateHelper(".", OwnProgramPath()))
+        std::_Exit(0);
+}
+
+namespace {
+
+std::mutex CheckMutex;
+std::thread CheckThread;
+std::atomic<bool> CheckRunning{false};
+std::atomic<bool> StopRequested{false};
+
+}  // namespace
+
+const std::atomic<bool>& UpdateCheckStopRequested()
+{
+    return StopRequested;
+}
+
+void StartUpdateCheck(UpdateCheckSetup setup)
+{
+    std::lock_guard lock(CheckMutex);
+    if (CheckThread.joinable())
+        return;
+    StopRequested = false;
+    CheckRunning = true;
+    CheckThread = std::thread([setup = std::move(setup)] {
+        Upload.BackgroundThread.store(static_cast<std::uint64_t>(::gettid()));
+        UpdateCheck(setup);
+        // On every way out the upload may use the background slot again.
+        Upload.BackgroundThread.store(0);
+        CheckRunning = false;
+    });
+}
+
+bool UpdateCheckRunning()
+{
+    return CheckRunning.load();
+}
+
+void StopUpdateCheck()
+{
+    std::lock_guard lock(CheckMutex);
+    StopRequested = true;
+    if (CheckThread.joinable())
+        CheckThread.join();
+}
 
 }  // namespace kestrova

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build qt6-base-dev libcurl4-openssl-dev libminizip-dev zlib1g-dev
-          libgtest-dev libgl-dev libicu-dev qt6-translations-l10n
+          libgtest-dev libgl-dev libicu-dev libssl-dev qt6-translations-l10n
           python3-pyftpdlib python3-openssl openssh-server openssh-client "$@")
 missing=()
 for p in "${packages[@]}"; do
