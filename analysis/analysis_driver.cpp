@@ -12,6 +12,7 @@
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
@@ -125,6 +126,8 @@ AnalysisResult AnalyseLocalPage()
 
         int walked =
             WalkPage(Page.CurrentPagePath, WalkOptions{.SetTitle = true, .ShowProgress = true}, AnalysisHandler);
+        // Texts typed for this page are taken in its encoding.
+        SetTypedTextForUtf8Page(Page.PageUtf8);
         result.WindowTitle = PageWindowTitle(displayName);
         result.WindowTitleSet = true;
         ui::Ui().SetWindowTitle(ui::MainWindowId, result.WindowTitle);

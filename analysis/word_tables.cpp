@@ -10,6 +10,7 @@
 #include "base/text_scan.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
 #include "page/page_state.h"
 
 namespace kestrova {
@@ -480,6 +481,7 @@ struct CountBuffers {
     bool Busy = false;
     std::string Word;  // room for the candidate, lower-cased
     std::string Key;
+    std::string Unicode;  // a candidate holding escaped characters, lower-cased
 };
 
 CountBuffers SharedCountBuffers;
@@ -525,6 +527,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
         // One candidate: runs of word bytes, joined by entities that decode
         // to a word byte; a separator or an entity decoding to one ends it.
         std::size_t length = 0;
+        bool escaped = false;  // the candidate holds a character of a UTF-8 page escaped
         for (;;) {
             short lower;
             for (;;) {
@@ -533,6 +536,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
                 length += run;
                 if (i == size || (lower = WordByteTable[static_cast<unsigned char>(bytes[i])]) < 0)
                     break;
+                escaped |= lower == EscapeStart;
                 word[length++] = static_cast<char>(lower);
                 ++i;
             }
@@ -555,7 +559,18 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
         }
         if (length < MinimumWordLength)
             continue;
-        const std::string_view candidate(word, length);
+        std::string_view candidate(word, length);
+        if (escaped) {
+            // Characters Windows-1252 cannot hold take Unicode's lower case,
+            // and the word is as long as its characters, an escape being one.
+            std::string& unicode = buffers->Unicode;
+            unicode = LowerEscapedCharacters(candidate);
+            if (PageTextLength(unicode) < MinimumWordLength)
+                continue;
+            const std::size_t unicodeLength = unicode.size();
+            unicode.resize(unicodeLength + 8);  // room for PaddedWordHash
+            candidate = std::string_view(unicode.data(), unicodeLength);
+        }
         if (IsNumber(candidate))
             continue;
         const std::uint64_t hash = PaddedWordHash(candidate);
@@ -825,10 +840,13 @@ void ResetWordTables()
 
 std::string WordKey(const std::string& Word)
 {
-    // RemoveAccents(ToLower(Word)) in one pass over one copy.
+    // RemoveAccents(ToLower(Word)) in one pass over one copy; escaped
+    // characters take Unicode's lower case, as when words are counted.
     std::string key(Word.size(), '\0');
     for (std::size_t i = 0; i < Word.size(); ++i)
         key[i] = static_cast<char>(textscan::AccentTable[textscan::LowerTable[static_cast<unsigned char>(Word[i])]]);
+    if (HoldsEscape(key))
+        key = LowerEscapedCharacters(key);
     if (!key.empty() && key.back() == 's')
         key.pop_back();
     return key;

@@ -16,7 +16,9 @@
 #include "base/codec.h"
 #include "base/file_io.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "page/journal.h"
+#include "page/page_encoding.h"
 
 namespace kestrova {
 
@@ -334,6 +336,39 @@ PieceKind CutPiece(const char* s, std::size_t n, bool atEnd, bool script, bool j
     return PieceKind::Tag;
 }
 
+// ---- UTF-8 pages ---------------------------------------------------------------
+
+// Decodes a piece of a UTF-8 page for the handler, and keeps a copy of the
+// decoded text in write mode.
+void DecodeUtf8Piece(const char* bytes, std::size_t size, std::string& out, std::string& kept, bool keep)
+{
+    out.clear();
+    DecodeUtf8PageText(bytes, size, out);
+    if (keep)
+        kept = out;
+}
+
+void WriteUtf8Piece(CopyWriter& writer, const char* piece, std::size_t length, bool isText, const std::string& text,
+                    const std::string& tag, const std::string& decodedText, const std::string& decodedTag,
+                    bool emptyTag)
+{
+    const bool unchanged = isText ? (text == decodedText && tag.empty()) : (text.empty() && tag == decodedTag);
+    if (unchanged && (isText || !tag.empty() || emptyTag)) {
+        writer.Append(piece, length);
+        return;
+    }
+    std::string bytes;
+    EncodeUtf8PageText(text, bytes);
+    if (!tag.empty()) {
+        bytes.push_back('<');
+        EncodeUtf8PageText(tag, bytes);
+        bytes.push_back('>');
+    } else if (emptyTag) {
+        bytes += "<>";
+    }
+    writer.Append(bytes);
+}
+
 // ---- comparison and commit ---------------------------------------------------
 
 // True when both files hold the same bytes.
@@ -500,6 +535,54 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     if (WriteCopy)
         writer = std::make_unique<CopyWriter>(copy.Get());
 
+    // The page's encoding. The byte-order mark and the meta tags of the
+    // first bytes are read with the first block; without them the first
+    // byte above 0x80 decides (everything before it is ASCII, the same text
+    // in both encodings).
+    bool utf8 = false;
+    bool encodingOpen = true;  // the first block has not been read yet
+    bool encodingByBytes = false;
+    Page.PageUtf8 = false;
+    {
+        // A byte-order mark makes the page UTF-8; it is copied as it is and
+        // never given to a handler.
+        char mark[3];
+        if (fileEnd >= 3 && ReadAt(page.Get(), mark, 3, 0) == 3 && std::string_view(mark, 3) == Utf8ByteOrderMark) {
+            utf8 = true;
+            encodingOpen = false;
+            Page.PageUtf8 = true;
+            if (writer)
+                writer->Append(mark, 3);
+            bufStart = pos = zeroScanned = 3;
+        }
+    }
+    auto decideEncoding = [&](const char* block, std::size_t got, std::int64_t from) {
+        if (!encodingByBytes) {
+            std::string ownHead;
+            std::string_view head(block, got);
+            if (static_cast<std::int64_t>(got) < std::min<std::int64_t>(WalkBlockSize, fileEnd)) {
+                // A small test block: the declaration is looked for in as
+                // many bytes as with the usual block size.
+                ownHead.resize(static_cast<std::size_t>(std::min<std::int64_t>(WalkBlockSize, fileEnd)));
+                const ssize_t n = ReadAt(page.Get(), ownHead.data(), ownHead.size(), 0);
+                ownHead.resize(static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+                head = ownHead;
+            }
+            const DeclaredEncoding declared = DeclaredPageEncoding(head);
+            if (declared != DeclaredEncoding::None) {
+                utf8 = declared == DeclaredEncoding::Utf8;
+                encodingOpen = false;
+                return;
+            }
+            encodingByBytes = true;
+        }
+        const std::size_t high = FirstHighByte(block, got);
+        if (high < got) {
+            utf8 = IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high), fileEnd);
+            encodingOpen = false;
+        }
+    };
+
     auto at = [&](std::int64_t offset) { return buffer.get() + (offset - bufStart); };
     auto readEnd = [&] { return bufStart + static_cast<std::int64_t>(bufLen); };
 
@@ -538,6 +621,10 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         bufLen += static_cast<std::size_t>(got);
         if (readEnd() >= fileEnd)
             atEof = true;
+        if (encodingOpen) {
+            decideEncoding(buffer.get() + bufLen - got, static_cast<std::size_t>(got), from);
+            Page.PageUtf8 = utf8;
+        }
 
         // Progress window after 150 ms, and pending window events.
         if (!progress.open && ShowProgress && MonotonicNow() - started > WalkProgressDelay)
@@ -546,7 +633,9 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             const char* block = buffer.get() + bufLen - got;
             std::size_t textLength = strnlen(block, static_cast<std::size_t>(got));
             int percent = fileEnd > 0 ? static_cast<int>(readEnd() * 100 / fileEnd) : 100;
-            ui::Ui().SetProgress(std::string(block, textLength), std::min(percent, 100));
+            ui::Ui().SetProgress(
+                utf8 ? DecodeUtf8PageText(std::string_view(block, textLength)) : std::string(block, textLength),
+                std::min(percent, 100));
         }
         ui::Ui().PumpEvents();
         findZero();
@@ -564,6 +653,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
 
     std::string& text = Page.CurrentText;
     std::string& tag = Page.CurrentTag;
+    // On a UTF-8 page: the piece as decoded, before the handler ran.
+    std::string decodedText, decodedTag;
 
     for (;;) {
         if (pos >= readEnd()) {
@@ -618,9 +709,15 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
 
         bool emptyTag = false;
         if (kind == PieceKind::Text) {
-            text.assign(piece, length);
+            if (utf8)
+                DecodeUtf8Piece(piece, length, text, decodedText, writer != nullptr);
+            else
+                text.assign(piece, length);
         } else {
-            tag.assign(piece + 1, length - 2);
+            if (utf8)
+                DecodeUtf8Piece(piece + 1, length - 2, tag, decodedTag, writer != nullptr);
+            else
+                tag.assign(piece + 1, length - 2);
             emptyTag = length == 2;
             // 9. Script and style start tags.
             if (StartsWithNoCase(tag, "script") || StartsWithNoCase(tag, "style")) {
@@ -645,8 +742,13 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             javascript = false;
         }
 
-        // 12. The copy gets the piece as the handler left it.
-        if (writer) {
+        // 12. The copy gets the piece as the handler left it: on a UTF-8
+        // page, the page's own bytes when the handler changed nothing, the
+        // piece encoded back to UTF-8 otherwise.
+        if (writer && utf8) {
+            WriteUtf8Piece(*writer, piece, length, kind == PieceKind::Text, text, tag, decodedText, decodedTag,
+                           emptyTag);
+        } else if (writer) {
             if (!text.empty())
                 writer->Append(text);
             if (!tag.empty()) {
