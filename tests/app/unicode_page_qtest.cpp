@@ -92,7 +92,11 @@ private slots:
         const std::string path = temp_->Write("site/mix.html", page.toStdString());
 
         window_ = std::make_unique<MainWindow>();
+        window_->resize(712, 600);
         window_->show();
+        window_->activateWindow();
+        if (!QTest::qWaitForWindowActive(window_.get()))
+            qWarning("the main window did not become active");
         ui::Dialogs.NextFileNames.push_back(path);
         QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
         QVERIFY(ui::Dialogs.NextFileNames.empty());
