@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include <unicode/utf16.h>
@@ -245,6 +247,29 @@ std::string EncodeUtf8PageText(std::string_view text)
 {
     std::string out;
     Encode(text, out, true);
+    return out;
+}
+
+std::string EscapesToCharacterReferences(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c;
+        const std::size_t length = text[i] == EscapeStart ? ReadEscape(text, i, c) : 0;
+        if (length == 0) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        i += length;
+        if (IsRawByteEscape(c)) {
+            out.push_back(static_cast<char>(c - RawByteBase));
+        } else {
+            out += "&#";
+            out += std::to_string(static_cast<std::uint32_t>(c));
+            out += ';';
+        }
+    }
     return out;
 }
 

@@ -51,6 +51,10 @@ std::string DecodeUtf8PageText(std::string_view bytes);
 void EncodeUtf8PageText(std::string_view text, std::string& out);
 std::string EncodeUtf8PageText(std::string_view text);
 
+// Page text for a Windows-1252 page: every escape becomes the HTML character
+// reference of its code point ("&#937;"), a raw-byte escape its byte.
+std::string EscapesToCharacterReferences(std::string_view text);
+
 // Page text to UTF-8 for display: as EncodeUtf8PageText, but a byte that was
 // not valid UTF-8 shows as U+FFFD, so the result is always valid UTF-8.
 std::string PageTextToDisplay(std::string_view text);

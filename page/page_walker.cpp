@@ -369,6 +369,24 @@ void WriteUtf8Piece(CopyWriter& writer, const char* piece, std::size_t length, b
     writer.Append(bytes);
 }
 
+// A piece of a Windows-1252 page whose new text holds characters escaped for
+// a UTF-8 page (text typed for one): they are written as character
+// references, which a Windows-1252 page can hold. A piece the handler left
+// as the page had it is copied as it is.
+void WriteEscapesToWindows1252(CopyWriter& writer, const char* piece, std::size_t length, const std::string& text,
+                               const std::string& tag, bool emptyTag)
+{
+    std::string bytes = text;
+    if (!tag.empty())
+        bytes += '<' + tag + '>';
+    else if (emptyTag)
+        bytes += "<>";
+    if (std::string_view(bytes) == std::string_view(piece, length))
+        writer.Append(piece, length);
+    else
+        writer.Append(EscapesToCharacterReferences(bytes));
+}
+
 // ---- comparison and commit ---------------------------------------------------
 
 // True when both files hold the same bytes.
@@ -749,6 +767,10 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             WriteUtf8Piece(*writer, piece, length, kind == PieceKind::Text, text, tag, decodedText, decodedTag,
                            emptyTag);
         } else if (writer) {
+            if (HoldsEscape(text) || HoldsEscape(tag)) [[unlikely]] {
+                WriteEscapesToWindows1252(*writer, piece, length, text, tag, emptyTag);
+                continue;
+            }
             if (!text.empty())
                 writer->Append(text);
             if (!tag.empty()) {

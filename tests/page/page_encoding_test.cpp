@@ -209,4 +209,26 @@ TEST_F(Utf8EditTest, StrayBytesOfADeclaredUtf8PageAreKept)
     EXPECT_EQ(PageBytes(), expected);
 }
 
+// Text typed for a UTF-8 page that reaches a Windows-1252 page (a change
+// made on several pages) is written there as character references; bytes of
+// the page that merely look like an escape are left alone.
+TEST_F(Utf8EditTest, EscapesReachingAWindows1252PageBecomeCharacterReferences)
+{
+    const std::string page = "<html><head><title>Vieux</title></head><body>\xE9t\xE9 \x0E"
+                             "937\x0F</body></html>";
+    UsePage(page);
+    const auto before = PageTime();
+    EXPECT_EQ(EditText(ui::MainWindowId, OpListe, "zzz", ""), "");
+    EXPECT_EQ(EditMeta(ui::MainWindowId, OpSup, "zzz", "keywords"), "");
+    EXPECT_FALSE(Page.PageUtf8);
+    ExpectNoTrace(before);
+
+    std::string typed;
+    ASSERT_TRUE(TypedTextToPage(Omega + " caf\xC3\xA9", true, typed));
+    ASSERT_EQ(ReplaceTitle(typed), 1);
+    std::string expected = page;
+    expected.replace(expected.find("Vieux"), 5, "&#937;&#956;&#941;&#947;&#945; caf&eacute;");
+    EXPECT_EQ(PageBytes(), expected);
+}
+
 }  // namespace
