@@ -96,8 +96,13 @@ DeclaredEncoding DeclaredPageEncoding(std::string_view head)
     // every page, most of which hold a few of them.
     std::string tag;
     for (std::size_t lt = head.find('<'); lt != std::string_view::npos; lt = head.find('<', lt + 1)) {
-        if (head.size() - lt < 5 || AsciiLower(head[lt + 1]) != 'm' || AsciiLower(head[lt + 2]) != 'e' ||
-            AsciiLower(head[lt + 3]) != 't' || AsciiLower(head[lt + 4]) != 'a')
+        if (head.size() - lt < 5)
+            break;
+        const char a = AsciiLower(head[lt + 1]), b = AsciiLower(head[lt + 2]), c = AsciiLower(head[lt + 3]),
+                   d = AsciiLower(head[lt + 4]);
+        if (a == 'b' && b == 'o' && c == 'd' && d == 'y')
+            break;  // meta tags belong to the head
+        if (a != 'm' || b != 'e' || c != 't' || d != 'a')
             continue;
         std::size_t close = head.find('>', lt);
         if (close == std::string_view::npos)
@@ -116,6 +121,13 @@ std::size_t FirstHighByte(const char* bytes, std::size_t size)
 {
     constexpr std::uint64_t highs = 0x8080808080808080ULL;
     std::size_t i = 0;
+    // 32 bytes a step while none is high, then 8, then one.
+    for (; i + 32 <= size; i += 32) {
+        std::uint64_t w[4];
+        std::memcpy(w, bytes + i, 32);
+        if ((w[0] | w[1] | w[2] | w[3]) & highs)
+            break;
+    }
     for (; i + 8 <= size; i += 8) {
         std::uint64_t chunk;
         std::memcpy(&chunk, bytes + i, 8);

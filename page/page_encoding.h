@@ -1,7 +1,7 @@
 // The encoding of a page file. A page is UTF-8 when it starts with the UTF-8
 // byte-order mark; else when a meta tag in its first WalkBlockSize bytes
 // declares the charset "utf-8" (a <meta charset> or the charset of a
-// content-type meta); else, when no meta tag declares a charset, when its
+// content-type meta; the search ends at "<body"); else, when no meta tag declares a charset, when its
 // bytes are valid UTF-8 and hold at least one multi-byte sequence. Every
 // other page is Windows-1252. The walker decodes a UTF-8 page into the
 // engine's Windows-1252 text (base/unicode_text.h) and encodes its copy back.

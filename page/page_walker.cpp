@@ -561,19 +561,6 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     bool encodingOpen = true;  // the first block has not been read yet
     bool encodingByBytes = false;
     Page.PageUtf8 = false;
-    {
-        // A byte-order mark makes the page UTF-8; it is copied as it is and
-        // never given to a handler.
-        char mark[3];
-        if (fileEnd >= 3 && ReadAt(page.Get(), mark, 3, 0) == 3 && std::string_view(mark, 3) == Utf8ByteOrderMark) {
-            utf8 = true;
-            encodingOpen = false;
-            Page.PageUtf8 = true;
-            if (writer)
-                writer->Append(mark, 3);
-            bufStart = pos = zeroScanned = 3;
-        }
-    }
     auto decideEncoding = [&](const char* block, std::size_t got, std::int64_t from) {
         if (!encodingByBytes) {
             std::string ownHead;
@@ -640,7 +627,29 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         if (readEnd() >= fileEnd)
             atEof = true;
         if (encodingOpen) {
-            decideEncoding(buffer.get() + bufLen - got, static_cast<std::size_t>(got), from);
+            if (from == 0 && fileEnd >= 3) {
+                // A byte-order mark makes the page UTF-8; it is copied as it
+                // is and never given to a handler.
+                char mark[3];
+                const bool whole = bufLen >= 3;
+                if (whole)
+                    std::memcpy(mark, buffer.get(), 3);
+                if ((whole || ReadAt(page.Get(), mark, 3, 0) == 3) && std::string_view(mark, 3) == Utf8ByteOrderMark) {
+                    utf8 = true;
+                    encodingOpen = false;
+                    if (writer)
+                        writer->Append(mark, 3);
+                    if (whole) {
+                        pos = 3;
+                    } else {  // a test block shorter than the mark: only mark bytes were read
+                        bufStart = pos = 3;
+                        bufLen = 0;
+                        got = 0;
+                    }
+                }
+            }
+            if (encodingOpen)
+                decideEncoding(buffer.get() + bufLen - got, static_cast<std::size_t>(got), from);
             Page.PageUtf8 = utf8;
         }
 

@@ -60,6 +60,7 @@ TEST(PageEncodingTest, MarkDeclarationAndBytesDecide)
     // A charset named outside a meta tag, or past the first block, is no
     // declaration.
     EXPECT_EQ(EncodingOf(dir, "<html><body>charset=utf-8 \xC9</body></html>"), PageEncoding::Windows1252);
+    EXPECT_EQ(EncodingOf(dir, "<html><BODY><meta charset=utf-8>\xC9</body></html>"), PageEncoding::Windows1252);
     EXPECT_EQ(EncodingOf(dir, "<html>" + std::string(WalkBlockSize, ' ') + "<meta charset=utf-8>\xC9</html>"),
               PageEncoding::Windows1252);
 }
