@@ -388,8 +388,8 @@ void NewIndexEpoch()
 // Counts one word (lower-cased, no separator in it) under origin. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
-void RecordWord(std::string_view word, const std::string& origin, bool keepUsual, std::string& keyBuffer,
-                WordMemo::Entry* memo)
+[[gnu::always_inline]] inline void RecordWord(std::string_view word, const std::string& origin, bool keepUsual,
+                                              std::string& keyBuffer, WordMemo::Entry* memo)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
@@ -486,13 +486,37 @@ struct CountBuffers {
 
 CountBuffers SharedCountBuffers;
 
-// Per byte: -1 for a separator, else the byte lower-cased (ToLower).
+// Per byte: the byte lower-cased (ToLower), or a negative code: the "&"
+// (a separator that may start an entity), the byte that starts an escaped
+// character of a UTF-8 page (base/unicode_text.h; a letter, told apart so
+// that the candidate is lower-cased with Unicode's case mapping too), any
+// other separator.
+constexpr short SeparatorCode = -1;
+constexpr short EscapeCode = -2;
+constexpr short AmpersandCode = -3;
 constexpr std::array<short, 256> WordByteTable = [] {
     std::array<short, 256> table{};
     for (int b = 0; b < 256; ++b)
-        table[b] = SeparatorTable[b] ? short(-1) : short(textscan::LowerTable[b]);
+        table[b] = SeparatorTable[b] ? SeparatorCode : short(textscan::LowerTable[b]);
+    table['&'] = AmpersandCode;
+    table[static_cast<unsigned char>(EscapeStart)] = EscapeCode;
     return table;
 }();
+
+// A candidate holding characters of a UTF-8 page escaped: they take
+// Unicode's lower case (in unicode, with 8 bytes to spare for
+// PaddedWordHash). Returns its length, or 0 when it has fewer characters
+// than a word (an escape is one character). Kept out of CountWordsIn, whose
+// loop stays as small as for a Windows-1252 page.
+[[gnu::noinline]] std::size_t LowerEscapedCandidate(std::string_view candidate, std::string& unicode)
+{
+    unicode = LowerEscapedCharacters(candidate);
+    if (PageTextLength(unicode) < MinimumWordLength)
+        return 0;
+    const std::size_t length = unicode.size();
+    unicode.resize(length + 8);
+    return length;
+}
 
 // CountWords without the preparation copies. CountWords prepares the text
 // (spaces trimmed, TAB, LF and CR made spaces, entities decoded, "/" made a
@@ -536,13 +560,20 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
                 length += run;
                 if (i == size || (lower = WordByteTable[static_cast<unsigned char>(bytes[i])]) < 0)
                     break;
-                escaped |= lower == EscapeStart;
                 word[length++] = static_cast<char>(lower);
                 ++i;
             }
             if (i == size)
                 break;
-            if (bytes[i] == '&') {
+            if (lower != SeparatorCode) {
+                if (lower == EscapeCode) [[unlikely]] {
+                    // An escaped character of a UTF-8 page: a letter.
+                    escaped = true;
+                    word[length++] = EscapeStart;
+                    ++i;
+                    continue;
+                }
+                // An "&".
                 char decoded;
                 const std::size_t entity = textscan::EntityAt(text, i, decoded);
                 if (entity != 0) {
@@ -560,16 +591,11 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
         if (length < MinimumWordLength)
             continue;
         std::string_view candidate(word, length);
-        if (escaped) {
-            // Characters Windows-1252 cannot hold take Unicode's lower case,
-            // and the word is as long as its characters, an escape being one.
-            std::string& unicode = buffers->Unicode;
-            unicode = LowerEscapedCharacters(candidate);
-            if (PageTextLength(unicode) < MinimumWordLength)
+        if (escaped) [[unlikely]] {
+            const std::size_t unicodeLength = LowerEscapedCandidate(candidate, buffers->Unicode);
+            if (unicodeLength == 0)
                 continue;
-            const std::size_t unicodeLength = unicode.size();
-            unicode.resize(unicodeLength + 8);  // room for PaddedWordHash
-            candidate = std::string_view(unicode.data(), unicodeLength);
+            candidate = std::string_view(buffers->Unicode.data(), unicodeLength);
         }
         if (IsNumber(candidate))
             continue;

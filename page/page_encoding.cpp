@@ -1,10 +1,14 @@
 #include "page/page_encoding.h"
 
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -121,13 +125,16 @@ std::size_t FirstHighByte(const char* bytes, std::size_t size)
 {
     constexpr std::uint64_t highs = 0x8080808080808080ULL;
     std::size_t i = 0;
-    // 32 bytes a step while none is high, then 8, then one.
-    for (; i + 32 <= size; i += 32) {
-        std::uint64_t w[4];
-        std::memcpy(w, bytes + i, 32);
-        if ((w[0] | w[1] | w[2] | w[3]) & highs)
+    // 64 bytes a step while none is high, then 8, then one.
+#if defined(__SSE2__)
+    for (; i + 64 <= size; i += 64) {
+        const auto* p = reinterpret_cast<const __m128i*>(bytes + i);
+        const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(p), _mm_loadu_si128(p + 1)),
+                                         _mm_or_si128(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3)));
+        if (_mm_movemask_epi8(any) != 0)
             break;
     }
+#endif
     for (; i + 8 <= size; i += 8) {
         std::uint64_t chunk;
         std::memcpy(&chunk, bytes + i, 8);

@@ -682,6 +682,9 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     std::string& tag = Page.CurrentTag;
     // On a UTF-8 page: the piece as decoded, before the handler ran.
     std::string decodedText, decodedTag;
+    // Text typed for a UTF-8 page comes to the handlers through their
+    // arguments; only then may a handler give a Windows-1252 page escapes.
+    const bool argsHoldEscapes = HoldsEscape(arg1) || HoldsEscape(arg2) || HoldsEscape(arg3);
 
     for (;;) {
         if (pos >= readEnd()) {
@@ -776,7 +779,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             WriteUtf8Piece(*writer, piece, length, kind == PieceKind::Text, text, tag, decodedText, decodedTag,
                            emptyTag);
         } else if (writer) {
-            if (HoldsEscape(text) || HoldsEscape(tag)) [[unlikely]] {
+            if (argsHoldEscapes && (HoldsEscape(text) || HoldsEscape(tag))) [[unlikely]] {
                 WriteEscapesToWindows1252(*writer, piece, length, text, tag, emptyTag);
                 continue;
             }
