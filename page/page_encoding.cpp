@@ -67,10 +67,9 @@ std::size_t SequenceLength(unsigned char b)
     return 0;
 }
 
-// Checks bytes[0, n): returns how many bytes were found valid up to a
-// sequence that the bytes end before it is complete (the caller carries it
-// over), or -1 when an invalid sequence is met.
-long ValidPrefix(const char* bytes, std::size_t n)
+}  // namespace
+
+long ValidUtf8Prefix(const char* bytes, std::size_t n)
 {
     std::size_t i = 0;
     while (i < n) {
@@ -88,8 +87,6 @@ long ValidPrefix(const char* bytes, std::size_t n)
     }
     return static_cast<long>(n);
 }
-
-}  // namespace
 
 DeclaredEncoding DeclaredPageEncoding(std::string_view head)
 {
@@ -159,7 +156,7 @@ bool IsUtf8FromOffset(int fd, std::int64_t offset, std::int64_t size)
             return false;
         offset += got;
         const std::size_t n = carried + static_cast<std::size_t>(got);
-        const long valid = ValidPrefix(chunk.get(), n);
+        const long valid = ValidUtf8Prefix(chunk.get(), n);
         if (valid < 0)
             return false;
         carried = n - static_cast<std::size_t>(valid);
@@ -193,9 +190,14 @@ PageEncoding DetectPageEncoding(int fd, std::int64_t size)
         if (read <= 0)
             return PageEncoding::Windows1252;
         const std::size_t high = FirstHighByte(chunk.get(), static_cast<std::size_t>(read));
-        if (high < static_cast<std::size_t>(read))
-            return IsUtf8FromOffset(fd, offset + static_cast<std::int64_t>(high), size) ? PageEncoding::Utf8
-                                                                                        : PageEncoding::Windows1252;
+        if (high < static_cast<std::size_t>(read)) {
+            const long valid = ValidUtf8Prefix(chunk.get() + high, static_cast<std::size_t>(read) - high);
+            if (valid < 0)
+                return PageEncoding::Windows1252;
+            return IsUtf8FromOffset(fd, offset + static_cast<std::int64_t>(high) + valid, size)
+                       ? PageEncoding::Utf8
+                       : PageEncoding::Windows1252;
+        }
         offset += read;
     }
     return PageEncoding::Windows1252;  // ASCII only: no multi-byte sequence

@@ -33,6 +33,11 @@ DeclaredEncoding DeclaredPageEncoding(std::string_view head);
 // ends the page unfinished).
 bool IsUtf8FromOffset(int fd, std::int64_t offset, std::int64_t size);
 
+// Checks bytes[0, n) for UTF-8: how many bytes are valid up to a sequence
+// that the bytes end before it is complete, or -1 when an invalid sequence
+// is met.
+long ValidUtf8Prefix(const char* bytes, std::size_t n);
+
 // The first byte at or above 0x80 in bytes[0, size), or size when none.
 std::size_t FirstHighByte(const char* bytes, std::size_t size);
 

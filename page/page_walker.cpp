@@ -583,7 +583,9 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         }
         const std::size_t high = FirstHighByte(block, got);
         if (high < got) {
-            utf8 = IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high), fileEnd);
+            // The bytes in hand first: a Windows-1252 page fails there.
+            const long valid = ValidUtf8Prefix(block + high, got - high);
+            utf8 = valid >= 0 && IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
             encodingOpen = false;
         }
     };
