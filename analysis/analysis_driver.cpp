@@ -13,6 +13,7 @@
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
@@ -156,6 +157,8 @@ AnalysisResult AnalyseCurrentPage(const std::string& displayName)
 
         int walked =
             WalkPage(Page.CurrentPagePath, WalkOptions{.SetTitle = true, .ShowProgress = true}, AnalysisHandler);
+        // Texts typed for this page are taken in its encoding.
+        SetTypedTextForUtf8Page(Page.PageUtf8);
 
         if (walked) {
             FillWordLists(Page.OtherWordList, Page.UsualWordList);

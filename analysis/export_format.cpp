@@ -4,6 +4,7 @@
 
 #include "base/text_rules.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 
 namespace kestrova {
 
@@ -44,6 +45,7 @@ ExportSource MainWindowExportSource(const std::string& windowTitle, const std::s
     s.Keywords = {&Page.KeywordList, KeywordColumnTitles()};
     s.UsualWords = {&Page.UsualWordList, UsualColumnTitles()};
     s.OtherWords = {&Page.OtherWordList, OtherColumnTitles()};
+    s.Utf8File = Page.PageUtf8;
     return s;
 }
 
@@ -95,6 +97,8 @@ ExportData BuildExport(const ExportSource& source)
     ExportData data;
     data.ClipboardText = ExportText(source);
     data.FileBytes = " \r\n" + TrimSpaces(data.ClipboardText) + "\r\n";
+    if (source.Utf8File)
+        data.FileBytes = PageTextToDisplay(data.FileBytes);
     return data;
 }
 

@@ -2,7 +2,8 @@
 // export file and the text left on the clipboard. Built only from what the
 // window shows (its title, the title and description fields and the three
 // report lists), never from the page file, so that the program's export and
-// "kestrova-cli export" give the same bytes. All texts are Windows-1252.
+// "kestrova-cli export" give the same bytes. All texts are Windows-1252
+// page text; the file of a UTF-8 page is UTF-8.
 #pragma once
 
 #include <string>
@@ -26,6 +27,9 @@ struct ExportSource {
     ExportList Keywords;
     ExportList UsualWords;
     ExportList OtherWords;
+    // The page is UTF-8: the export file is written in UTF-8 (the clipboard
+    // text stays page text).
+    bool Utf8File = false;
 };
 
 struct ExportData {

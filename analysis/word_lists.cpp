@@ -9,10 +9,19 @@
 #include "base/app_state.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 
 namespace kestrova {
 
 namespace {
+
+// ToLower, and Unicode's lower case for the characters of a UTF-8 page that
+// Windows-1252 cannot hold (as the words were lower-cased when counted).
+std::string LowerWord(const std::string& text)
+{
+    std::string lower = ToLower(text);
+    return HoldsEscape(lower) ? LowerEscapedCharacters(lower) : lower;
+}
 
 // The spellings of a "/"-separated list, empty ones left out.
 std::vector<std::string> SplitForms(const std::string& forms)
@@ -209,7 +218,7 @@ int IsKeywordUsed(const std::string& Keyword)
     while (start < Keyword.size()) {
         const std::size_t end = Keyword.find_first_of(" -_", start);
         const std::string part =
-            ToLower(Keyword.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            LowerWord(Keyword.substr(start, end == std::string::npos ? std::string::npos : end - start));
         // An empty part (two separators in a row, or one at the start) is never found.
         if (part.empty() || !IsPartFound(part))
             return 0;
@@ -226,11 +235,11 @@ int FindKeywordRow(const std::string& Forms, int StartRow)
     std::vector<std::string> keys;
     keys.reserve(rows.size());
     for (const auto& row : rows)
-        keys.push_back(RemoveAccents(ToLower(FirstCell(row))));
+        keys.push_back(RemoveAccents(LowerWord(FirstCell(row))));
 
     int result = -1;
     for (const auto& spelling : SplitForms(Forms)) {
-        const std::string word = RemoveAccents(ToLower(spelling));
+        const std::string word = RemoveAccents(LowerWord(spelling));
         for (int r = std::max(StartRow, 0); r < static_cast<int>(rows.size()); ++r) {
             if (SameWord(keys[r], word)) {
                 result = r;

@@ -12,6 +12,7 @@
 #include "base/text_scan.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
 #include "page/page_state.h"
 
 namespace kestrova {
@@ -573,7 +574,8 @@ void NewIndexEpoch()
 // Counts one word (lower-cased, no separator in it) under origin. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
-void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer, WordMemo::Entry* memo)
+[[gnu::always_inline]] inline void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer,
+                                              WordMemo::Entry* memo)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
@@ -665,17 +667,42 @@ struct CountBuffers {
     bool Busy = false;
     std::string Word;  // room for the candidate, lower-cased
     std::string Key;
+    std::string Unicode;  // a candidate holding escaped characters, lower-cased
 };
 
 CountBuffers SharedCountBuffers;
 
-// Per byte: -1 for a separator, else the byte lower-cased (ToLower).
+// Per byte: the byte lower-cased (ToLower), or a negative code: the "&"
+// (a separator that may start an entity), the byte that starts an escaped
+// character of a UTF-8 page (base/unicode_text.h; a letter, told apart so
+// that the candidate is lower-cased with Unicode's case mapping too), any
+// other separator.
+constexpr short SeparatorCode = -1;
+constexpr short EscapeCode = -2;
+constexpr short AmpersandCode = -3;
 constexpr std::array<short, 256> WordByteTable = [] {
     std::array<short, 256> table{};
     for (int b = 0; b < 256; ++b)
-        table[b] = SeparatorTable[b] ? short(-1) : short(textscan::LowerTable[b]);
+        table[b] = SeparatorTable[b] ? SeparatorCode : short(textscan::LowerTable[b]);
+    table['&'] = AmpersandCode;
+    table[static_cast<unsigned char>(EscapeStart)] = EscapeCode;
     return table;
 }();
+
+// A candidate holding characters of a UTF-8 page escaped: they take
+// Unicode's lower case (in unicode, with 8 bytes to spare for
+// PaddedWordHash). Returns its length, or 0 when it has fewer characters
+// than a word (an escape is one character). Kept out of CountWordsIn, whose
+// loop stays as small as for a Windows-1252 page.
+[[gnu::noinline]] std::size_t LowerEscapedCandidate(std::string_view candidate, std::string& unicode)
+{
+    unicode = LowerEscapedCharacters(candidate);
+    if (PageTextLength(unicode) < MinimumWordLength)
+        return 0;
+    const std::size_t length = unicode.size();
+    unicode.resize(length + 8);
+    return length;
+}
 
 // CountWords without the preparation copies. CountWords prepares the text
 // (spaces trimmed, TAB, LF and CR made spaces, entities decoded, "/" made a
@@ -710,6 +737,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
         // One candidate: runs of word bytes, joined by entities that decode
         // to a word byte; a separator or an entity decoding to one ends it.
         std::size_t length = 0;
+        bool escaped = false;  // the candidate holds a character of a UTF-8 page escaped
         for (;;) {
             short lower;
             for (;;) {
@@ -723,7 +751,15 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             }
             if (i == size)
                 break;
-            if (bytes[i] == '&') {
+            if (lower != SeparatorCode) {
+                if (lower == EscapeCode) [[unlikely]] {
+                    // An escaped character of a UTF-8 page: a letter.
+                    escaped = true;
+                    word[length++] = EscapeStart;
+                    ++i;
+                    continue;
+                }
+                // An "&".
                 char decoded;
                 const std::size_t entity = textscan::EntityAt(text, i, decoded);
                 if (entity != 0) {
@@ -740,7 +776,13 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
         }
         if (length < MinimumWordLength)
             continue;
-        const std::string_view candidate(word, length);
+        std::string_view candidate(word, length);
+        if (escaped) [[unlikely]] {
+            const std::size_t unicodeLength = LowerEscapedCandidate(candidate, buffers->Unicode);
+            if (unicodeLength == 0)
+                continue;
+            candidate = std::string_view(buffers->Unicode.data(), unicodeLength);
+        }
         if (IsNumber(candidate))
             continue;
         const std::uint64_t hash = PaddedWordHash(candidate);
@@ -1012,10 +1054,13 @@ void ResetWordTables()
 
 std::string WordKey(const std::string& Word)
 {
-    // RemoveAccents(ToLower(Word)) in one pass over one copy.
+    // RemoveAccents(ToLower(Word)) in one pass over one copy; escaped
+    // characters take Unicode's lower case, as when words are counted.
     std::string key(Word.size(), '\0');
     for (std::size_t i = 0; i < Word.size(); ++i)
         key[i] = static_cast<char>(textscan::AccentTable[textscan::LowerTable[static_cast<unsigned char>(Word[i])]]);
+    if (HoldsEscape(key))
+        key = LowerEscapedCharacters(key);
     if (!key.empty() && key.back() == 's')
         key.pop_back();
     return key;

@@ -5,11 +5,13 @@
 #include <ostream>
 
 #include "base/codec.h"
+#include "base/unicode_text.h"
 #include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
 #include "cli/site_verb.h"
 #include "cli/update_verb.h"
+#include "page/page_encoding.h"
 
 namespace kestrova::cli {
 
@@ -18,7 +20,7 @@ namespace {
 const char Usage[] = "usage:\n"
                      "  kestrova-cli export PAGE OUTFILE [--lang fr|en]\n"
                      "      Analyses PAGE and writes OUTFILE as the program's export does\n"
-                     "      (Windows-1252 text, CR line ends).\n"
+                     "      (Windows-1252 text, UTF-8 for a UTF-8 page; CR line ends).\n"
                      "  kestrova-cli analyse PAGE [--lang fr|en]\n"
                      "      Analyses PAGE and prints the result as UTF-8 lines of tab-separated\n"
                      "      fields, in this order:\n"
@@ -135,12 +137,19 @@ int BadArguments(std::ostream& err, const std::string& problem)
     return ExitUsage;
 }
 
-// Converts a text of the command line to Windows-1252; false (with an error
-// line) when it holds a character the code page cannot write.
-bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, std::string& out)
+// Converts a text of the command line to the page text of page; false (with
+// an error line) when it is not UTF-8 or, for a Windows-1252 page, holds a
+// character the code page cannot write.
+bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, const std::string& page,
+                std::string& out)
 {
-    if (Utf8ToCp1252(utf8, out))
+    const bool utf8Page = DetectPageFileEncoding(page) == PageEncoding::Utf8;
+    if (TypedTextToPage(utf8, utf8Page, out))
         return true;
+    if (utf8Page) {
+        err << "kestrova-cli: the " << what << " is not UTF-8; nothing was changed\n";
+        return false;
+    }
     err << "kestrova-cli: the " << what << " \"" << utf8
         << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
     return false;
@@ -215,14 +224,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (a.Positional[1].empty())
             return BadArguments(err, "the meta tag name is empty");
         std::string name;
-        if (!ToPageText(err, "meta tag name", a.Positional[1], name))
+        if (!ToPageText(err, "meta tag name", a.Positional[1], a.Positional[0], name))
             return ExitFailure;
         if (!has("--set")) {
             Session session(err, language, false);
             return MetaReadVerb(session, a.Positional[0], name, out);
         }
         std::string text;
-        if (!ToPageText(err, "text", value("--set"), text))
+        if (!ToPageText(err, "text", value("--set"), a.Positional[0], text))
             return ExitFailure;
         Session session(err, language, a.Create);
         return MetaSetVerb(session, a.Positional[0], name, text, a.Create);
@@ -236,7 +245,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (given.empty())
             return BadArguments(err, "the keyword is empty");
         std::string word;
-        if (!ToPageText(err, "keyword", given, word))
+        if (!ToPageText(err, "keyword", given, a.Positional[0], word))
             return ExitFailure;
         if (has("--add")) {
             Session session(err, language, a.Create);
@@ -251,7 +260,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (!has("--set"))
             return BadArguments(err, "title takes --set TEXT");
         std::string title;
-        if (!ToPageText(err, "title", value("--set"), title))
+        if (!ToPageText(err, "title", value("--set"), a.Positional[0], title))
             return ExitFailure;
         Session session(err, language, false);
         return TitleSetVerb(session, a.Positional[0], title);

@@ -17,6 +17,7 @@
 #include "base/codec.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "cli/cli_online.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_change.h"
@@ -44,7 +45,7 @@ std::string OneLine(const std::string& text)
 
 std::string Quoted(const std::string& cp1252)
 {
-    return "\"" + Cp1252ToUtf8(cp1252) + "\"";
+    return "\"" + PageTextToDisplay(cp1252) + "\"";
 }
 
 // Marks PageTitle before a title walk so that the walk shows whether it met
@@ -67,7 +68,8 @@ Session::Session(std::ostream& err, const std::string& language, bool answerYes)
         if (shown.Kind != "message" && !question)
             return;
         ++shown_;
-        err_ << "kestrova-cli: " << Cp1252ToUtf8(OneLine(shown.Title)) << ": " << Cp1252ToUtf8(OneLine(shown.Text));
+        err_ << "kestrova-cli: " << PageTextToDisplay(OneLine(shown.Title)) << ": "
+             << PageTextToDisplay(OneLine(shown.Text));
         if (question)
             err_ << (answerYes_ ? " [yes]" : " [no]");
         err_ << '\n';
@@ -145,7 +147,7 @@ bool CheckPage(Session& session, const std::string& path, bool forEdit)
 
 std::string AnalysisReport(const std::string& titleText, const std::string& descriptionText)
 {
-    auto field = [](const std::string& cp1252) { return Cp1252ToUtf8(OneLine(cp1252)); };
+    auto field = [](const std::string& cp1252) { return PageTextToDisplay(OneLine(cp1252)); };
     auto cell = [](const std::vector<std::string>& row, std::size_t c) {
         return c < row.size() ? row[c] : std::string();
     };
@@ -280,7 +282,7 @@ int MetaReadVerb(Session& session, const std::string& page, const std::string& n
         session.Error("the page has no meta tag " + Quoted(name));
         return ExitFailure;
     }
-    out << Cp1252ToUtf8(DisplayEditResult(value)) << '\n';
+    out << PageTextToDisplay(DisplayEditResult(value)) << '\n';
     return ExitOk;
 }
 

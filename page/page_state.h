@@ -40,6 +40,8 @@ struct PageState {
     bool PageReadOnly = false;
     bool KeywordAccentsBad = false;
     bool MetaInserted = false;
+    // The last walk read the page as UTF-8 (page/page_encoding.h).
+    bool PageUtf8 = false;
 
     ReportList KeywordList;    // Mots clés | Utilisés
     ReportList UsualWordList;  // Mots usuels | Nb occurences

@@ -16,8 +16,10 @@
 #include "base/codec.h"
 #include "base/file_io.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "page/journal.h"
 #include "page/page_change.h"
+#include "page/page_encoding.h"
 
 namespace kestrova {
 
@@ -316,6 +318,57 @@ PieceKind CutPiece(const char* s, std::size_t n, bool atEnd, bool script, bool j
     return PieceKind::Tag;
 }
 
+// ---- UTF-8 pages ---------------------------------------------------------------
+
+// Decodes a piece of a UTF-8 page for the handler, and keeps a copy of the
+// decoded text in write mode.
+void DecodeUtf8Piece(const char* bytes, std::size_t size, std::string& out, std::string& kept, bool keep)
+{
+    out.clear();
+    DecodeUtf8PageText(bytes, size, out);
+    if (keep)
+        kept = out;
+}
+
+void WriteUtf8Piece(CopyWriter& writer, const char* piece, std::size_t length, bool isText, const std::string& text,
+                    const std::string& tag, const std::string& decodedText, const std::string& decodedTag,
+                    bool emptyTag)
+{
+    const bool unchanged = isText ? (text == decodedText && tag.empty()) : (text.empty() && tag == decodedTag);
+    if (unchanged && (isText || !tag.empty() || emptyTag)) {
+        writer.Append(piece, length);
+        return;
+    }
+    std::string bytes;
+    EncodeUtf8PageText(text, bytes);
+    if (!tag.empty()) {
+        bytes.push_back('<');
+        EncodeUtf8PageText(tag, bytes);
+        bytes.push_back('>');
+    } else if (emptyTag) {
+        bytes += "<>";
+    }
+    writer.Append(bytes);
+}
+
+// A piece of a Windows-1252 page whose new text holds characters escaped for
+// a UTF-8 page (text typed for one): they are written as character
+// references, which a Windows-1252 page can hold. A piece the handler left
+// as the page had it is copied as it is.
+void WriteEscapesToWindows1252(CopyWriter& writer, const char* piece, std::size_t length, const std::string& text,
+                               const std::string& tag, bool emptyTag)
+{
+    std::string bytes = text;
+    if (!tag.empty())
+        bytes += '<' + tag + '>';
+    else if (emptyTag)
+        bytes += "<>";
+    if (std::string_view(bytes) == std::string_view(piece, length))
+        writer.Append(piece, length);
+    else
+        writer.Append(EscapesToCharacterReferences(bytes));
+}
+
 // ---- comparison and commit ---------------------------------------------------
 
 // True when both files hold the same bytes.
@@ -489,6 +542,43 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     if (WriteCopy)
         writer = std::make_unique<CopyWriter>(copyFd);
 
+    // The page's encoding. The byte-order mark and the meta tags of the
+    // first bytes are read with the first block; without them the first
+    // byte above 0x80 decides (everything before it is ASCII, the same text
+    // in both encodings).
+    bool utf8 = false;
+    bool encodingOpen = true;  // the first block has not been read yet
+    bool encodingByBytes = false;
+    Page.PageUtf8 = false;
+    auto decideEncoding = [&](const char* block, std::size_t got, std::int64_t from) {
+        if (!encodingByBytes) {
+            std::string ownHead;
+            std::string_view head(block, got);
+            if (static_cast<std::int64_t>(got) < std::min<std::int64_t>(WalkBlockSize, fileEnd)) {
+                // A small test block: the declaration is looked for in as
+                // many bytes as with the usual block size.
+                ownHead.resize(static_cast<std::size_t>(std::min<std::int64_t>(WalkBlockSize, fileEnd)));
+                const ssize_t n = ReadAt(page.Get(), ownHead.data(), ownHead.size(), 0);
+                ownHead.resize(static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+                head = ownHead;
+            }
+            const DeclaredEncoding declared = DeclaredPageEncoding(head);
+            if (declared != DeclaredEncoding::None) {
+                utf8 = declared == DeclaredEncoding::Utf8;
+                encodingOpen = false;
+                return;
+            }
+            encodingByBytes = true;
+        }
+        const std::size_t high = FirstHighByte(block, got);
+        if (high < got) {
+            // The bytes in hand first: a Windows-1252 page fails there.
+            const long valid = ValidUtf8Prefix(block + high, got - high);
+            utf8 = valid >= 0 && IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
+            encodingOpen = false;
+        }
+    };
+
     auto at = [&](std::int64_t offset) { return buffer.get() + (offset - bufStart); };
     auto readEnd = [&] { return bufStart + static_cast<std::int64_t>(bufLen); };
 
@@ -527,6 +617,32 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         bufLen += static_cast<std::size_t>(got);
         if (readEnd() >= fileEnd)
             atEof = true;
+        if (encodingOpen) {
+            if (from == 0 && fileEnd >= 3) {
+                // A byte-order mark makes the page UTF-8; it is copied as it
+                // is and never given to a handler.
+                char mark[3];
+                const bool whole = bufLen >= 3;
+                if (whole)
+                    std::memcpy(mark, buffer.get(), 3);
+                if ((whole || ReadAt(page.Get(), mark, 3, 0) == 3) && std::string_view(mark, 3) == Utf8ByteOrderMark) {
+                    utf8 = true;
+                    encodingOpen = false;
+                    if (writer)
+                        writer->Append(mark, 3);
+                    if (whole) {
+                        pos = 3;
+                    } else {  // a test block shorter than the mark: only mark bytes were read
+                        bufStart = pos = 3;
+                        bufLen = 0;
+                        got = 0;
+                    }
+                }
+            }
+            if (encodingOpen)
+                decideEncoding(buffer.get() + bufLen - got, static_cast<std::size_t>(got), from);
+            Page.PageUtf8 = utf8;
+        }
 
         // Progress window after 150 ms, and pending window events.
         if (!progress.open && ShowProgress && MonotonicNow() - started > WalkProgressDelay)
@@ -553,6 +669,11 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
 
     std::string& text = Page.CurrentText;
     std::string& tag = Page.CurrentTag;
+    // On a UTF-8 page: the piece as decoded, before the handler ran.
+    std::string decodedText, decodedTag;
+    // Text typed for a UTF-8 page comes to the handlers through their
+    // arguments; only then may a handler give a Windows-1252 page escapes.
+    const bool argsHoldEscapes = HoldsEscape(arg1) || HoldsEscape(arg2) || HoldsEscape(arg3);
 
     for (;;) {
         if (pos >= readEnd()) {
@@ -607,9 +728,15 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
 
         bool emptyTag = false;
         if (kind == PieceKind::Text) {
-            text.assign(piece, length);
+            if (utf8)
+                DecodeUtf8Piece(piece, length, text, decodedText, writer != nullptr);
+            else
+                text.assign(piece, length);
         } else {
-            tag.assign(piece + 1, length - 2);
+            if (utf8)
+                DecodeUtf8Piece(piece + 1, length - 2, tag, decodedTag, writer != nullptr);
+            else
+                tag.assign(piece + 1, length - 2);
             emptyTag = length == 2;
             // 9. Script and style start tags.
             if (StartsWithNoCase(tag, "script") || StartsWithNoCase(tag, "style")) {
@@ -636,8 +763,17 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             javascript = false;
         }
 
-        // 12. The copy gets the piece as the handler left it.
-        if (writer) {
+        // 12. The copy gets the piece as the handler left it: on a UTF-8
+        // page, the page's own bytes when the handler changed nothing, the
+        // piece encoded back to UTF-8 otherwise.
+        if (writer && utf8) {
+            WriteUtf8Piece(*writer, piece, length, kind == PieceKind::Text, text, tag, decodedText, decodedTag,
+                           emptyTag);
+        } else if (writer) {
+            if (argsHoldEscapes && (HoldsEscape(text) || HoldsEscape(tag))) [[unlikely]] {
+                WriteEscapesToWindows1252(*writer, piece, length, text, tag, emptyTag);
+                continue;
+            }
             if (!text.empty())
                 writer->Append(text);
             if (!tag.empty()) {

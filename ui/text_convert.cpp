@@ -4,22 +4,28 @@
 #include <QFile>
 
 #include "base/codec.h"
+#include "base/unicode_text.h"
 
 namespace kestrova::ui {
 
 QString FromPage(const std::string& text)
 {
-    return QString::fromStdString(Cp1252ToUtf8(text));
+    return QString::fromStdString(PageTextToDisplay(text));
 }
 
 std::string ToPage(const QString& text)
 {
+    std::string out;
+    if (TypedTextForUtf8Page() && TypedTextToPage(text.toStdString(), true, out))
+        return out;
     return Utf8ToCp1252Lossy(text.toStdString());
 }
 
 bool ToPageStrict(const QString& text, std::string& out)
 {
     out.clear();
+    if (TypedTextForUtf8Page())
+        return TypedTextToPage(text.toStdString(), true, out);
     return Utf8ToCp1252(text.toStdString(), out);
 }
 

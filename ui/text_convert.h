@@ -8,9 +8,11 @@
 
 namespace kestrova::ui {
 
-// Windows-1252 text to a QString (one UTF-16 unit per byte).
+// Windows-1252 text to a QString (one UTF-16 unit per byte); the escaped
+// characters of a UTF-8 page (base/unicode_text.h) show as themselves.
 QString FromPage(const std::string& text);
-// QString to Windows-1252; characters Windows-1252 cannot hold become '?'.
+// QString to Windows-1252; characters Windows-1252 cannot hold become '?',
+// or escapes while the user works on a UTF-8 page (TypedTextForUtf8Page).
 std::string ToPage(const QString& text);
 // Same, but returns false (out left empty) when a character cannot be written.
 bool ToPageStrict(const QString& text, std::string& out);
