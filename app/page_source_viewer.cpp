@@ -21,6 +21,7 @@
 #include "base/translate.h"
 #include "base/ui_port.h"
 #include "base/unicode_text.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 #include "site/page_source.h"
@@ -53,7 +54,10 @@ QString EditorRawText(QPlainTextEdit* editor)
 std::string EditorText(QPlainTextEdit* editor)
 {
     const std::string utf8 = EditorRawText(editor).toStdString();
-    return HoldsUtf8Page(editor) ? utf8 : Utf8ToCp1252Lossy(utf8);
+    if (!HoldsUtf8Page(editor))
+        return Utf8ToCp1252Lossy(utf8);
+    // The byte-order mark is kept out of the editor, and put back.
+    return editor->property("byteOrderMark").toBool() ? std::string(Utf8ByteOrderMark) + utf8 : utf8;
 }
 
 // The search text (page text) as the dialog takes it from the user.
@@ -264,7 +268,11 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     // A UTF-8 page is edited as UTF-8, any other as Windows-1252; the text
     // is saved back in the same encoding.
     editor->setProperty("utf8Page", source.Utf8);
-    const std::string text = WithEditorLineEnds(source.OnDisk);
+    std::string text = WithEditorLineEnds(source.OnDisk);
+    if (source.Utf8 && text.starts_with(Utf8ByteOrderMark)) {
+        editor->setProperty("byteOrderMark", true);
+        text.erase(0, Utf8ByteOrderMark.size());
+    }
     editor->setPlainText(QString::fromStdString(source.Utf8 ? text : Cp1252ToUtf8(text)));
 
     QPushButton* search = NewButton(window, ui::FromPage(TranslateFrenchKey("Rechercher") + " F5"), "Rechercher");
