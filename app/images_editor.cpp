@@ -12,9 +12,11 @@
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "editing/image_rename.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -62,6 +64,9 @@ bool ImagesEditor(QWidget* owner)
 {
     if (Page.CurrentPagePath.empty())
         return false;
+    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
+    // every character is accepted.
+    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
 
     QDialog* window = ui::OpenChildWindow(
         owner, 0, 0, 450, 410, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,

@@ -12,7 +12,9 @@
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "editing/meta_catalogue.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 #include "ui/text_convert.h"
@@ -53,6 +55,9 @@ bool MetaTagsEditor(QWidget* owner)
 {
     if (Page.CurrentPagePath.empty())
         return false;
+    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
+    // every character is accepted.
+    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
 
     QDialog* window = ui::OpenChildWindow(
         owner, 0, 0, 450, 415, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,

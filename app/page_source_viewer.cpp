@@ -16,9 +16,12 @@
 #include <memory>
 #include <vector>
 
+#include "base/codec.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 #include "site/page_source.h"
@@ -29,15 +32,60 @@ namespace kestrova {
 
 namespace {
 
-// The editor's text in Windows-1252 with "\n" between lines, one byte per
-// character, as positions in the editor count them. (The document's raw text
-// keeps non-breaking spaces, which its plain text would turn into spaces.)
-std::string EditorText(QPlainTextEdit* editor)
+// Whether the editor holds a UTF-8 page (see ShowPageSource).
+bool HoldsUtf8Page(QPlainTextEdit* editor)
+{
+    return editor->property("utf8Page").toBool();
+}
+
+// The editor's text with "\n" between lines. (The document's raw text keeps
+// non-breaking spaces, which its plain text would turn into spaces.)
+QString EditorRawText(QPlainTextEdit* editor)
 {
     QString raw = editor->document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return ui::ToPage(raw);
+    return raw;
+}
+
+// The editor's text as the page's bytes with "\n" between lines: UTF-8 for
+// a UTF-8 page, else Windows-1252, one byte per character, as positions in
+// the editor count them.
+std::string EditorText(QPlainTextEdit* editor)
+{
+    const std::string utf8 = EditorRawText(editor).toStdString();
+    if (!HoldsUtf8Page(editor))
+        return Utf8ToCp1252Lossy(utf8);
+    // The byte-order mark is kept out of the editor, and put back.
+    return editor->property("byteOrderMark").toBool() ? std::string(Utf8ByteOrderMark) + utf8 : utf8;
+}
+
+// The search text (page text) as the dialog takes it from the user.
+std::string SearchTextOf(QPlainTextEdit* editor, const QString& typed)
+{
+    std::string text;
+    if (HoldsUtf8Page(editor) && TypedTextToPage(typed.toStdString(), true, text))
+        return text;
+    return ui::ToPage(typed);
+}
+
+// The first occurrence of what (page text) at or after from, compared
+// without case: its position in the editor and, in length, its length there;
+// std::string::npos when none. A Windows-1252 page is searched by its own
+// case rules, a UTF-8 page by Unicode's.
+std::size_t FindInEditor(QPlainTextEdit* editor, const std::string& what, std::size_t from, std::size_t& length)
+{
+    if (!HoldsUtf8Page(editor)) {
+        length = what.size();
+        return FindNoCase(EditorText(editor), what, from);
+    }
+    const QString needle = ui::FromPage(what);
+    const QString text = EditorRawText(editor);
+    length = static_cast<std::size_t>(needle.size());
+    if (needle.isEmpty() || from > static_cast<std::size_t>(text.size()))
+        return std::string::npos;
+    const qsizetype found = text.indexOf(needle, static_cast<qsizetype>(from), Qt::CaseInsensitive);
+    return found < 0 ? std::string::npos : static_cast<std::size_t>(found);
 }
 
 // Selects what was found at position (0-based) and gives the editor the focus.
@@ -149,10 +197,11 @@ bool SearchNext(QPlainTextEdit* Editor, const std::string& SearchText)
     if (SearchText.empty())
         return false;
     const std::size_t from = static_cast<std::size_t>(ui::GetSelectionStart(Editor)) + 1;
-    const std::size_t found = FindNoCase(EditorText(Editor), SearchText, from);
+    std::size_t length = 0;
+    const std::size_t found = FindInEditor(Editor, SearchText, from, length);
     if (found == std::string::npos)
         return false;
-    SelectFound(Editor, found, SearchText.size());
+    SelectFound(Editor, found, length);
     return true;
 }
 
@@ -179,7 +228,7 @@ std::string SearchDialog(QWidget* Viewer, const std::string& SearchText, QPlainT
     field->selectAll();
 
     const bool confirmed = window->exec() == QDialog::Accepted;
-    const std::string text = ui::ToPage(field->text());
+    const std::string text = SearchTextOf(Editor, field->text());
     ui::CloseChildWindow(window, Viewer);
     if (!confirmed)
         return SearchText;
@@ -187,9 +236,10 @@ std::string SearchDialog(QWidget* Viewer, const std::string& SearchText, QPlainT
         SearchNextButton->setEnabled(false);
         return text;
     }
-    const std::size_t found = FindNoCase(EditorText(Editor), text, start);
+    std::size_t length = 0;
+    const std::size_t found = FindInEditor(Editor, text, start, length);
     if (found != std::string::npos)
-        SelectFound(Editor, found, text.size());
+        SelectFound(Editor, found, length);
     SearchNextButton->setEnabled(true);
     return text;
 }
@@ -215,7 +265,15 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    editor->setPlainText(ui::FromPage(WithEditorLineEnds(source.OnDisk)));
+    // A UTF-8 page is edited as UTF-8, any other as Windows-1252; the text
+    // is saved back in the same encoding.
+    editor->setProperty("utf8Page", source.Utf8);
+    std::string text = WithEditorLineEnds(source.OnDisk);
+    if (source.Utf8 && text.starts_with(Utf8ByteOrderMark)) {
+        editor->setProperty("byteOrderMark", true);
+        text.erase(0, Utf8ByteOrderMark.size());
+    }
+    editor->setPlainText(QString::fromStdString(source.Utf8 ? text : Cp1252ToUtf8(text)));
 
     QPushButton* search = NewButton(window, ui::FromPage(TranslateFrenchKey("Rechercher") + " F5"), "Rechercher");
     QPushButton* next =
@@ -245,7 +303,7 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
             SearchNext(editor, *searchText);
     });
     (void)keys;
-    const bool saveable = !source.HasZeroByte;
+    const bool saveable = !source.HasZeroByte && !source.InvalidUtf8;
     QObject::connect(editor, &QPlainTextEdit::textChanged, window, [=] {
         if (!save->isEnabled() && !IsPageReadOnly() && saveable)
             save->setEnabled(true);

@@ -11,8 +11,10 @@
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "editing/image_rename.h"
 #include "editing/sentence_rows.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -41,6 +43,9 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
 {
     if (Page.CurrentPagePath.empty() || word.empty())
         return false;
+    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
+    // every character is accepted.
+    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
 
     QDialog* window =
         ui::OpenChildWindow(owner, 0, 0, 450, 405, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,

@@ -5,12 +5,13 @@
 #include <ostream>
 #include <vector>
 
-#include "base/codec.h"
 #include "base/text_rules.h"
+#include "base/unicode_text.h"
 #include "editing/image_rename.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
 #include "editing/sentence_rows.h"
+#include "page/page_encoding.h"
 #include "page/page_state.h"
 
 namespace kestrova::cli {
@@ -19,20 +20,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& cp1252)
+// Page texts are shown as UTF-8: the escaped characters of a UTF-8 page as
+// themselves.
+std::string Quoted(const std::string& pageText)
 {
-    std::string quoted = Cp1252ToUtf8(cp1252);
+    std::string quoted = PageTextToDisplay(pageText);
     quoted.insert(quoted.begin(), '"');
     quoted.push_back('"');
     return quoted;
 }
 
-std::string Line(const std::string& cp1252)
+std::string Line(const std::string& pageText)
 {
-    std::string s = cp1252;
+    std::string s = pageText;
     std::replace_if(
         s.begin(), s.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
-    return Cp1252ToUtf8(s);
+    return PageTextToDisplay(s);
 }
 
 // Makes the page current as a full path; with forEdit it must be editable.
@@ -186,13 +189,18 @@ int RunEditorVerb(const std::string& verb, const std::vector<std::string>& posit
             return ExitUsage;
         }
     }
-    // Texts of the page are Windows-1252; the page and folder paths are file
-    // names and stay as they are.
-    auto pageText = [&](const std::string& what, const std::string& utf8, std::string& cp1252) {
-        if (Utf8ToCp1252(utf8, cp1252))
+    // Texts typed for the page are taken in the page's own encoding: on a
+    // UTF-8 page every character is accepted. The page and folder paths are
+    // file names and stay as they are.
+    const bool utf8Page = DetectPageFileEncoding(positional[0]) == PageEncoding::Utf8;
+    auto pageText = [&](const std::string& what, const std::string& utf8, std::string& text) {
+        if (TypedTextToPage(utf8, utf8Page, text))
             return true;
-        err << "kestrova-cli: the " << what << " \"" << utf8
-            << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
+        if (utf8Page)
+            err << "kestrova-cli: the " << what << " is not UTF-8; nothing was changed\n";
+        else
+            err << "kestrova-cli: the " << what << " \"" << utf8
+                << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
         return false;
     };
     const std::string& page = positional[0];

@@ -7,21 +7,23 @@
 #include <ostream>
 
 #include "analysis/word_tables.h"
-#include "base/codec.h"
+#include "base/unicode_text.h"
 #include "site/site_scan.h"
 
 namespace kestrova::cli {
 
+// Words and origins are page text: the characters of UTF-8 pages that
+// Windows-1252 cannot hold are escaped in them and shown as themselves.
 std::string SiteReport()
 {
     std::string report;
     const int rows = SiteListedRowCount();
     for (int row = 0; row < rows; ++row) {
-        report += Cp1252ToUtf8(WordTables.WordForms[row]);
+        report += PageTextToDisplay(WordTables.WordForms[row]);
         report += '\t';
         report += std::to_string(WordTables.WordCounts[row]);
         report += '\t';
-        report += Cp1252ToUtf8(WordTables.WordOrigins[row]);
+        report += PageTextToDisplay(WordTables.WordOrigins[row]);
         report += '\n';
     }
     return report;

@@ -528,7 +528,12 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     std::unique_ptr<char[]> buffer(new char[capacity]);
     std::int64_t bufStart = 0;
     std::size_t bufLen = 0;
-    std::int64_t pos = 0;          // start of the next piece
+    std::int64_t pos = 0;  // start of the next piece
+    // How much longer the decoded pieces of a UTF-8 page are than their
+    // bytes: the offsets handed to the handler count decoded characters, so
+    // that positions the handler derives from a piece's decoded length keep
+    // page order (always 0 for a Windows-1252 page).
+    std::int64_t decodedShift = 0;
     std::int64_t nextZero = -1;    // first zero byte at or after pos, -1 when none is known
     std::int64_t zeroScanned = 0;  // the buffer has been searched for zero bytes up to here
     bool atEof = false;
@@ -748,11 +753,15 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         }
         const std::int64_t pieceEnd = pos + static_cast<std::int64_t>(length);
         pos = pieceEnd;
+        if (utf8) {
+            const std::size_t decoded = kind == PieceKind::Text ? text.size() : tag.size() + 2;
+            decodedShift += static_cast<std::int64_t>(decoded) - static_cast<std::int64_t>(length);
+        }
 
         // 10. Handler, outside script and style elements.
         if (!script && Handler) {
-            Page.PieceOffset = pieceEnd;
-            Handler(pieceEnd, arg1, arg2, arg3);
+            Page.PieceOffset = pieceEnd + decodedShift;
+            Handler(pieceEnd + decodedShift, arg1, arg2, arg3);
             if (WriteCopy && PieceTooLong(text, tag))
                 tooLong = true;
         }

@@ -20,7 +20,9 @@
 namespace kestrova {
 
 // Handler(PieceOffset, Arg1, Arg2, Arg3): reads and may change
-// Page.CurrentText and Page.CurrentTag.
+// Page.CurrentText and Page.CurrentTag. PieceOffset is the offset after the
+// piece; on a UTF-8 page it counts the decoded text, so that it grows with
+// the decoded pieces the handler sees.
 using PieceHandler = std::function<void(std::int64_t, const std::string&, const std::string&, const std::string&)>;
 
 // Size of the blocks the page is read in.

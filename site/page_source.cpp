@@ -6,7 +6,9 @@
 
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "base/unicode_text.h"
 #include "page/journal.h"
+#include "page/page_encoding.h"
 
 namespace kestrova {
 
@@ -20,6 +22,8 @@ bool LoadPageSource(const std::string& path, PageSource& source)
         return false;
     source.Path = path;
     source.HasZeroByte = bytes.find('\0') != std::string::npos;
+    source.Utf8 = DetectPageFileEncoding(path) == PageEncoding::Utf8;
+    source.InvalidUtf8 = source.Utf8 && !IsValidUtf8(bytes);
     if (bytes.find("\r\n") != std::string::npos)
         source.LineEnd = std::string("\r\n");  // a temporary: GCC 12 warns wrongly on "= literal" here
     else if (bytes.find('\r') != std::string::npos)

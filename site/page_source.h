@@ -21,6 +21,14 @@ struct PageSource {
     // The page holds a zero byte, which the editor cannot keep: the text is
     // shown but never saved.
     bool HasZeroByte = false;
+    // The page is UTF-8 (DetectPageFileEncoding): the editor holds its
+    // characters and saves them back as UTF-8; else every byte is a
+    // Windows-1252 character.
+    bool Utf8 = false;
+    // A UTF-8 page that holds bytes UTF-8 cannot read: the editor shows them
+    // as replacement characters and could not write them back, so the text
+    // is shown but never saved.
+    bool InvalidUtf8 = false;
 };
 
 // Reads the page. False (source left empty) for a page that is empty or

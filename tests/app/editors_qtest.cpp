@@ -22,6 +22,7 @@
 #include "base/app_state.h"
 #include "base/clock.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 #include "tests/support/temp_site.h"
@@ -311,6 +312,41 @@ private slots:
         QVERIFY(fs::exists(temp_->File("site/logo2.gif")));
         QCOMPARE(Backup(other), Html("", R"(<img src="../logo.gif">)"));
         QCOMPARE(JournalPaths(), (std::vector<std::string>{page, other}));
+    }
+
+    void imagesEditorOnAUtf8Page()
+    {
+        // Texts typed here follow the page's encoding, whatever page was
+        // analysed last.
+        SetTypedTextForUtf8Page(false);
+        const std::string head = "<meta charset=\"utf-8\">";
+        const std::string page = Write(
+            "u.htm",
+            Html(
+                head,
+                "<p>\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82</p><img src=\"\xCF\x89.gif\" alt=\"\xC3\x89t\xC3\xA9\">"));
+        Page.CurrentPagePath = page;
+        const QString greek = QString::fromUtf8("\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82");
+        bool ran = false;
+        WhenOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
+            ran = true;
+            auto* list = w->findChild<QTreeWidget*>(QStringLiteral("ImageList"));
+            auto* alt = w->findChild<QLineEdit*>(QStringLiteral("ImageAlt"));
+            auto* save = w->findChild<QPushButton*>(QStringLiteral("SaveButton"));
+            QVERIFY(list && alt && save);
+            QCOMPARE(Cell(list, 0, 0), QString::fromUtf8("\xCF\x89.gif"));
+            QCOMPARE(Cell(list, 0, 1), QString::fromUtf8("\xC3\x89t\xC3\xA9"));
+            list->setCurrentItem(list->topLevelItem(0));
+            alt->setText(greek);
+            save->click();
+            QCOMPARE(Cell(list, 0, 1), greek);
+        });
+        QVERIFY(ImagesEditor(nullptr));
+        QVERIFY(ran);
+        QCOMPARE(test::ReadAll(page),
+                 Html(head, "<p>\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82</p><img src=\"\xCF\x89.gif\" "
+                            "alt=\"\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82\">"));
+        SetTypedTextForUtf8Page(false);
     }
 
     void sentenceEditorRowsAndSaves()

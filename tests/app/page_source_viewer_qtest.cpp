@@ -1,7 +1,7 @@
 // Window tests of the page source viewer: layout and resize, the search
 // dialog and search next (case-insensitive in Windows-1252, no
-// wrap-around), saving byte for byte through the safe change of a page, a
-// page changed on disk meanwhile, and a page that cannot be written.
+// wrap-around), a UTF-8 page shown, searched and saved as UTF-8, saving byte for byte through the safe change of a
+// page, a page changed on disk meanwhile, and a page that cannot be written.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -175,6 +175,76 @@ private slots:
         QCOMPARE(test::ReadAll(dir.File("Sauvegarde/s.htm")), Html);
         QVERIFY(test::ReadAll(dir.File("Kestrova_log.txt")).find(page + "|") != std::string::npos);
         QVERIFY(!fs::exists(page + "2"));
+    }
+
+    void aUtf8PageIsShownSearchedAndSavedAsUtf8()
+    {
+        // A byte-order mark, CR LF line ends, a character outside the basic
+        // plane (two positions in the editor) before the words searched for.
+        const std::string html8 = "\xEF\xBB\xBF<html><head><title>\xC3\x89t\xC3\xA9 caf\xC3\xA9</title>\r\n"
+                                  "</head><body>\xF0\x9F\x98\x80 \xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 "
+                                  "\xD1\x81\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82"
+                                  "</body></html>";
+        const std::string page = dir.Write("u.htm", html8);
+        const QString greek = QString::fromUtf8("\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82");  // Λόγος
+        bool checked = false;
+        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+            auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
+            const QString shown = editor->toPlainText();
+            QVERIFY(shown.contains(QString::fromUtf8("<title>\xC3\x89t\xC3\xA9 caf\xC3\xA9</title>\n")));
+            QVERIFY(shown.contains(greek + QString::fromUtf8(" \xD1\x81\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE ")));
+
+            // é finds É, the first of the two.
+            ui::SetTextSelection(editor, 1, 1);
+            AnswerSearch(QString::fromUtf8("\xC3\xA9"));
+            Button(window, "Rechercher")->click();
+            QCOMPARE(editor->textCursor().selectedText(), QString::fromUtf8("\xC3\x89"));
+            QCOMPARE(editor->textCursor().selectionStart(),
+                     static_cast<int>(shown.indexOf(QStringLiteral("<title>")) + 7));
+            // The Greek word in lower case finds its capitalised form, then
+            // the lower-case one; positions count the editor's characters.
+            AnswerSearch(greek.toLower());
+            Button(window, "Rechercher")->click();
+            QCOMPARE(editor->textCursor().selectedText(), greek);
+            QCOMPARE(editor->textCursor().selectionStart(), static_cast<int>(shown.indexOf(greek)));
+            Button(window, "RechercherSuivant")->click();
+            QCOMPARE(editor->textCursor().selectedText(), greek.toLower());
+            QVERIFY(!SearchNext(editor, "\x0E"
+                                        "955"
+                                        "\x0F"));  // no λ after the last word
+
+            // A Greek letter typed at the end is saved as UTF-8, the rest of
+            // the page byte for byte.
+            editor->moveCursor(QTextCursor::End);
+            editor->textCursor().insertText(QString::fromUtf8("\xCF\x89"));
+            QVERIFY(Button(window, "Enregistrer")->isEnabled());
+            Button(window, "Enregistrer")->click();
+            checked = true;
+            Button(window, "Fermer")->click();
+        });
+        ShowPageSource(owner.get(), page, dir.Path().string() + "/");
+        QVERIFY(checked);
+        QCOMPARE(test::ReadAll(page), html8 + "\xCF\x89");
+        QCOMPARE(test::ReadAll(dir.File("Sauvegarde/u.htm")), html8);
+    }
+
+    void aUtf8PageWithBytesUtf8CannotReadIsNeverSaved()
+    {
+        // Declared UTF-8, but one byte is not: saving would lose it.
+        const std::string bad =
+            "<html><head><meta charset=\"utf-8\"></head><body>caf\xE9 \xC3\xA9t\xC3\xA9</body></html>";
+        const std::string page = dir.Write("b.htm", bad);
+        bool checked = false;
+        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+            auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
+            QVERIFY(editor->toPlainText().contains(QString::fromUtf8("\xC3\xA9t\xC3\xA9")));
+            editor->textCursor().insertText(QStringLiteral("x"));
+            QVERIFY(!Button(window, "Enregistrer")->isEnabled());
+            checked = true;
+        });
+        ShowPageSource(owner.get(), page, dir.Path().string() + "/");
+        QVERIFY(checked);
+        QCOMPARE(test::ReadAll(page), bad);
     }
 
     void aPageChangedOnDiskIsNotOverwrittenSilently()

@@ -115,6 +115,44 @@ TEST_F(EditorVerbsTest, SentencesOfAWord)
     EXPECT_FALSE(fs::exists(dir.File("Kestrova_log.txt")));
 }
 
+// A UTF-8 page: its texts print as UTF-8 and a typed text that Windows-1252
+// cannot hold is written there as UTF-8, the rest of the page untouched.
+const std::string Utf8Page = "<html><head><meta charset=\"utf-8\"><title>T</title></head><body>"
+                             "<p>Le caf\xC3\xA9 du \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82</p>"
+                             "<img src=\"x.gif\" alt=\"\xC3\x89t\xC3\xA9\"><img src=\"\xCF\x89.gif\"></body></html>";
+
+TEST_F(EditorVerbsTest, Utf8PageImagesAltAndSentences)
+{
+    const std::string page = dir.Write("u.htm", Utf8Page);
+    EXPECT_EQ(Run({"images", page}), 0) << err.str();
+    EXPECT_EQ(out.str(), "x.gif\t\xC3\x89t\xC3\xA9\n\xCF\x89.gif\t\n");
+
+    EXPECT_EQ(Run({"sentences", page, "caf\xC3\xA9"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "text\tle CAF\xC3\x89 du \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82\n");
+
+    // Greek alt text: only the attribute added, in UTF-8.
+    const std::string greek = "\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 \xCE\xBA\xCE\xB1\xCE\xBB\xCF\x8C\xCF\x82";
+    EXPECT_EQ(Run({"alt", page, "2", "--set", greek}), 0) << err.str();
+    std::string expected = Utf8Page;
+    expected.replace(expected.find(".gif\"></body>") + 5, 0, " alt=\"" + greek + "\" ");
+    EXPECT_EQ(ReadAll(page), expected);
+    EXPECT_EQ(ReadAll(dir.File("Sauvegarde/u.htm")), Utf8Page);
+    EXPECT_EQ(Run({"images", page}), 0);
+    EXPECT_EQ(out.str(), "x.gif\t\xC3\x89t\xC3\xA9\n\xCF\x89.gif\t" + greek + "\n");
+    // Setting the same text again changes nothing.
+    EXPECT_EQ(Run({"alt", page, "2", "--set", greek}), 0);
+    EXPECT_EQ(JournalLines(), 1u);
+
+    // On a Windows-1252 page the Greek text is refused and nothing written.
+    const std::string old = dir.Write("w.htm", Page);
+    EXPECT_EQ(Run({"alt", old, "1", "--set", greek}), 1);
+    EXPECT_NE(err.str().find("Windows-1252"), std::string::npos);
+    EXPECT_EQ(ReadAll(old), Page);
+    // Bytes that are not UTF-8 are refused on a UTF-8 page.
+    EXPECT_EQ(Run({"alt", page, "1", "--set", "caf\xE9"}), 1);
+    EXPECT_EQ(ReadAll(page), expected);
+}
+
 TEST(SitePagesList, PagesBelowTheFolderWithoutBackups)
 {
     kestrova::test::TempDir dir;

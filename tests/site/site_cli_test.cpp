@@ -42,6 +42,18 @@ TEST_F(SiteCliTest, PrintsOneUtf8LinePerRowInTableOrder)
     EXPECT_EQ(err.str(), "");
 }
 
+TEST_F(SiteCliTest, WordsOfUtf8PagesPrintAsUtf8)
+{
+    // é (which Windows-1252 holds) and a Cyrillic word in two cases, which
+    // count as one word.
+    dir.Write("u.htm",
+              Page("", "\xC3\xA9t\xC3\xA9 \xD0\x9C\xD0\xB8\xD1\x80 \xD0\xBC\xD0\xB8\xD1\x80 \xD0\xBC\xD0\xB8\xD1\x80"));
+    EXPECT_EQ(Run({"site", dir.Path().string()}), 0);
+    EXPECT_EQ(out.str(), "\xC3\xA9t\xC3\xA9\t1\tu.htm (1)\n"
+                         "\xD0\xBC\xD0\xB8\xD1\x80\t3\tu.htm (3)\n");
+    EXPECT_EQ(err.str(), "");
+}
+
 TEST_F(SiteCliTest, EmptyMissingAndUnreadableFolders)
 {
     dir.Write("notes.txt", "no page here");
