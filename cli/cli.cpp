@@ -282,7 +282,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         if (!has("--server"))
             return BadArguments(err, "upload needs --server NAME");
         std::string server;
-        if (!ToPageText(err, "server name", value("--server"), "", server))
+        if (!ToPageText(err, "server name", value("--server"), server))
             return ExitUsage;
         Session session(err, language, false);
         return UploadVerb(session, server, has("--root") ? value("--root") : "", out);
