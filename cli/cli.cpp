@@ -155,6 +155,17 @@ bool ToPageText(std::ostream& err, const std::string& what, const std::string& u
     return false;
 }
 
+// Converts a text of the command line that names no page (a server name) to
+// Windows-1252 text; false (with an error line) when it cannot be written so.
+bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, std::string& out)
+{
+    if (Utf8ToCp1252(utf8, out))
+        return true;
+    err << "kestrova-cli: the " << what << " \"" << utf8
+        << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
+    return false;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty())
