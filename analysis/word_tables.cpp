@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/origin_tally.h"
 #include "base/app_state.h"
 #include "base/text_rules.h"
 #include "base/text_scan.h"
@@ -299,6 +300,24 @@ private:
 
 OriginIndex Origins;
 
+// The page lists of WordTables kept as numbers (see DeferWordOrigins) while
+// Deferring is set.
+bool Deferring = false;
+OriginTally DeferredOrigins;
+
+// Writes the page lists kept aside into WordTables and writes every later
+// count into the texts again.
+void StopDeferring()
+{
+    if (!Deferring)
+        return;
+    Deferring = false;
+    if (!DeferredOrigins.Empty())
+        for (int row = 0; row < WordTableRows; ++row)
+            WordTables.WordOrigins[row] = DeferredOrigins.Text(row);
+    DeferredOrigins.Reset(0);
+}
+
 // Adds one to the count of Origin in row's origin list "Titre (1) / Texte
 // (4)", or appends Origin with the count 1. An entry is matched as a whole
 // (at the start or after " / ", and followed by " ("), so "b.htm" is never
@@ -428,6 +447,7 @@ void SyncKeyIndex(WordTableSet& t)
     }
     t.IndexedRows = row;
     NewIndexEpoch();
+    StopDeferring();
     Origins.Clear();
 }
 
@@ -637,6 +657,13 @@ void NewIndexEpoch()
             forms += word;
         }
         t.WordCounts[row] += 1;
+    }
+    if (Deferring) [[likely]] {
+        if (DeferredOrigins.Select(origin)) [[likely]] {
+            DeferredOrigins.Count(row);
+            return;
+        }
+        StopDeferring();  // a name the texts could confuse: written as texts from here on
     }
     AddOrigin(row, t.WordOrigins[row], origin);
 }
@@ -1039,12 +1066,28 @@ void WordTableSet::Clear()
         WordCounts[row] = 0;
     }
     if (this == &WordTables) {
+        // The counts kept aside belonged to the rows just emptied.
+        Deferring = false;
+        DeferredOrigins.Reset(0);
         Keys.Clear();
         Origins.Clear();
     }
     IndexedRows = 0;
     FullReported = false;
     NewIndexEpoch();
+}
+
+void DeferWordOrigins()
+{
+    if (Deferring || WordTables.IndexedRows != 0 || !WordTables.WordForms[0].empty())
+        return;
+    DeferredOrigins.Reset(WordTableRows);
+    Deferring = true;
+}
+
+void WriteWordOrigins()
+{
+    StopDeferring();
 }
 
 void ResetWordTables()

@@ -154,6 +154,13 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
     // The site scan drops words past a full table without a message: the
     // latch reads as "already reported" for the whole scan.
     WordTables.FullReported = true;
+    // The page lists grow to thousands of entries: they are kept as numbers
+    // during the scan and written as texts once, when it ends (however it
+    // ends).
+    DeferWordOrigins();
+    struct WriteOriginsAtEnd {
+        ~WriteOriginsAtEnd() { WriteWordOrigins(); }
+    } writeOrigins;
     SiteFileList.clear();
     WalkSiteFolder(Folder, "*", SiteExtensions, 0, false);
     // The list is read from the front through a position, so the scan costs
