@@ -594,8 +594,9 @@ void NewIndexEpoch()
 // Counts one word (lower-cased, no separator in it) under origin. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
+// tally tells that origin is the selected origin of DeferredOrigins.
 [[gnu::always_inline]] inline void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer,
-                                              WordMemo::Entry* memo)
+                                              WordMemo::Entry* memo, bool tally)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
@@ -658,12 +659,9 @@ void NewIndexEpoch()
         }
         t.WordCounts[row] += 1;
     }
-    if (Deferring) [[likely]] {
-        if (DeferredOrigins.Select(origin)) [[likely]] {
-            DeferredOrigins.Count(row);
-            return;
-        }
-        StopDeferring();  // a name the texts could confuse: written as texts from here on
+    if (tally && Deferring) [[likely]] {
+        DeferredOrigins.Count(row);
+        return;
     }
     AddOrigin(row, t.WordOrigins[row], origin);
 }
@@ -748,6 +746,15 @@ constexpr std::array<short, 256> WordByteTable = [] {
 void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsual)
 {
     Lease<CountBuffers> buffers(SharedCountBuffers);
+    // The page lists kept aside take the counts of this text when its origin
+    // can be kept there; a name the texts could confuse with another one
+    // has its counts, and all later ones, written as texts.
+    bool tally = false;
+    if (Deferring) {
+        tally = DeferredOrigins.Select(origin);
+        if (!tally)
+            StopDeferring();
+    }
     // The usual-word set, made fresh when the first candidate needs it.
     const UsualWordSet* usual = nullptr;
     // The candidate is built lower-cased in this buffer; no candidate is
@@ -830,7 +837,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             if (isUsual)
                 continue;
         }
-        RecordWord(candidate, origin, buffers->Key, memo);
+        RecordWord(candidate, origin, buffers->Key, memo, tally);
     }
     // A text far longer than a page piece (CountWords called directly) does
     // not leave its buffer behind.
