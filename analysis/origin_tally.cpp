@@ -6,6 +6,8 @@ void OriginTally::Reset(int rows)
 {
     rows_.assign(static_cast<std::size_t>(rows), {});
     slots_.assign(static_cast<std::size_t>(rows), Slot{});
+    pending_.assign(static_cast<std::size_t>(rows), 0);
+    touched_.clear();
     byName_.clear();
     ids_.clear();
     names_.clear();
@@ -32,6 +34,25 @@ bool OriginTally::Acceptable(const std::string& name) const
     return true;
 }
 
+void OriginTally::Flush()
+{
+    for (const std::uint32_t row : touched_) {
+        const std::uint32_t count = pending_[row];
+        pending_[row] = 0;
+        Slot& slot = slots_[row];
+        std::vector<Entry>& entries = rows_[row];
+        if (slot.Serial == serial_) {
+            entries[slot.Index].Count += count;
+            continue;
+        }
+        slot.Serial = serial_;
+        slot.Index = static_cast<std::uint32_t>(entries.size());
+        entries.push_back(Entry{static_cast<std::uint32_t>(current_), count});
+        byName_[static_cast<std::size_t>(current_)].push_back(Placed{row, slot.Index});
+    }
+    touched_.clear();
+}
+
 bool OriginTally::SelectOther(const std::string& name)
 {
     auto it = ids_.find(name);
@@ -44,6 +65,7 @@ bool OriginTally::SelectOther(const std::string& name)
         sortedNames_.insert(name);
         byName_.emplace_back();
     }
+    Flush();  // the counts gathered so far are the previous origin's
     current_ = it->second;
     currentName_ = name;
     counted_ = true;
@@ -59,8 +81,9 @@ bool OriginTally::SelectOther(const std::string& name)
     return true;
 }
 
-std::string OriginTally::Text(int row) const
+std::string OriginTally::Text(int row)
 {
+    Flush();
     std::string text;
     const std::vector<Entry>& entries = rows_[static_cast<std::size_t>(row)];
     std::size_t length = 0;

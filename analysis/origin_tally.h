@@ -37,19 +37,14 @@ public:
         return SelectOther(name);
     }
 
-    // One more of the selected origin in row.
+    // One more of the selected origin in row. The counts of the selected
+    // origin gather in a small array indexed by row (a page's words repeat,
+    // and the array stays in the cache where the rows' lists would not) and
+    // go to the lists when another origin is selected or a text is read.
     void Count(int row)
     {
-        Slot& slot = slots_[static_cast<std::size_t>(row)];
-        std::vector<Entry>& entries = rows_[static_cast<std::size_t>(row)];
-        if (slot.Serial == serial_) {
-            ++entries[slot.Index].Count;
-            return;
-        }
-        slot.Serial = serial_;
-        slot.Index = static_cast<std::uint32_t>(entries.size());
-        entries.push_back(Entry{static_cast<std::uint32_t>(current_), 1});
-        byName_[static_cast<std::size_t>(current_)].push_back(Placed{static_cast<std::uint32_t>(row), slot.Index});
+        if (pending_[static_cast<std::size_t>(row)]++ == 0)
+            touched_.push_back(static_cast<std::uint32_t>(row));
     }
 
     // Whether no count has been made since the last Reset.
@@ -57,7 +52,7 @@ public:
 
     // The text of row: "name (count)" per origin in order of first meeting,
     // joined by " / "; empty when the row has none.
-    std::string Text(int row) const;
+    std::string Text(int row);
 
 private:
     struct Entry {
@@ -76,10 +71,14 @@ private:
     };
 
     bool SelectOther(const std::string& name);
+    // Adds the gathered counts to the rows' lists.
+    void Flush();
     bool Acceptable(const std::string& name) const;
 
     std::vector<std::vector<Entry>> rows_;
     std::vector<Slot> slots_;
+    std::vector<std::uint32_t> pending_;  // per row, counts not in its list yet
+    std::vector<std::uint32_t> touched_;  // the rows with a pending count, in order
     // Per origin, the rows holding its entry: selecting an origin met before
     // points the slots of those rows at its entries again.
     std::vector<std::vector<Placed>> byName_;
