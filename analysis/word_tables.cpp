@@ -459,7 +459,7 @@ void SyncKeyIndex(WordTableSet& t)
 // stamps tie each answer to the state it was read from.
 class WordMemo {
 public:
-    static constexpr std::size_t LongestWord = 14;  // longer words are not kept
+    static constexpr std::size_t LongestWord = 13;  // longer words are not kept
 
     // 32 bytes, aligned: one entry never straddles two cache lines.
     struct alignas(32) Entry {
@@ -470,6 +470,9 @@ public:
         // was full (it cannot get a row before the next epoch).
         std::int32_t Row = -1;
         bool IsUsual = false;
+        // The word is one of the spellings of Row (valid with Row: the
+        // spellings of a row only grow until the next epoch).
+        bool FormKnown = false;
         std::uint8_t Length = 0;
         char Word[LongestWord] = {};
     };
@@ -510,6 +513,8 @@ private:
     static constexpr std::size_t Size = 4096;  // a power of 2
     std::array<Entry, Size> entries_{};
 };
+
+static_assert(sizeof(WordMemo::Entry) == 32);
 
 WordMemo Memo;
 
@@ -601,9 +606,11 @@ void NewIndexEpoch()
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
     int row;
-    bool known = true;  // whether the row held the word's key already
+    bool known = true;       // whether the row held the word's key already
+    bool formKnown = false;  // whether the row is known to hold the word's spelling
     if (memo && memo->RowEpoch == IndexEpoch) {
         row = memo->Row;
+        formKnown = memo->FormKnown;
     } else {
         // WordKey(word): the word is lower-case already, and ToLower leaves
         // lower-case text as it is, so only the accents and a final "s" go.
@@ -635,6 +642,7 @@ void NewIndexEpoch()
         if (memo) {
             memo->RowEpoch = IndexEpoch;
             memo->Row = row;
+            memo->FormKnown = false;
         }
     }
     if (row < 0) {
@@ -652,13 +660,17 @@ void NewIndexEpoch()
         return;
     }
     if (known) {
-        std::string& forms = t.WordForms[row];
-        if (!HasForm(forms, word)) {
-            forms += '/';
-            forms += word;
+        if (!formKnown) {
+            std::string& forms = t.WordForms[row];
+            if (!HasForm(forms, word)) {
+                forms += '/';
+                forms += word;
+            }
         }
         t.WordCounts[row] += 1;
     }
+    if (memo)
+        memo->FormKnown = true;
     if (tally && Deferring) [[likely]] {
         DeferredOrigins.Count(row);
         return;
