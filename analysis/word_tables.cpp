@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/origin_tally.h"
 #include "base/app_state.h"
 #include "base/text_rules.h"
 #include "base/text_scan.h"
@@ -299,6 +300,24 @@ private:
 
 OriginIndex Origins;
 
+// The page lists of WordTables kept as numbers (see DeferWordOrigins) while
+// Deferring is set.
+bool Deferring = false;
+OriginTally DeferredOrigins;
+
+// Writes the page lists kept aside into WordTables and writes every later
+// count into the texts again.
+void StopDeferring()
+{
+    if (!Deferring)
+        return;
+    Deferring = false;
+    if (!DeferredOrigins.Empty())
+        for (int row = 0; row < WordTableRows; ++row)
+            WordTables.WordOrigins[row] = DeferredOrigins.Text(row);
+    DeferredOrigins.Reset(0);
+}
+
 // Adds one to the count of Origin in row's origin list "Titre (1) / Texte
 // (4)", or appends Origin with the count 1. An entry is matched as a whole
 // (at the start or after " / ", and followed by " ("), so "b.htm" is never
@@ -428,6 +447,7 @@ void SyncKeyIndex(WordTableSet& t)
     }
     t.IndexedRows = row;
     NewIndexEpoch();
+    StopDeferring();
     Origins.Clear();
 }
 
@@ -439,7 +459,7 @@ void SyncKeyIndex(WordTableSet& t)
 // stamps tie each answer to the state it was read from.
 class WordMemo {
 public:
-    static constexpr std::size_t LongestWord = 14;  // longer words are not kept
+    static constexpr std::size_t LongestWord = 13;  // longer words are not kept
 
     // 32 bytes, aligned: one entry never straddles two cache lines.
     struct alignas(32) Entry {
@@ -450,6 +470,9 @@ public:
         // was full (it cannot get a row before the next epoch).
         std::int32_t Row = -1;
         bool IsUsual = false;
+        // The word is one of the spellings of Row (valid with Row: the
+        // spellings of a row only grow until the next epoch).
+        bool FormKnown = false;
         std::uint8_t Length = 0;
         char Word[LongestWord] = {};
     };
@@ -490,6 +513,8 @@ private:
     static constexpr std::size_t Size = 4096;  // a power of 2
     std::array<Entry, Size> entries_{};
 };
+
+static_assert(sizeof(WordMemo::Entry) == 32);
 
 WordMemo Memo;
 
@@ -574,15 +599,18 @@ void NewIndexEpoch()
 // Counts one word (lower-cased, no separator in it) under origin. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
+// tally tells that origin is the selected origin of DeferredOrigins.
 [[gnu::always_inline]] inline void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer,
-                                              WordMemo::Entry* memo)
+                                              WordMemo::Entry* memo, bool tally)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
     int row;
-    bool known = true;  // whether the row held the word's key already
+    bool known = true;       // whether the row held the word's key already
+    bool formKnown = false;  // whether the row is known to hold the word's spelling
     if (memo && memo->RowEpoch == IndexEpoch) {
         row = memo->Row;
+        formKnown = memo->FormKnown;
     } else {
         // WordKey(word): the word is lower-case already, and ToLower leaves
         // lower-case text as it is, so only the accents and a final "s" go.
@@ -614,6 +642,7 @@ void NewIndexEpoch()
         if (memo) {
             memo->RowEpoch = IndexEpoch;
             memo->Row = row;
+            memo->FormKnown = false;
         }
     }
     if (row < 0) {
@@ -631,12 +660,20 @@ void NewIndexEpoch()
         return;
     }
     if (known) {
-        std::string& forms = t.WordForms[row];
-        if (!HasForm(forms, word)) {
-            forms += '/';
-            forms += word;
+        if (!formKnown) {
+            std::string& forms = t.WordForms[row];
+            if (!HasForm(forms, word)) {
+                forms += '/';
+                forms += word;
+            }
         }
         t.WordCounts[row] += 1;
+    }
+    if (memo)
+        memo->FormKnown = true;
+    if (tally && Deferring) [[likely]] {
+        DeferredOrigins.Count(row);
+        return;
     }
     AddOrigin(row, t.WordOrigins[row], origin);
 }
@@ -721,6 +758,15 @@ constexpr std::array<short, 256> WordByteTable = [] {
 void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsual)
 {
     Lease<CountBuffers> buffers(SharedCountBuffers);
+    // The page lists kept aside take the counts of this text when its origin
+    // can be kept there; a name the texts could confuse with another one
+    // has its counts, and all later ones, written as texts.
+    bool tally = false;
+    if (Deferring) {
+        tally = DeferredOrigins.Select(origin);
+        if (!tally)
+            StopDeferring();
+    }
     // The usual-word set, made fresh when the first candidate needs it.
     const UsualWordSet* usual = nullptr;
     // The candidate is built lower-cased in this buffer; no candidate is
@@ -803,7 +849,7 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             if (isUsual)
                 continue;
         }
-        RecordWord(candidate, origin, buffers->Key, memo);
+        RecordWord(candidate, origin, buffers->Key, memo, tally);
     }
     // A text far longer than a page piece (CountWords called directly) does
     // not leave its buffer behind.
@@ -1039,12 +1085,28 @@ void WordTableSet::Clear()
         WordCounts[row] = 0;
     }
     if (this == &WordTables) {
+        // The counts kept aside belonged to the rows just emptied.
+        Deferring = false;
+        DeferredOrigins.Reset(0);
         Keys.Clear();
         Origins.Clear();
     }
     IndexedRows = 0;
     FullReported = false;
     NewIndexEpoch();
+}
+
+void DeferWordOrigins()
+{
+    if (Deferring || WordTables.IndexedRows != 0 || !WordTables.WordForms[0].empty())
+        return;
+    DeferredOrigins.Reset(WordTableRows);
+    Deferring = true;
+}
+
+void WriteWordOrigins()
+{
+    StopDeferring();
 }
 
 void ResetWordTables()

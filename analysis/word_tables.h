@@ -47,6 +47,14 @@ extern WordTableSet WordTables;
 // each analysis and each site scan.
 void ResetWordTables();
 
+// From an empty table on, keeps the page lists of the rows aside as numbers
+// instead of writing each count into WordOrigins; WriteWordOrigins writes
+// them (the very texts counting step by step gives) and ends that. Made for
+// the site scan, whose lists grow to thousands of pages. Does nothing when
+// the table is not empty. Clearing the tables ends it, dropping the counts.
+void DeferWordOrigins();
+void WriteWordOrigins();
+
 // The comparison key: lower-cased, accents removed, one final "s" removed.
 std::string WordKey(const std::string& Word);
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -213,6 +214,18 @@ void DecodeUtf8PageText(const char* bytes, std::size_t size, std::string& out)
     while (i < size) {
         if (s[i] < 0x80 && s[i] != static_cast<unsigned char>(EscapeStart)) {
             std::size_t end = i + 1;
+            // Eight bytes at a time while none of them is above 0x7F or the
+            // escape byte.
+            constexpr std::uint64_t Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+            constexpr std::uint64_t Escapes = Ones * static_cast<unsigned char>(EscapeStart);
+            while (end + 8 <= size) {
+                std::uint64_t chunk;
+                std::memcpy(&chunk, s + end, 8);
+                const std::uint64_t escape = chunk ^ Escapes;  // a zero byte where the escape byte is
+                if (((chunk & Highs) | ((escape - Ones) & ~escape & Highs)) != 0)
+                    break;
+                end += 8;
+            }
             while (end < size && s[end] < 0x80 && s[end] != static_cast<unsigned char>(EscapeStart))
                 ++end;
             out.append(bytes + i, end - i);

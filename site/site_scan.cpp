@@ -10,6 +10,7 @@
 #include "analysis/word_tables.h"
 #include "base/paths.h"
 #include "base/text_rules.h"
+#include "base/text_scan.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -87,6 +88,24 @@ void WalkFolder(const std::string& folder, const std::string& nameFilter, const 
     OpenFolders.pop_back();
 }
 
+// Whether the tag, without its outer spaces and lower-cased, is "title"
+// (ToLower(TrimSpaces(tag)) == "title" without the copies: it runs for
+// every piece of every page).
+bool IsTitleTag(const std::string& tag)
+{
+    const std::size_t first = tag.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return false;
+    const std::size_t last = tag.find_last_not_of(' ');
+    if (last - first + 1 != 5)
+        return false;
+    static constexpr char title[] = "title";
+    for (std::size_t i = 0; i < 5; ++i)
+        if (static_cast<char>(textscan::LowerTable[static_cast<unsigned char>(tag[first + i])]) != title[i])
+            return false;
+    return true;
+}
+
 }  // namespace
 
 void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int Level,
@@ -106,7 +125,7 @@ void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, co
 
 void SiteTextHandler(std::int64_t, const std::string&, const std::string&, const std::string&)
 {
-    if (!Page.CurrentTag.empty() && ToLower(TrimSpaces(Page.CurrentTag)) == "title")
+    if (IsTitleTag(Page.CurrentTag))
         Page.PageTitle = "--";
     const std::string& text = Page.CurrentText;
     if (text.empty())
@@ -154,6 +173,13 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
     // The site scan drops words past a full table without a message: the
     // latch reads as "already reported" for the whole scan.
     WordTables.FullReported = true;
+    // The page lists grow to thousands of entries: they are kept as numbers
+    // during the scan and written as texts once, when it ends (however it
+    // ends).
+    DeferWordOrigins();
+    struct WriteOriginsAtEnd {
+        ~WriteOriginsAtEnd() { WriteWordOrigins(); }
+    } writeOrigins;
     SiteFileList.clear();
     WalkSiteFolder(Folder, "*", SiteExtensions, 0, false);
     // The list is read from the front through a position, so the scan costs
