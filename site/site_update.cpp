@@ -1,6 +1,7 @@
 #include "site/site_update.h"
 
 #include "base/paths.h"
+#include "page/journal.h"
 #include "page/page_state.h"
 #include "site/site_scan.h"
 
@@ -10,7 +11,13 @@ std::vector<std::string> SiteUpdatePages(const std::string& pagePath)
 {
     SiteFileList.clear();
     WalkSiteFolder(FolderOf(pagePath), "*", SiteExtensions, 0, false);
-    return SplitPathList(SiteFileList);
+    // The copies in the backup folders are no pages of the site: a change
+    // made to them would overwrite the only copy of a page as it was.
+    const std::string backupPart = std::string("/") + BackupFolderName + "/";
+    std::vector<std::string> pages = SplitPathList(SiteFileList);
+    std::erase_if(pages, [&](const std::string& page) { return page.find(backupPart) != std::string::npos; });
+    SiteFileList = JoinPathList(pages);
+    return pages;
 }
 
 std::vector<bool> InitialTicks(const std::vector<std::string>& pages, const std::string& fileListe)

@@ -11,8 +11,8 @@
 namespace kestrova {
 
 // The pages below the folder of pagePath (its own folder included), as
-// WalkSiteFolder finds them with the page extensions; also left in
-// SiteFileList. Page.CurrentPagePath is not changed.
+// WalkSiteFolder finds them with the page extensions, less the copies in
+// "Sauvegarde" folders; also left in SiteFileList. Page.CurrentPagePath is not changed.
 std::vector<std::string> SiteUpdatePages(const std::string& pagePath);
 
 // The tick of each page when the dialog opens: when some page is in

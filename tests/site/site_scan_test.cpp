@@ -221,6 +221,9 @@ TEST_F(SiteScanTest, ForEachChosenPageRestoresTheCurrentPage)
     EXPECT_NE(journal.find(a + "|"), std::string::npos);
     EXPECT_NE(journal.find(b + "|"), std::string::npos);
     EXPECT_EQ(Page.CurrentPagePath, "/own/page.htm");
+    // The backups just made are not offered for the next site-wide change.
+    EXPECT_EQ(SiteUpdatePages(c), (std::vector<std::string>{a, c, b}));
+    EXPECT_EQ(SiteFileList, a + "\r" + c + "\r" + b + "\r");
 }
 
 }  // namespace
