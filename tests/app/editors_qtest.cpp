@@ -25,6 +25,7 @@
 #include "base/unicode_text.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -34,28 +35,6 @@ using namespace kestrova;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs act on the modal window named name once it is open; closes it
-// afterwards if act left it open (a failed check), so no test waits forever.
-void WhenOpen(const QString& name, std::function<void(QDialog*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QDialog> guard(dialog);
-        act(dialog);
-        QTimer::singleShot(0, [guard] {
-            if (guard && guard->isVisible())
-                guard->reject();
-        });
-    });
-    timer->start();
-}
 
 QString Cell(QTreeWidget* list, int row, int column)
 {
@@ -146,7 +125,7 @@ private slots:
         std::string asked;
         int listed = 0;
         bool ran = false;
-        WhenOpen(QStringLiteral("MetaTagsEditor"), [&](QDialog* w) {
+        test::WhenModalOpen(QStringLiteral("MetaTagsEditor"), [&](QDialog* w) {
             ran = true;
             QCOMPARE(w->size(), QSize(450, 415));
             QCOMPARE(w->windowTitle(), QStringLiteral("Balises Meta - Page \"index.htm\""));
@@ -187,7 +166,7 @@ private slots:
             Answers({ui::YesNoAll::YesToAll});
             // The site-wide window: every page, and not the backup kept
             // beside index.htm.
-            WhenOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* d) {
+            test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* d) {
                 auto* files = d->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
                 auto* text = d->findChild<QLabel*>(QStringLiteral("MessageText"));
                 QVERIFY(files && text);
@@ -235,7 +214,7 @@ private slots:
 
         bool ran = false;
         int chooserCalls = 0;
-        WhenOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
+        test::WhenModalOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
             ran = true;
             QCOMPARE(w->size(), QSize(450, 410));
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("ImageList"));
@@ -327,7 +306,7 @@ private slots:
         Page.CurrentPagePath = page;
         const QString greek = QString::fromUtf8("\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82");
         bool ran = false;
-        WhenOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
+        test::WhenModalOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
             ran = true;
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("ImageList"));
             auto* alt = w->findChild<QLineEdit*>(QStringLiteral("ImageAlt"));
@@ -356,7 +335,7 @@ private slots:
         Page.CurrentPagePath = Write("index.htm", original);
 
         bool ran = false;
-        WhenOpen(QStringLiteral("SentenceEditor"), [&](QDialog* w) {
+        test::WhenModalOpen(QStringLiteral("SentenceEditor"), [&](QDialog* w) {
             ran = true;
             QCOMPARE(w->size(), QSize(450, 405));
             QCOMPARE(w->windowTitle(), QStringLiteral("Phrases contenant ''village'' - Page \"index.htm\""));
@@ -376,7 +355,7 @@ private slots:
         QCOMPARE(test::ReadAll(Page.CurrentPagePath), original);
 
         ran = false;
-        WhenOpen(QStringLiteral("SentenceEditor"), [&](QDialog* w) {
+        test::WhenModalOpen(QStringLiteral("SentenceEditor"), [&](QDialog* w) {
             ran = true;
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("SentenceList"));
             auto* field = w->findChild<QPlainTextEdit*>(QStringLiteral("SentenceField"));

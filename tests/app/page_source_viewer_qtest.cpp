@@ -19,6 +19,7 @@
 #include "page/page_state.h"
 #include "page/page_walker.h"
 #include "tests/support/locked_file.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -29,27 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` once the modal window of that object name is open.
-void WhenWindowOpen(const QString& name, std::function<void(QDialog*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QDialog> guard(dialog);
-        act(dialog);
-        QTimer::singleShot(0, [guard] {
-            if (guard && guard->isVisible())
-                guard->reject();
-        });
-    });
-    timer->start();
-}
-
 QPushButton* Button(QDialog* window, const char* name)
 {
     return window->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -59,7 +39,7 @@ QPushButton* Button(QDialog* window, const char* name)
 // Return (or cancels it with Escape).
 void AnswerSearch(const QString& text, bool confirm = true)
 {
-    WhenWindowOpen(QStringLiteral("SearchDialog"), [text, confirm](QDialog* dialog) {
+    test::WhenModalOpen(QStringLiteral("SearchDialog"), [text, confirm](QDialog* dialog) {
         auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("SearchText"));
         field->setText(text);
         QTest::keyClick(field, confirm ? Qt::Key_Return : Qt::Key_Escape);
@@ -96,7 +76,7 @@ private slots:
     {
         const std::string page = dir.Write("p.htm", Html);
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             QCOMPARE(window->windowTitle(), QStringLiteral("Code de p.htm"));
             QCOMPARE(window->size(), QSize(640, 480));
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
@@ -158,7 +138,7 @@ private slots:
     {
         const std::string page = dir.Write("s.htm", Html);
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             editor->moveCursor(QTextCursor::End);
             QTest::keyClicks(editor, QStringLiteral("!"));
@@ -188,7 +168,7 @@ private slots:
         const std::string page = dir.Write("u.htm", html8);
         const QString greek = QString::fromUtf8("\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82");  // Λόγος
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             const QString shown = editor->toPlainText();
             QVERIFY(shown.contains(QString::fromUtf8("<title>\xC3\x89t\xC3\xA9 caf\xC3\xA9</title>\n")));
@@ -235,7 +215,7 @@ private slots:
             "<html><head><meta charset=\"utf-8\"></head><body>caf\xE9 \xC3\xA9t\xC3\xA9</body></html>";
         const std::string page = dir.Write("b.htm", bad);
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             QVERIFY(editor->toPlainText().contains(QString::fromUtf8("\xC3\xA9t\xC3\xA9")));
             editor->textCursor().insertText(QStringLiteral("x"));
@@ -252,7 +232,7 @@ private slots:
         const std::string page = dir.Write("c.htm", Html);
         auto& qtUi = ui::InstallQtUi();
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             QTest::keyClicks(editor, QStringLiteral("A"));
             dir.Write("c.htm", "<html>changed elsewhere</html>");
@@ -278,7 +258,7 @@ private slots:
         if (!lock.Locked())
             QSKIP("this file system cannot lock a file");
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             QTest::keyClicks(editor, QStringLiteral("edit"));
             QVERIFY(editor->toPlainText().startsWith(QStringLiteral("edit")));

@@ -27,6 +27,7 @@
 #include "page/page_state.h"
 #include "site/site_scan.h"
 #include "site/site_update.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
@@ -36,29 +37,6 @@
 using namespace kestrova;
 
 namespace {
-
-// Runs `act` once the modal window of that object name is open.
-void WhenWindowOpen(const QString& name, std::function<void(QDialog*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QDialog> guard(dialog);
-        act(dialog);
-        // A failed check leaves the window open: close it so that the test
-        // reports the failure instead of waiting.
-        QTimer::singleShot(0, [guard] {
-            if (guard && guard->isVisible())
-                guard->reject();
-        });
-    });
-    timer->start();
-}
 
 std::vector<bool> Ticks(QTreeWidget* list)
 {
@@ -108,7 +86,7 @@ private slots:
 
         // First use: every page ticked; three chosen with OK.
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
             QCOMPARE(window->windowTitle(), ui::FromPage("Mettre \xE0 jour toutes les pages du site..."));
             QCOMPARE(window->size(), QSize(640, 300));
             auto* list = window->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
@@ -140,7 +118,7 @@ private slots:
 
         // The next dialog offers the same choice; Escape cancels and forgets it.
         checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
             auto* list = window->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
             QCOMPARE(Ticks(list), (std::vector<bool>{true, false, true, true}));
             checked = true;
@@ -153,7 +131,7 @@ private slots:
 
         // After the cancel every page is ticked again; "Annuler" gives "".
         checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
             auto* list = window->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
             QCOMPARE(Ticks(list), (std::vector<bool>{true, true, true, true}));
             checked = true;
@@ -171,7 +149,7 @@ private slots:
         QImage(800, 600, QImage::Format_RGB32).save(ui::FromFileName(image));
         kestrova::Page.CurrentPagePath = page;
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
             auto* preview = window->findChild<QLabel*>(QStringLiteral("ImagePreview"));
             QVERIFY(preview);
             QCOMPARE(preview->geometry(), QRect(470, 10, 100, 75));
@@ -194,7 +172,7 @@ private slots:
         // A picture that cannot be read: no preview, the text below its place.
         const std::string broken = dir.Write("broken.png", "not a picture");
         checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
             QVERIFY(!window->findChild<QLabel*>(QStringLiteral("ImagePreview")));
             QCOMPARE(window->findChild<QLabel*>(QStringLiteral("MessageText"))->geometry(), QRect(470, 20, 160, 242));
             checked = true;
@@ -237,7 +215,7 @@ private slots:
         watch.start();
 
         bool checked = false;
-        WhenWindowOpen(QStringLiteral("SiteWordStatistics"), [&](QDialog* window) {
+        test::WhenModalOpen(QStringLiteral("SiteWordStatistics"), [&](QDialog* window) {
             QCOMPARE(window->windowTitle(), QStringLiteral("Pertinence du site"));
             QCOMPARE(window->size(), QSize(780, 500));
             auto* line = window->findChild<QLabel*>(QStringLiteral("WordCountText"));
