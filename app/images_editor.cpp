@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <vector>
 
+#include "app/page_editor_window.h"
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
@@ -64,24 +65,12 @@ bool ImagesEditor(QWidget* owner)
 {
     if (Page.CurrentPagePath.empty())
         return false;
-    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
-    // every character is accepted.
-    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
+    QDialog* window = OpenPageEditor(
+        owner, 450, 410, TranslateFrenchKey("Images de la page ") + "\"" + DisplayFileName(Page.CurrentPagePath) + "\"",
+        QStringLiteral("ImagesEditor"), ImagesWindowId);
 
-    QDialog* window = ui::OpenChildWindow(
-        owner, 0, 0, 450, 410, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
-        TranslateFrenchKey("Images de la page ") + "\"" + DisplayFileName(Page.CurrentPagePath) + "\"");
-    window->setObjectName(QStringLiteral("ImagesEditor"));
-    ui::RegisterWindow(ImagesWindowId, window);
-
-    auto* list = new QTreeWidget(window);
-    list->setObjectName(QStringLiteral("ImageList"));
-    list->setGeometry(10, 10, 431, 255);
-    list->setRootIsDecorated(false);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setColumnCount(2);
-    list->setHeaderLabels({Tr("Fichiers"), Tr("Commentaires")});
+    auto* list = NewEditorList(window, QStringLiteral("ImageList"), QRect(10, 10, 431, 255),
+                               {Tr("Fichiers"), Tr("Commentaires")});
     list->setColumnWidth(0, 190);
     list->setColumnWidth(1, 221);
 
@@ -170,8 +159,7 @@ bool ImagesEditor(QWidget* owner)
     reload(false);
 
     window->exec();
-    ui::RegisterWindow(ImagesWindowId, nullptr);
-    ui::CloseChildWindow(window, owner);
+    ClosePageEditor(window, owner, ImagesWindowId);
     return changed;
 }
 

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <vector>
 
+#include "app/page_editor_window.h"
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
@@ -55,24 +56,13 @@ bool MetaTagsEditor(QWidget* owner)
 {
     if (Page.CurrentPagePath.empty())
         return false;
-    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
-    // every character is accepted.
-    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
+    QDialog* window =
+        OpenPageEditor(owner, 450, 415,
+                       TranslateFrenchKey("Balises Meta") + " - Page \"" + DisplayFileName(Page.CurrentPagePath) + "\"",
+                       QStringLiteral("MetaTagsEditor"), MetaWindowId);
 
-    QDialog* window = ui::OpenChildWindow(
-        owner, 0, 0, 450, 415, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
-        TranslateFrenchKey("Balises Meta") + " - Page \"" + DisplayFileName(Page.CurrentPagePath) + "\"");
-    window->setObjectName(QStringLiteral("MetaTagsEditor"));
-    ui::RegisterWindow(MetaWindowId, window);
-
-    auto* list = new QTreeWidget(window);
-    list->setObjectName(QStringLiteral("MetaList"));
-    list->setGeometry(10, 10, 431, 150);
-    list->setRootIsDecorated(false);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setColumnCount(3);
-    list->setHeaderLabels({Tr("Balises Meta"), Tr("Existante"), Tr("Contenu")});
+    auto* list = NewEditorList(window, QStringLiteral("MetaList"), QRect(10, 10, 431, 150),
+                               {Tr("Balises Meta"), Tr("Existante"), Tr("Contenu")});
     list->setColumnWidth(0, 90);
     list->setColumnWidth(1, 60);
     list->setColumnWidth(2, 260);
@@ -163,8 +153,7 @@ bool MetaTagsEditor(QWidget* owner)
     reload(false);
 
     window->exec();
-    ui::RegisterWindow(MetaWindowId, nullptr);
-    ui::CloseChildWindow(window, owner);
+    ClosePageEditor(window, owner, MetaWindowId);
     return changed;
 }
 

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 #include <vector>
 
+#include "app/page_editor_window.h"
 #include "app/site_choice.h"
 #include "base/paths.h"
 #include "base/translate.h"
@@ -43,25 +44,13 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
 {
     if (Page.CurrentPagePath.empty() || word.empty())
         return false;
-    // Texts typed here are taken in the page's own encoding: on a UTF-8 page
-    // every character is accepted.
-    SetTypedTextForUtf8Page(DetectPageFileEncoding(Page.CurrentPagePath) == PageEncoding::Utf8);
+    QDialog* window = OpenPageEditor(owner, 450, 405,
+                                     TranslateFrenchKey("Phrases contenant ") + "''" + word + "'' - Page \"" +
+                                         DisplayFileName(Page.CurrentPagePath) + "\"",
+                                     QStringLiteral("SentenceEditor"), SentenceWindowId);
 
-    QDialog* window =
-        ui::OpenChildWindow(owner, 0, 0, 450, 405, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
-                            TranslateFrenchKey("Phrases contenant ") + "''" + word + "'' - Page \"" +
-                                DisplayFileName(Page.CurrentPagePath) + "\"");
-    window->setObjectName(QStringLiteral("SentenceEditor"));
-    ui::RegisterWindow(SentenceWindowId, window);
-
-    auto* list = new QTreeWidget(window);
-    list->setObjectName(QStringLiteral("SentenceList"));
-    list->setGeometry(10, 10, 431, 150);
-    list->setRootIsDecorated(false);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setColumnCount(2);
-    list->setHeaderLabels({Tr("Origine"), Tr("Extrait")});
+    auto* list =
+        NewEditorList(window, QStringLiteral("SentenceList"), QRect(10, 10, 431, 150), {Tr("Origine"), Tr("Extrait")});
     list->setColumnWidth(0, 60);
     list->setColumnWidth(1, 350);
 
@@ -127,8 +116,7 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
     reload(false);
 
     window->exec();
-    ui::RegisterWindow(SentenceWindowId, nullptr);
-    ui::CloseChildWindow(window, owner);
+    ClosePageEditor(window, owner, SentenceWindowId);
     return changed;
 }
 
