@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/relative_path.h"
+
 namespace kestrova {
 
 namespace {
@@ -165,19 +167,7 @@ bool IsSafeInstallItem(const std::string& item)
     std::string path = item;
     if (path.rfind("execute:", 0) == 0)
         path.erase(0, 8);
-    if (path.empty() || path.front() == '/' || path.front() == '\\' || path.find(':') != std::string::npos)
-        return false;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part == ".." || (end == path.size() && part.empty()))
-            return false;
-        start = end + 1;
-    }
-    return true;
+    return IsRelativeInside(path);
 }
 
 }  // namespace kestrova

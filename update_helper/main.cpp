@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/relative_path.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -43,19 +45,7 @@ std::string Trim(const std::string& text)
 // ".." part, no empty last part.
 bool IsSafe(const std::string& path)
 {
-    if (path.empty() || path.front() == '/' || path.front() == '\\' || path.find(':') != std::string::npos)
-        return false;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part == ".." || (end == path.size() && part.empty()))
-            return false;
-        start = end + 1;
-    }
-    return true;
+    return kestrova::IsRelativeInside(path);
 }
 
 std::string Slashes(std::string path)
