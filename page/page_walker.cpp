@@ -486,6 +486,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     const bool SetTitle = options.SetTitle;
     const bool ShowProgress = options.ShowProgress;
     const bool WriteCopy = options.WriteCopy;
+    const bool PumpEvents = options.PumpEvents;
+    PageState& state = options.State ? *options.State : Page;
     const std::string name = DisplayFileName(path);
 
     // In write mode the walk is a change of the page (page/page_change.h):
@@ -532,7 +534,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         if (ReportErrors)
             ui::Ui().ShowMessage(OwnerWindow, ErrorTitle(name),
                                  TranslateFrenchKey("Ce document n'est pas de type HTML."));
-        Page.CurrentPagePath.clear();
+        state.CurrentPagePath.clear();
         return 0;
     }
 
@@ -581,7 +583,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     bool utf8 = false;
     bool encodingOpen = true;  // the first block has not been read yet
     bool encodingByBytes = false;
-    Page.PageUtf8 = false;
+    state.PageUtf8 = false;
     auto decideEncoding = [&](const char* block, std::size_t got, std::int64_t from) {
         if (!encodingByBytes) {
             std::string ownHead;
@@ -673,7 +675,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             }
             if (encodingOpen)
                 decideEncoding(buffer.get() + bufLen - got, static_cast<std::size_t>(got), from);
-            Page.PageUtf8 = utf8;
+            state.PageUtf8 = utf8;
         }
 
         // Progress window after 150 ms, and pending window events.
@@ -685,7 +687,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             int percent = fileEnd > 0 ? static_cast<int>(readEnd() * 100 / fileEnd) : 100;
             ui::Ui().SetProgress(name, std::min(percent, 100));
         }
-        ui::Ui().PumpEvents();
+        if (PumpEvents)
+            ui::Ui().PumpEvents();
         findZero();
     };
 
@@ -699,8 +702,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         abnormalReported = true;
     };
 
-    std::string& text = Page.CurrentText;
-    std::string& tag = Page.CurrentTag;
+    std::string& text = state.CurrentText;
+    std::string& tag = state.CurrentTag;
     // On a UTF-8 page: the piece as decoded, before the handler ran.
     std::string decodedText, decodedTag;
     // Text typed for a UTF-8 page comes to the handlers through their
@@ -787,7 +790,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
 
         // 10. Handler, outside script and style elements.
         if (!script && Handler) {
-            Page.PieceOffset = pieceEnd + decodedShift;
+            state.PieceOffset = pieceEnd + decodedShift;
             Handler(pieceEnd + decodedShift, arg1, arg2, arg3);
             if (WriteCopy && PieceTooLong(text, tag))
                 tooLong = true;

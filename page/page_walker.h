@@ -20,7 +20,8 @@
 namespace kestrova {
 
 // Handler(PieceOffset, Arg1, Arg2, Arg3): reads and may change
-// Page.CurrentText and Page.CurrentTag. PieceOffset is the offset after the
+// Page.CurrentText and Page.CurrentTag (those of WalkOptions::State when it
+// is set). PieceOffset is the offset after the
 // piece; on a UTF-8 page it counts the decoded text, so that it grows with
 // the decoded pieces the handler sees.
 using PieceHandler = std::function<void(std::int64_t, const std::string&, const std::string&, const std::string&)>;
@@ -40,6 +41,13 @@ struct WalkOptions {
     bool SetTitle = false;                  // name the page in the owner's title
     bool ShowProgress = false;              // progress window for a long walk
     bool WriteCopy = false;                 // write mode: copy, compare, commit
+    bool PumpEvents = true;                 // let window events run after each block
+    // The state the pieces are handed over in (CurrentText, CurrentTag,
+    // PieceOffset, PageUtf8); nullptr: Page. A read-only walk on a thread
+    // other than the main one gives its own state and sets ReportErrors,
+    // SetTitle, ShowProgress, WriteCopy and PumpEvents to false: it then
+    // touches nothing shared.
+    PageState* State = nullptr;
     // Passed to the handler as they are.
     std::string Arg1;
     std::string Arg2;
