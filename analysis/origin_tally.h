@@ -37,14 +37,16 @@ public:
         return SelectOther(name);
     }
 
-    // One more of the selected origin in row. The counts of the selected
+    // count more (one by default) of the selected origin in row. The counts of the selected
     // origin gather in a small array indexed by row (a page's words repeat,
     // and the array stays in the cache where the rows' lists would not) and
     // go to the lists when another origin is selected or a text is read.
-    void Count(int row)
+    void Count(int row, std::uint32_t count = 1)
     {
-        if (pending_[static_cast<std::size_t>(row)]++ == 0)
+        std::uint32_t& pending = pending_[static_cast<std::size_t>(row)];
+        if (pending == 0)
             touched_.push_back(static_cast<std::uint32_t>(row));
+        pending += count;
     }
 
     // Whether no count has been made since the last Reset.

@@ -1,5 +1,6 @@
 #include "analysis/word_tables.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <set>
@@ -318,6 +319,19 @@ void StopDeferring()
     DeferredOrigins.Reset(0);
 }
 
+// Whether the page lists kept aside take the counts of origin: a name the
+// texts could confuse with another one has its counts, and all later ones,
+// written as texts.
+bool SelectTallyOrigin(const std::string& origin)
+{
+    if (!Deferring)
+        return false;
+    if (DeferredOrigins.Select(origin))
+        return true;
+    StopDeferring();
+    return false;
+}
+
 // Adds one to the count of Origin in row's origin list "Titre (1) / Texte
 // (4)", or appends Origin with the count 1. An entry is matched as a whole
 // (at the start or after " / ", and followed by " ("), so "b.htm" is never
@@ -596,12 +610,13 @@ void NewIndexEpoch()
     }
 }
 
-// Counts one word (lower-cased, no separator in it) under origin. keyBuffer
+// Counts count occurrences of one word (lower-cased, no separator in it)
+// under origin: what count calls for one occurrence give. keyBuffer
 // is lent by the caller, to spare an allocation per word; memo is the word's
 // memo entry or nullptr.
 // tally tells that origin is the selected origin of DeferredOrigins.
 [[gnu::always_inline]] inline void RecordWord(std::string_view word, const std::string& origin, std::string& keyBuffer,
-                                              WordMemo::Entry* memo, bool tally)
+                                              WordMemo::Entry* memo, bool tally, int count)
 {
     WordTableSet& t = WordTables;
     SyncKeyIndex(t);
@@ -635,7 +650,7 @@ void NewIndexEpoch()
             keys += '/';
             keys += key;
             keys += '/';
-            t.WordCounts[row] = 1;
+            t.WordCounts[row] = count;
             Keys.Add(keyHash, row);
             t.IndexedRows = row + 1;
         }
@@ -667,15 +682,34 @@ void NewIndexEpoch()
                 forms += word;
             }
         }
-        t.WordCounts[row] += 1;
+        t.WordCounts[row] += count;
     }
     if (memo)
         memo->FormKnown = true;
     if (tally && Deferring) [[likely]] {
-        DeferredOrigins.Count(row);
+        DeferredOrigins.Count(row, static_cast<std::uint32_t>(count));
         return;
     }
-    AddOrigin(row, t.WordOrigins[row], origin);
+    for (int i = 0; i < count; ++i)
+        AddOrigin(row, t.WordOrigins[row], origin);
+}
+
+// Whether candidate is one of the usual words, answered by its memo entry
+// when the entry holds the answer for the present usual-word set. usual is
+// that set, made fresh by the first call that needs it.
+inline bool IsUsualWord(std::string_view candidate, std::uint64_t hash, WordMemo::Entry* memo,
+                        const UsualWordSet*& usual)
+{
+    if (!usual)
+        usual = &UsualWordsSet.Fresh();
+    if (memo && memo->UsualStamp == usual->Stamp())
+        return memo->IsUsual;
+    const bool isUsual = usual->Contains(candidate, hash);
+    if (memo) {
+        memo->UsualStamp = usual->Stamp();
+        memo->IsUsual = isUsual;
+    }
+    return isUsual;
 }
 
 // Buffers kept from one call to the next, so that counting a piece does not
@@ -741,10 +775,10 @@ constexpr std::array<short, 256> WordByteTable = [] {
     return length;
 }
 
-// CountWords without the preparation copies. CountWords prepares the text
-// (spaces trimmed, TAB, LF and CR made spaces, entities decoded, "/" made a
-// space), then cuts it at every separator. Here the text is cut as it
-// stands and each entity is decoded where the cut meets it:
+// Cuts text into words: calls sink(word, hash) for each candidate long
+// enough to be a word and not a number, lower-cased, with its WordHash.
+// The text is cut as it stands and each entity is decoded where the cut
+// meets it, which gives the words CountWords' preparation copies would give:
 // - trimming the ends removes only spaces, which the decoder keeps and which
 //   end words anyway, so it changes no candidate;
 // - "/" is a separator like the space it would become, and TAB, LF and CR
@@ -755,27 +789,18 @@ constexpr std::array<short, 256> WordByteTable = [] {
 //   separator, goes on or ends the candidate as it would in decoded text.
 // A candidate (the text between two separators) holds no separator, so it
 // holds no space and the trimming of candidates changes nothing either.
-void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsual)
+// The candidate is built in wordBuffer (unicodeBuffer when it holds escaped
+// characters); the word given to sink is followed by 8 readable bytes.
+// Touches nothing shared: it may run on any thread.
+template <typename Sink>
+[[gnu::always_inline]] inline void CutWords(std::string_view text, std::string& wordBuffer, std::string& unicodeBuffer,
+                                            Sink&& sink)
 {
-    Lease<CountBuffers> buffers(SharedCountBuffers);
-    // The page lists kept aside take the counts of this text when its origin
-    // can be kept there; a name the texts could confuse with another one
-    // has its counts, and all later ones, written as texts.
-    bool tally = false;
-    if (Deferring) {
-        tally = DeferredOrigins.Select(origin);
-        if (!tally)
-            StopDeferring();
-    }
-    // The usual-word set, made fresh when the first candidate needs it.
-    const UsualWordSet* usual = nullptr;
-    // The candidate is built lower-cased in this buffer; no candidate is
-    // longer than the text, as an entity decodes to one byte. The 8 bytes
-    // more are the room LetterRun and PaddedWordHash need.
-    std::string& buffer = buffers->Word;
-    if (buffer.size() < text.size() + 8)
-        buffer.resize(text.size() + 8);
-    char* const word = buffer.data();
+    // No candidate is longer than the text, as an entity decodes to one
+    // byte. The 8 bytes more are the room LetterRun and PaddedWordHash need.
+    if (wordBuffer.size() < text.size() + 8)
+        wordBuffer.resize(text.size() + 8);
+    char* const word = wordBuffer.data();
     const char* const bytes = text.data();
     const std::size_t size = text.size();
     std::size_t i = 0;
@@ -824,39 +849,69 @@ void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsu
             continue;
         std::string_view candidate(word, length);
         if (escaped) [[unlikely]] {
-            const std::size_t unicodeLength = LowerEscapedCandidate(candidate, buffers->Unicode);
+            const std::size_t unicodeLength = LowerEscapedCandidate(candidate, unicodeBuffer);
             if (unicodeLength == 0)
                 continue;
-            candidate = std::string_view(buffers->Unicode.data(), unicodeLength);
+            candidate = std::string_view(unicodeBuffer.data(), unicodeLength);
         }
         if (IsNumber(candidate))
             continue;
-        const std::uint64_t hash = PaddedWordHash(candidate);
-        WordMemo::Entry* memo = Memo.Find(candidate, hash);
-        if (!keepUsual) {
-            if (!usual)
-                usual = &UsualWordsSet.Fresh();
-            bool isUsual;
-            if (memo && memo->UsualStamp == usual->Stamp()) {
-                isUsual = memo->IsUsual;
-            } else {
-                isUsual = usual->Contains(candidate, hash);
-                if (memo) {
-                    memo->UsualStamp = usual->Stamp();
-                    memo->IsUsual = isUsual;
-                }
-            }
-            if (isUsual)
-                continue;
-        }
-        RecordWord(candidate, origin, buffers->Key, memo, tally);
+        sink(candidate, PaddedWordHash(candidate));
     }
+}
+
+// CountWords without the preparation copies (see CutWords).
+void CountWordsIn(std::string_view text, const std::string& origin, bool keepUsual)
+{
+    Lease<CountBuffers> buffers(SharedCountBuffers);
+    const bool tally = SelectTallyOrigin(origin);
+    // The usual-word set, made fresh when the first candidate needs it.
+    const UsualWordSet* usual = nullptr;
+    CutWords(text, buffers->Word, buffers->Unicode, [&](std::string_view candidate, std::uint64_t hash) {
+        WordMemo::Entry* memo = Memo.Find(candidate, hash);
+        if (!keepUsual && IsUsualWord(candidate, hash, memo, usual))
+            return;
+        RecordWord(candidate, origin, buffers->Key, memo, tally, 1);
+    });
     // A text far longer than a page piece (CountWords called directly) does
     // not leave its buffer behind.
-    if (buffer.size() > LargestKeptBuffer)
-        std::string().swap(buffer);
+    if (buffers->Word.size() > LargestKeptBuffer)
+        std::string().swap(buffers->Word);
     if (buffers->Key.size() > LargestKeptBuffer)
         std::string().swap(buffers->Key);
+}
+
+// Adds one occurrence of word (hash is its WordHash) to batch.
+void AddToBatch(WordBatch& batch, std::string_view word, std::uint64_t hash)
+{
+    if (batch.Index.size() < 2 * (batch.Words.size() + 1)) {
+        // At least half the slots stay free.
+        std::size_t size = std::max<std::size_t>(1024, 2 * batch.Index.size());
+        batch.Index.assign(size, 0);
+        for (std::size_t n = 0; n < batch.Words.size(); ++n) {
+            std::size_t slot = batch.Words[n].Hash & (size - 1);
+            while (batch.Index[slot] != 0)
+                slot = (slot + 1) & (size - 1);
+            batch.Index[slot] = static_cast<std::uint32_t>(n + 1);
+        }
+    }
+    const std::size_t mask = batch.Index.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = batch.Index[slot];
+        if (held == 0) {
+            batch.Index[slot] = static_cast<std::uint32_t>(batch.Words.size() + 1);
+            batch.Words.push_back(WordBatch::Word{static_cast<std::uint32_t>(batch.Bytes.size()),
+                                                  static_cast<std::uint32_t>(word.size()), hash, 1});
+            batch.Bytes.append(word);
+            return;
+        }
+        WordBatch::Word& known = batch.Words[held - 1];
+        if (known.Hash == hash && known.Length == word.size() &&
+            SameBytes(batch.Bytes.data() + known.Offset, word.data(), word.size())) {
+            ++known.Count;
+            return;
+        }
+    }
 }
 
 // The translated origin labels of the handler, looked up again only when the
@@ -1131,6 +1186,43 @@ std::string WordKey(const std::string& Word)
 void CountWords(const std::string& Text, const std::string& Origin, bool KeepUsual)
 {
     CountWordsIn(Text, Origin, KeepUsual);
+}
+
+void WordBatch::Clear()
+{
+    if (!Words.empty())
+        std::fill(Index.begin(), Index.end(), 0);
+    Words.clear();
+    Bytes.clear();
+}
+
+void GatherWords(std::string_view Text, WordBatch& Batch)
+{
+    CutWords(Text, Batch.WordBuffer, Batch.UnicodeBuffer,
+             [&](std::string_view word, std::uint64_t hash) { AddToBatch(Batch, word, hash); });
+    if (Batch.WordBuffer.size() > LargestKeptBuffer)
+        std::string().swap(Batch.WordBuffer);
+}
+
+void CountWordBatch(const WordBatch& Batch, const std::string& Origin, bool KeepUsual)
+{
+    if (Batch.Words.empty())
+        return;
+    Lease<CountBuffers> buffers(SharedCountBuffers);
+    const bool tally = SelectTallyOrigin(Origin);
+    const UsualWordSet* usual = nullptr;
+    // Counting a word's occurrences of the page at its first meeting gives
+    // the tables counting them one at a time gives: a row is made at the
+    // first meeting of its first word, a spelling is added at its first
+    // meeting, and every later occurrence only adds to counts that are the
+    // same whatever the order they are added in.
+    for (const WordBatch::Word& w : Batch.Words) {
+        const std::string_view word(Batch.Bytes.data() + w.Offset, w.Length);
+        WordMemo::Entry* memo = Memo.Find(word, w.Hash);
+        if (!KeepUsual && IsUsualWord(word, w.Hash, memo, usual))
+            continue;
+        RecordWord(word, Origin, buffers->Key, memo, tally, w.Count);
+    }
 }
 
 std::string MetaLabel(const std::string& MetaName)

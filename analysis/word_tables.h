@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/text_rules.h"
 
@@ -63,6 +64,38 @@ std::string WordKey(const std::string& Word);
 // (usual words skipped). A word that finds the table full is dropped; the
 // first one of a run shows the "too many words" message.
 void CountWords(const std::string& Text, const std::string& Origin, bool KeepUsual);
+
+// The words of one page gathered apart from the tables, so that pages can
+// be read and cut into words on other threads while the tables are counted
+// on one: the distinct words in order of first meeting, each with the number
+// of times it was met.
+struct WordBatch {
+    struct Word {
+        std::uint32_t Offset;  // in Bytes
+        std::uint32_t Length;
+        std::uint64_t Hash;
+        int Count;
+    };
+    std::string Bytes;        // the words' bytes one after the other
+    std::vector<Word> Words;  // in order of first meeting
+    // Empties the batch, keeping its memory.
+    void Clear();
+
+    // Open-addressing index of Words: word number + 1, 0 for a free slot.
+    std::vector<std::uint32_t> Index;
+    // The cutting's own buffers.
+    std::string WordBuffer, UnicodeBuffer;
+};
+
+// Cuts Text into words as CountWords does and adds them to Batch. Uses no
+// table and nothing else shared: it may run on any thread.
+void GatherWords(std::string_view Text, WordBatch& Batch);
+
+// Counts the words of Batch under Origin: the tables end up exactly as
+// CountWords of each text gathered, in the same order, would leave them
+// (rows, spellings, counts, origins, words dropped from a full table), as
+// long as KeepUsual is the same for every one of those texts.
+void CountWordBatch(const WordBatch& Batch, const std::string& Origin, bool KeepUsual);
 
 // Counts the words of the values of one attribute in a tag (the tag text
 // without "<" and ">"), or, for a tag mentioning "keyword", fills the keyword
