@@ -5,9 +5,11 @@
 // their names. Then scans the
 // half and the whole site a few times each, as kestrova-cli site does (scan
 // and report), and prints pages/s and MB/s of wall-clock time, so that the
-// half and the whole show whether the time grows linearly.
+// half and the whole show whether the time grows linearly. Each is scanned
+// with the pages read on this thread alone, then on one thread per
+// processor (or with the number of reading threads given).
 //
-//   site_bench [FOLDER] [--pages N] [--runs N] [--pages-from DIR]
+//   site_bench [FOLDER] [--pages N] [--runs N] [--pages-from DIR] [--workers N]
 #include <time.h>
 
 #include <algorithm>
@@ -15,7 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/word_tables.h"
@@ -87,15 +91,14 @@ double CpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-double ScanSeconds(const fs::path& folder, std::size_t& reportBytes, double& cpuSeconds)
+double ScanSeconds(const fs::path& folder, int workers, std::string& report, double& cpuSeconds)
 {
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
-    ScanSiteFolder(folder.string() + "/");
-    const std::string report = cli::SiteReport();
+    ScanSiteFolder(folder.string() + "/", {}, workers);
+    report = cli::SiteReport();
     const std::chrono::duration<double> took = Clock::now() - start;
     cpuSeconds = CpuSeconds() - cpuStart;
-    reportBytes = report.size();
     return took.count();
 }
 
@@ -107,12 +110,15 @@ int main(int argc, char** argv)
     fs::path from = "/usr/share/doc";
     int count = 10000;
     int runs = 3;
+    std::vector<int> workerCounts{1, 0};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--pages" && i + 1 < argc)
             count = std::atoi(argv[++i]);
         else if (arg == "--runs" && i + 1 < argc)
             runs = std::atoi(argv[++i]);
+        else if (arg == "--workers" && i + 1 < argc)
+            workerCounts = {std::atoi(argv[++i])};
         else if (arg == "--pages-from" && i + 1 < argc)
             from = argv[++i];
         else
@@ -126,26 +132,36 @@ int main(int argc, char** argv)
     ui::SilentUi silent;
     ui::SetUi(&silent);
 
-    for (const fs::path& folder : {root / "a", root}) {
-        int pages = 0;
-        const double megabytes = static_cast<double>(SiteBytes(folder, pages)) / 1e6;
-        std::vector<double> times, cpuTimes;
-        std::size_t reportBytes = 0;
-        for (int run = 0; run < runs; ++run) {
-            double cpu = 0;
-            times.push_back(ScanSeconds(folder, reportBytes, cpu));
-            cpuTimes.push_back(cpu);
+    std::map<std::string, std::string> reports;
+    for (const int workers : workerCounts)
+        for (const fs::path& folder : {root / "a", root}) {
+            int pages = 0;
+            const double megabytes = static_cast<double>(SiteBytes(folder, pages)) / 1e6;
+            std::vector<double> times, cpuTimes;
+            std::string report;
+            for (int run = 0; run < runs; ++run) {
+                double cpu = 0;
+                times.push_back(ScanSeconds(folder, workers, report, cpu));
+                cpuTimes.push_back(cpu);
+            }
+            std::sort(times.begin(), times.end());
+            std::sort(cpuTimes.begin(), cpuTimes.end());
+            const double cpuBest = cpuTimes.front();
+            const double best = times.front();
+            const double median = times[times.size() / 2];
+            const int threads = workers > 0 ? workers : static_cast<int>(std::thread::hardware_concurrency());
+            std::printf("%d reading thread%s %-24s %6d pages %6.1f MB | wall best %.3f s (%6.0f pages/s, %6.1f MB/s), "
+                        "median %.3f s | "
+                        "CPU best %.3f s (%6.0f pages/s, %6.1f MB/s) | report %zu bytes\n",
+                        threads, threads > 1 ? "s" : "", folder.c_str(), pages, megabytes, best, pages / best,
+                        megabytes / best, median, cpuBest, pages / cpuBest, megabytes / cpuBest, report.size());
+            // The report must not depend on the number of reading threads.
+            auto [first, added] = reports.emplace(folder.string(), report);
+            if (!added && first->second != report) {
+                std::printf("the report differs from the one of the first scan of %s\n", folder.c_str());
+                return 1;
+            }
         }
-        std::sort(times.begin(), times.end());
-        std::sort(cpuTimes.begin(), cpuTimes.end());
-        const double cpuBest = cpuTimes.front();
-        const double best = times.front();
-        const double median = times[times.size() / 2];
-        std::printf("%-24s %6d pages %6.1f MB | wall best %.3f s (%6.0f pages/s, %6.1f MB/s), median %.3f s | "
-                    "CPU best %.3f s (%6.0f pages/s, %6.1f MB/s) | report %zu bytes\n",
-                    folder.c_str(), pages, megabytes, best, pages / best, megabytes / best, median, cpuBest,
-                    pages / cpuBest, megabytes / cpuBest, reportBytes);
-    }
     ui::SetUi(nullptr);
     return 0;
 }

@@ -4,6 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -11,6 +16,7 @@
 #include "base/paths.h"
 #include "base/text_rules.h"
 #include "base/text_scan.h"
+#include "base/ui_port.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -106,6 +112,31 @@ bool IsTitleTag(const std::string& tag)
     return true;
 }
 
+// What the site scan takes from a piece (tag and text as the walker hands
+// them over): a title tag makes title "--", and the next text that is not
+// empty becomes the title, spaced and with its entities decoded, and is
+// counted; any other text is counted as it stands unless nothing but
+// spaces and line ends is in it (line ends separate words like spaces do).
+template <typename Count>
+void TakeSitePiece(const std::string& tag, const std::string& text, std::string& title, Count&& count)
+{
+    if (IsTitleTag(tag))
+        title = "--";
+    if (text.empty())
+        return;
+    if (title == "--") {
+        std::string spaced = text;
+        for (char& c : spaced)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        title = DecodeEntities(spaced);
+        count(title);
+        return;
+    }
+    if (text.find_first_not_of(" \r\n") != std::string::npos)
+        count(text);
+}
+
 }  // namespace
 
 void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int Level,
@@ -125,30 +156,15 @@ void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, co
 
 void SiteTextHandler(std::int64_t, const std::string&, const std::string&, const std::string&)
 {
-    if (IsTitleTag(Page.CurrentTag))
-        Page.PageTitle = "--";
-    const std::string& text = Page.CurrentText;
-    if (text.empty())
-        return;
     // The page's file name as the texts show it, the origin of every word.
     static std::string lastPath, origin;
-    if (Page.CurrentPagePath != lastPath) {
-        lastPath = Page.CurrentPagePath;
-        origin = DisplayFileName(lastPath);
-    }
-    if (Page.PageTitle == "--") {
-        std::string spaced = text;
-        for (char& c : spaced)
-            if (c == '\n' || c == '\r')
-                c = ' ';
-        Page.PageTitle = DecodeEntities(spaced);
-        CountWords(Page.PageTitle, origin, false);
-        return;
-    }
-    // Line ends separate words like spaces do: the text is counted as it
-    // stands unless nothing but spaces and line ends is in it.
-    if (text.find_first_not_of(" \r\n") != std::string::npos)
+    TakeSitePiece(Page.CurrentTag, Page.CurrentText, Page.PageTitle, [&](const std::string& text) {
+        if (Page.CurrentPagePath != lastPath) {
+            lastPath = Page.CurrentPagePath;
+            origin = DisplayFileName(lastPath);
+        }
         CountWords(text, origin, false);
+    });
 }
 
 std::string_view TakeFirstPath(std::string_view list, std::size_t& pos)
@@ -167,7 +183,141 @@ std::string_view TakeFirstPath(std::string_view list, std::size_t& pos)
     return path;
 }
 
-int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
+namespace {
+
+// The pages of the list, with where each one ends in it (for the share of
+// the list consumed).
+struct ListedPage {
+    std::string_view Path;
+    std::size_t End;
+};
+
+// Counts the pages one at a time on this thread, each walked with
+// SiteTextHandler.
+void CountPagesHere(const std::vector<ListedPage>& pages, std::size_t total, const SitePageStep& BeforePage)
+{
+    const WalkOptions options{.Owner = ui::MainWindowId, .ReportErrors = false, .ShowProgress = false};
+    for (const ListedPage& page : pages) {
+        const std::string path(page.Path);
+        Page.CurrentPagePath = path;
+        Page.PageTitle.clear();
+        if (BeforePage)
+            BeforePage(path, static_cast<int>(page.End * 100 / total));
+        WalkPage(path, options, SiteTextHandler);
+    }
+}
+
+// Reads the pages and cuts them into words on worker threads, a window of
+// pages ahead of the counting, and counts each page's words on this thread
+// in list order: the tables are those CountPagesHere gives. The workers use
+// nothing shared but the window; a worker's exception comes back here at
+// its page's turn.
+void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total, const SitePageStep& BeforePage,
+                         int workers)
+{
+    struct Slot {
+        WordBatch Batch;
+        bool Ready = false;
+        std::exception_ptr Error;
+    };
+    const std::size_t window = 8 * static_cast<std::size_t>(workers);
+    std::vector<Slot> slots(window);
+    std::mutex mutex;
+    std::condition_variable readyChanged, counted;
+    std::size_t next = 0;          // the next page a worker takes
+    std::size_t countedPages = 0;  // the pages counted so far
+    bool stop = false;
+
+    auto work = [&] {
+        PageState state;
+        std::string title;
+        const WalkOptions options{.Owner = ui::MainWindowId,
+                                  .ReportErrors = false,
+                                  .ShowProgress = false,
+                                  .PumpEvents = false,
+                                  .State = &state};
+        for (;;) {
+            std::size_t index;
+            {
+                std::unique_lock lock(mutex);
+                counted.wait(lock, [&] { return stop || next >= pages.size() || next < countedPages + window; });
+                if (stop || next >= pages.size())
+                    return;
+                index = next++;
+            }
+            // The slot is free: the page window places before was counted.
+            Slot& slot = slots[index % window];
+            slot.Batch.Clear();
+            slot.Error = nullptr;
+            try {
+                title.clear();
+                WalkPage(std::string(pages[index].Path), options,
+                         [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+                             TakeSitePiece(state.CurrentTag, state.CurrentText, title,
+                                           [&](const std::string& text) { GatherWords(text, slot.Batch); });
+                         });
+            } catch (...) {
+                slot.Error = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex);
+                slot.Ready = true;
+            }
+            readyChanged.notify_all();
+        }
+    };
+
+    std::vector<std::thread> threads;
+    // Stops and joins the workers however the counting ends.
+    struct Join {
+        std::vector<std::thread>& threads;
+        std::mutex& mutex;
+        std::condition_variable& counted;
+        bool& stop;
+        ~Join()
+        {
+            {
+                std::lock_guard lock(mutex);
+                stop = true;
+            }
+            counted.notify_all();
+            for (std::thread& thread : threads)
+                thread.join();
+        }
+    } join{threads, mutex, counted, stop};
+    for (int i = 0; i < workers; ++i)
+        threads.emplace_back(work);
+
+    for (std::size_t index = 0; index < pages.size(); ++index) {
+        const std::string path(pages[index].Path);
+        Page.CurrentPagePath = path;
+        if (BeforePage)
+            BeforePage(path, static_cast<int>(pages[index].End * 100 / total));
+        Slot& slot = slots[index % window];
+        {
+            // Window events go on while a long page is read.
+            std::unique_lock lock(mutex);
+            while (!readyChanged.wait_for(lock, std::chrono::milliseconds(50), [&] { return slot.Ready; })) {
+                lock.unlock();
+                ui::Ui().PumpEvents();
+                lock.lock();
+            }
+        }
+        if (slot.Error)
+            std::rethrow_exception(slot.Error);
+        CountWordBatch(slot.Batch, DisplayFileName(path), false);
+        {
+            std::lock_guard lock(mutex);
+            slot.Ready = false;
+            countedPages = index + 1;
+        }
+        counted.notify_all();
+    }
+}
+
+}  // namespace
+
+int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, int Workers)
 {
     ResetWordTables();
     // The site scan drops words past a full table without a message: the
@@ -187,24 +337,28 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage)
     const std::string list = std::move(SiteFileList);
     SiteFileList.clear();
     const std::size_t total = list.size();
-    std::size_t pos = 0;
-    // The page shown in the main window stays the current page.
-    const std::string keptPath = Page.CurrentPagePath;
-    const std::string keptTitle = Page.PageTitle;
-    int pages = 0;
-    const WalkOptions options{.Owner = ui::MainWindowId, .ReportErrors = false, .ShowProgress = false};
-    while (pos < total) {
-        const std::string path(TakeFirstPath(list, pos));
-        Page.CurrentPagePath = path;
-        Page.PageTitle.clear();
-        if (BeforePage)
-            BeforePage(path, static_cast<int>(pos * 100 / total));
-        WalkPage(path, options, SiteTextHandler);
-        ++pages;
+    std::vector<ListedPage> pages;
+    for (std::size_t pos = 0; pos < total;) {
+        const std::string_view path = TakeFirstPath(list, pos);
+        pages.push_back(ListedPage{path, pos});
     }
-    Page.CurrentPagePath = keptPath;
-    Page.PageTitle = keptTitle;
-    return pages;
+    // The page shown in the main window stays the current page.
+    struct KeepCurrentPage {
+        std::string path = Page.CurrentPagePath;
+        std::string title = Page.PageTitle;
+        ~KeepCurrentPage()
+        {
+            Page.CurrentPagePath = path;
+            Page.PageTitle = title;
+        }
+    } keep;
+    if (Workers <= 0)
+        Workers = static_cast<int>(std::thread::hardware_concurrency());
+    if (Workers <= 1 || pages.size() < 2)
+        CountPagesHere(pages, total, BeforePage);
+    else
+        CountPagesOnWorkers(pages, total, BeforePage, Workers);
+    return static_cast<int>(pages.size());
 }
 
 std::string SiteDisplayName(const std::string& Folder)

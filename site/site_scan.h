@@ -52,7 +52,12 @@ using SitePageStep = std::function<void(const std::string& path, int percent)>;
 // with the pages below Folder, then counts the pages in list order.
 // Page.CurrentPagePath and Page.PageTitle are those of the page shown before
 // and after the scan. Returns the number of pages walked.
-int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {});
+// Workers threads read the pages and cut them into words ahead of the
+// counting, which stays on this thread and in list order, so the tables are
+// the same whatever their number; 0 takes one per processor, 1 reads the
+// pages on this thread (walking each with SiteTextHandler). While waiting
+// for a page, this thread lets window events run.
+int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {}, int Workers = 0);
 
 // The folder's name as the progress window's title shows it: the last
 // component, without a trailing separator.

@@ -127,12 +127,30 @@ protected:
             if (page % 10 == 3)
                 for (int i = 0; i < 120; ++i)
                     body += "repeated ";
+            if (page % 6 == 5) {
+                // UTF-8 text: words of other scripts, escaped for the tables.
+                body += " \xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC "
+                        "\xD0\x9A\xD0\xB8\xD1\x80\xD0\xB8\xD0\xBB\xD0\xBB\xD0\xB8\xD1\x86\xD0\xB0 "
+                        "caf\xC3\xA9 \xD0\xBA\xD0\xB8\xD1\x80\xD0\xB8\xD0\xBB\xD0\xBB\xD0\xB8\xD1\x86\xD0\xB0";
+            }
+            // Entities joining and ending words.
+            body += " caf&eacute; d&eacute;j&agrave; fin&nbsp;de&#160;page";
             std::string title;
             for (int i = 0; i < 3; ++i)
                 title += vocabulary[pick(vocabulary.size())] + " ";
+            // An empty title tag: the next text becomes the title.
+            std::string head = page % 9 == 4 ? "<title></title></head><body><h1>" + title + "</h1>"
+                                             : "<title>" + title + "</title></head><body>";
+            if (page % 6 == 5)
+                head = "<meta charset=\"utf-8\">" + head;
             const std::string name = names[pick(names.size())];
-            dir.Write(site + "/f" + std::to_string(page % 7) + "/g" + std::to_string(page) + "/" + name,
-                      "<html><head><title>" + title + "</title></head><body><p>" + body + "</p></body></html>\r\n");
+            const std::string folder = site + "/f" + std::to_string(page % 7) + "/g" + std::to_string(page) + "/";
+            dir.Write(folder + name, "<html><head>" + head + "<p>" + body + "</p></body></html>\r\n");
+            if (page % 20 == 11) {
+                // Pages the walker turns down or finds empty.
+                dir.Write(folder + "notes.htm", "no markup here");
+                dir.Write(folder + "empty.htm", "");
+            }
         }
     }
 
@@ -140,23 +158,27 @@ protected:
     std::string site = "site";
 };
 
+// Read on this thread or on worker threads, the pages give the same tables.
 TEST_F(SiteScanTallyTest, RandomSitesWithSharedNamesAndAFullTableGiveTheStepByStepTables)
 {
     for (unsigned seed : {1u, 2u, 3u}) {
-        SCOPED_TRACE(seed);
-        site = "site" + std::to_string(seed);
-        WriteRandomSite(seed, {"index.htm", "a.htm", "b.html", "Contact.htm", "news.php", "z"});
-        const int pages = ScanSiteFolder(Root());
-        EXPECT_EQ(pages, 60);
-        const Columns scanned = Snapshot();
-        ASSERT_FALSE(scanned.Forms[WordTableRows - 1].empty()) << "the table should be full";
-        for (int row = 0; row < WordTableRows; ++row)
-            ASSERT_EQ(SumOfCounts(scanned.Origins[row]), scanned.Counts[row]) << "row " << row;
-        int shared = 0;  // rows holding several pages
-        for (const std::string& origins : scanned.Origins)
-            shared += origins.find(" / ") != std::string::npos ? 1 : 0;
-        EXPECT_GT(shared, 100);
-        ExpectSame(scanned, Reference());
+        for (int workers : {1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << workers << " reading threads");
+            site = "site" + std::to_string(seed);
+            if (workers == 1)
+                WriteRandomSite(seed, {"index.htm", "a.htm", "b.html", "Contact.htm", "news.php", "z"});
+            const int pages = ScanSiteFolder(Root(), {}, workers);
+            EXPECT_EQ(pages, 66);
+            const Columns scanned = Snapshot();
+            ASSERT_FALSE(scanned.Forms[WordTableRows - 1].empty()) << "the table should be full";
+            for (int row = 0; row < WordTableRows; ++row)
+                ASSERT_EQ(SumOfCounts(scanned.Origins[row]), scanned.Counts[row]) << "row " << row;
+            int shared = 0;  // rows holding several pages
+            for (const std::string& origins : scanned.Origins)
+                shared += origins.find(" / ") != std::string::npos ? 1 : 0;
+            EXPECT_GT(shared, 100);
+            ExpectSame(scanned, Reference());
+        }
     }
 }
 
@@ -165,9 +187,12 @@ TEST_F(SiteScanTallyTest, NamesTheListsCouldConfuseStillGiveTheStepByStepTables)
     // "a.htm (2).htm" starts like the entry of "a.htm": the texts are then
     // written count by count, as they always were, from that page on.
     WriteRandomSite(4, {"a.htm", "a.htm (2).htm", "b.htm", "b (x.htm"});
-    ScanSiteFolder(Root());
-    const Columns scanned = Snapshot();
-    ExpectSame(scanned, Reference());
+    const Columns reference = Reference();
+    for (int workers : {1, 2}) {
+        SCOPED_TRACE(workers);
+        ScanSiteFolder(Root(), {}, workers);
+        ExpectSame(Snapshot(), reference);
+    }
 }
 
 TEST_F(SiteScanTallyTest, ATableClearedAfterTheScanHoldsNoPageOfIt)
