@@ -139,7 +139,11 @@ public:
         names_.clear();
         sortedNames_.clear();
         entries_.clear();
-        rows_.assign(WordTableRows, RowState{});
+        // Only the rows used since the last clearing: an analysis clears the
+        // tables for every page, and most pages use few rows.
+        for (const std::uint32_t row : touchedRows_)
+            rows_[row] = RowState{};
+        touchedRows_.clear();
         usable_ = true;
         lastName_.clear();
         lastId_ = -1;
@@ -154,6 +158,10 @@ public:
             return;
         }
         RowState& state = rows_[static_cast<std::size_t>(row)];
+        if (!state.Touched) {
+            state.Touched = true;
+            touchedRows_.push_back(static_cast<std::uint32_t>(row));
+        }
         if (state.Length != origins.size() || !state.Indexed) {
             if (!IndexRow(row, state, origins)) {
                 AddOriginAnywhere(origins, origin);
@@ -200,6 +208,7 @@ private:
         std::size_t Length = 0;
         std::uint32_t Generation = 0;
         bool Indexed = false;
+        bool Touched = false;  // listed in touchedRows_
         // The entry of the origin counted last in the row (LastId -1: none).
         int LastId = -1;
         std::uint32_t LastOffset = 0;
@@ -294,6 +303,7 @@ private:
     std::set<std::string> sortedNames_;
     std::unordered_map<std::uint64_t, std::uint32_t> entries_;
     std::vector<RowState> rows_ = std::vector<RowState>(WordTableRows);
+    std::vector<std::uint32_t> touchedRows_;  // the rows whose state may differ from a fresh one
     bool usable_ = true;
     std::string lastName_;
     int lastId_ = -1;
@@ -336,12 +346,20 @@ bool SelectTallyOrigin(const std::string& origin)
 // (4)", or appends Origin with the count 1. An entry is matched as a whole
 // (at the start or after " / ", and followed by " ("), so "b.htm" is never
 // taken for the end of "ab.htm".
+constexpr std::size_t ShortOriginList = 96;
+
 inline void AddOrigin(int row, std::string& origins, const std::string& origin)
 {
     // The usual case first: the list starts with this origin's entry (the
     // first place the search would try) and its count is plainly written.
     if (BytesAt(origins, 0, origin) && BytesAt(origins, origin.size(), " (") &&
         IncrementCount(origins, origin.size() + 2)) {
+        return;
+    }
+    // A short list (those of a page analysis, with a few labels) is searched
+    // faster than the index is kept.
+    if (origins.size() < ShortOriginList) {
+        AddOriginAnywhere(origins, origin);
         return;
     }
     Origins.Add(row, origins, origin);
