@@ -11,6 +11,7 @@
 #include "base/headless_ui.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
+#include "base/unicode_text.h"
 #include "page/page_state.h"
 #include "tests/support/engine_state.h"
 
@@ -386,7 +387,10 @@ TEST_F(WordTablesTest, KeyIndexAgreesWithALinearScan)
     std::mt19937 rng(20240601);
     const std::vector<std::string> stems = {"ete",     "\xE9t\xE9", "mot",       "voile", "bus", "bu",
                                             "caf\xE9", "cafe",      "r\xE9gate", "zz",    "ab",  "abs"};
-    const std::vector<std::string> origins = {"Texte", "Titre", "a.htm", "ba.htm", "Balise \"x\""};
+    // Enough labels for lists long enough to be indexed.
+    const std::vector<std::string> origins = {"Texte",        "Titre",       "a.htm",       "ba.htm",
+                                              "Balise \"x\"", "Nom d'image", "contact.htm", "Commentaire d'image",
+                                              "index.html"};
     std::uniform_int_distribution<std::size_t> stem(0, stems.size() - 1), origin(0, origins.size() - 1);
     std::uniform_int_distribution<int> coin(0, 3), number(0, 300);
 
@@ -412,10 +416,114 @@ TEST_F(WordTablesTest, KeyIndexAgreesWithALinearScan)
         }
     }
     ASSERT_EQ(UsedRows(), static_cast<int>(model.Forms.size()));
+    EXPECT_GT(WordTables.WordOrigins[0].size(), 150u);
     for (std::size_t row = 0; row < model.Forms.size(); ++row) {
         EXPECT_EQ(WordTables.WordForms[row], model.Forms[row]);
         EXPECT_EQ(WordTables.WordKeys[row], model.Keys[row]);
         EXPECT_EQ(WordTables.WordOrigins[row], model.OriginText(row));
         EXPECT_EQ(WordTables.WordCounts[row], model.Counts[row]);
+    }
+}
+
+// A page's texts gathered apart and counted in one step leave the tables as
+// counting each text in turn does: rows, spellings, counts, page lists
+// (written at once or kept aside), usual words and a table that fills up.
+TEST_F(WordTablesTest, AGatheredPageCountsAsItsTextsCountedOneByOne)
+{
+    std::mt19937 rng(7);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    const std::vector<std::string> pieces = {
+        "mot",
+        "mots",
+        "Mot",
+        "\xE9t\xE9",
+        "ete",
+        "caf&eacute;",
+        "caf\xE9",
+        "la",
+        "de",
+        "2006",
+        "007",
+        "r&eacute",
+        "fin&nbsp;",
+        "a/b",
+        "x",
+        "chat-chats",
+        "&amp",
+        "&#233;t&#233;",
+        DecodeUtf8PageText("\xCE\x9B\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 \xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82 "
+                           "\xD0\x94\xD0\xBE\xD0\xBC")};
+    const std::vector<std::string> names = {"a.htm", "ab.htm", "a.htm (2).htm", "b.htm"};
+    struct PageTexts {
+        std::string Origin;
+        std::vector<std::string> Texts;
+    };
+    std::vector<PageTexts> pages;
+    for (int p = 0; p < 40; ++p) {
+        PageTexts page{names[pick(names.size())], {}};
+        for (std::size_t t = 0, n = 1 + pick(5); t < n; ++t) {
+            std::string text;
+            for (std::size_t w = 0, m = pick(30); w < m; ++w)
+                text += pieces[pick(pieces.size())] + (pick(4) == 0 ? "\r\n" : " ");
+            page.Texts.push_back(text);
+        }
+        if (p == 25) {
+            // Words met nowhere else, enough to fill the table.
+            std::string many;
+            for (int i = 0; i < WordTableRows; ++i)
+                many += "q" + std::to_string(i) + "z ";
+            page.Texts.push_back(many);
+        }
+        pages.push_back(page);
+    }
+    struct Tables {
+        std::vector<std::string> Forms, Keys, Origins;
+        std::vector<int> Counts;
+        bool operator==(const Tables&) const = default;
+    };
+    auto snapshot = [] {
+        Tables t;
+        for (int row = 0; row < WordTableRows; ++row) {
+            t.Forms.push_back(WordTables.WordForms[row]);
+            t.Keys.push_back(WordTables.WordKeys[row]);
+            t.Origins.push_back(WordTables.WordOrigins[row]);
+            t.Counts.push_back(WordTables.WordCounts[row]);
+        }
+        return t;
+    };
+    for (const bool keepUsual : {false, true}) {
+        for (const bool deferred : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "keep usual " << keepUsual << ", deferred " << deferred);
+            ResetWordTables();
+            if (deferred)
+                DeferWordOrigins();
+            for (const PageTexts& page : pages)
+                for (const std::string& text : page.Texts)
+                    CountWords(text, page.Origin, keepUsual);
+            WriteWordOrigins();
+            const Tables oneByOne = snapshot();
+            const std::size_t messages = ui.Messages().size();
+
+            ResetWordTables();
+            if (deferred)
+                DeferWordOrigins();
+            WordBatch batch;
+            for (const PageTexts& page : pages) {
+                batch.Clear();
+                for (const std::string& text : page.Texts)
+                    GatherWords(text, batch);
+                CountWordBatch(batch, page.Origin, keepUsual);
+            }
+            WriteWordOrigins();
+            ASSERT_FALSE(oneByOne.Forms[WordTableRows - 1].empty());
+            EXPECT_EQ(ui.Messages().size(), messages + 1) << "the full table is reported once per run";
+            const Tables gathered = snapshot();
+            for (int row = 0; row < WordTableRows; ++row)
+                if (!(gathered.Forms[row] == oneByOne.Forms[row] && gathered.Keys[row] == oneByOne.Keys[row] &&
+                      gathered.Origins[row] == oneByOne.Origins[row] && gathered.Counts[row] == oneByOne.Counts[row]))
+                    FAIL() << "row " << row << ": " << gathered.Forms[row] << " " << gathered.Counts[row] << " ["
+                           << gathered.Origins[row] << "] instead of " << oneByOne.Forms[row] << " "
+                           << oneByOne.Counts[row] << " [" << oneByOne.Origins[row] << "]";
+        }
     }
 }
