@@ -352,8 +352,10 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, in
             Page.PageTitle = title;
         }
     } keep;
+    // Counting takes this thread about half as long as reading takes the
+    // workers: past a few workers, more would only wait.
     if (Workers <= 0)
-        Workers = static_cast<int>(std::thread::hardware_concurrency());
+        Workers = std::min(static_cast<int>(std::thread::hardware_concurrency()), 4);
     if (Workers <= 1 || pages.size() < 2)
         CountPagesHere(pages, total, BeforePage);
     else

@@ -54,9 +54,9 @@ using SitePageStep = std::function<void(const std::string& path, int percent)>;
 // and after the scan. Returns the number of pages walked.
 // Workers threads read the pages and cut them into words ahead of the
 // counting, which stays on this thread and in list order, so the tables are
-// the same whatever their number; 0 takes one per processor, 1 reads the
-// pages on this thread (walking each with SiteTextHandler). While waiting
-// for a page, this thread lets window events run.
+// the same whatever their number; 0 takes one per processor (4 at most), 1
+// reads the pages on this thread (walking each with SiteTextHandler). While
+// waiting for a page, this thread lets window events run.
 int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {}, int Workers = 0);
 
 // The folder's name as the progress window's title shows it: the last
