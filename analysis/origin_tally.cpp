@@ -18,18 +18,18 @@ void OriginTally::Reset(int rows)
     counted_ = false;
 }
 
-bool OriginTally::Acceptable(const std::string& name) const
+bool KeepsEntriesApart(const std::set<std::string>& names, const std::string& name)
 {
     if (name.find('/') != std::string::npos)
         return false;
     // Another name that is this one followed by " (".
     const std::string longer = name + " (";
-    const auto next = sortedNames_.lower_bound(longer);
-    if (next != sortedNames_.end() && next->compare(0, longer.size(), longer) == 0)
+    const auto next = names.lower_bound(longer);
+    if (next != names.end() && next->compare(0, longer.size(), longer) == 0)
         return false;
     // This name being another one followed by " (".
     for (std::size_t at = name.find(" ("); at != std::string::npos; at = name.find(" (", at + 1))
-        if (sortedNames_.count(name.substr(0, at)) != 0)
+        if (names.count(name.substr(0, at)) != 0)
             return false;
     return true;
 }
@@ -58,7 +58,7 @@ bool OriginTally::SelectOther(const std::string& name)
     auto it = ids_.find(name);
     const bool known = it != ids_.end();
     if (!known) {
-        if (!Acceptable(name))
+        if (!KeepsEntriesApart(sortedNames_, name))
             return false;
         it = ids_.emplace(name, static_cast<int>(names_.size())).first;
         names_.push_back(name);

@@ -18,6 +18,13 @@
 
 namespace kestrova {
 
+// Whether name may join names (the origins of the lists so far) without an
+// entry of the lists being matched by another name than its own: false for
+// a name holding "/" (which could look like the " / " between entries), and
+// for a name that is another one followed by " (", or the other way round
+// (its entry would start like the other one's).
+bool KeepsEntriesApart(const std::set<std::string>& names, const std::string& name);
+
 class OriginTally {
 public:
     explicit OriginTally(int rows = 0) { Reset(rows); }
@@ -26,10 +33,8 @@ public:
     void Reset(int rows);
 
     // Makes name the origin the next counts go to. Returns false, changing
-    // nothing, for a name the texts could confuse with another one: a name
-    // holding "/" (which could look like the " / " between entries), or one
-    // that is another name followed by " (" (its entry would start like the
-    // other one's).
+    // nothing, for a name the texts could confuse with another one (see
+    // KeepsEntriesApart).
     bool Select(const std::string& name)
     {
         if (current_ >= 0 && name == currentName_)
@@ -75,7 +80,6 @@ private:
     bool SelectOther(const std::string& name);
     // Adds the gathered counts to the rows' lists.
     void Flush();
-    bool Acceptable(const std::string& name) const;
 
     std::vector<std::vector<Entry>> rows_;
     std::vector<Slot> slots_;

@@ -228,7 +228,7 @@ private:
             return lastId_;
         auto it = names_.find(name);
         if (it == names_.end()) {
-            if (!AcceptName(name)) {
+            if (!KeepsEntriesApart(sortedNames_, name)) {
                 usable_ = false;
                 return -1;
             }
@@ -242,23 +242,6 @@ private:
         lastName_ = name;
         lastId_ = it->second;
         return lastId_;
-    }
-
-    // Whether a new name keeps every entry matched by its own name only.
-    bool AcceptName(const std::string& name) const
-    {
-        if (name.find('/') != std::string::npos)
-            return false;
-        // Another name that is this one followed by " (".
-        const std::string longer = name + " (";
-        const auto next = sortedNames_.lower_bound(longer);
-        if (next != sortedNames_.end() && next->compare(0, longer.size(), longer) == 0)
-            return false;
-        // This name being another one followed by " (".
-        for (std::size_t at = name.find(" ("); at != std::string::npos; at = name.find(" (", at + 1))
-            if (sortedNames_.count(name.substr(0, at)) != 0)
-                return false;
-        return true;
     }
 
     // Reads the entries of a row's list into the index; false (the row is

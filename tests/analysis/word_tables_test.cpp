@@ -14,6 +14,7 @@
 #include "base/unicode_text.h"
 #include "page/page_state.h"
 #include "tests/support/engine_state.h"
+#include "tests/support/word_table_columns.h"
 
 using namespace kestrova;
 
@@ -476,21 +477,6 @@ TEST_F(WordTablesTest, AGatheredPageCountsAsItsTextsCountedOneByOne)
         }
         pages.push_back(page);
     }
-    struct Tables {
-        std::vector<std::string> Forms, Keys, Origins;
-        std::vector<int> Counts;
-        bool operator==(const Tables&) const = default;
-    };
-    auto snapshot = [] {
-        Tables t;
-        for (int row = 0; row < WordTableRows; ++row) {
-            t.Forms.push_back(WordTables.WordForms[row]);
-            t.Keys.push_back(WordTables.WordKeys[row]);
-            t.Origins.push_back(WordTables.WordOrigins[row]);
-            t.Counts.push_back(WordTables.WordCounts[row]);
-        }
-        return t;
-    };
     for (const bool keepUsual : {false, true}) {
         for (const bool deferred : {false, true}) {
             SCOPED_TRACE(testing::Message() << "keep usual " << keepUsual << ", deferred " << deferred);
@@ -501,7 +487,7 @@ TEST_F(WordTablesTest, AGatheredPageCountsAsItsTextsCountedOneByOne)
                 for (const std::string& text : page.Texts)
                     CountWords(text, page.Origin, keepUsual);
             WriteWordOrigins();
-            const Tables oneByOne = snapshot();
+            const test::WordTableColumns oneByOne = test::SnapshotWordTables();
             const std::size_t messages = ui.Messages().size();
 
             ResetWordTables();
@@ -517,13 +503,7 @@ TEST_F(WordTablesTest, AGatheredPageCountsAsItsTextsCountedOneByOne)
             WriteWordOrigins();
             ASSERT_FALSE(oneByOne.Forms[WordTableRows - 1].empty());
             EXPECT_EQ(ui.Messages().size(), messages + 1) << "the full table is reported once per run";
-            const Tables gathered = snapshot();
-            for (int row = 0; row < WordTableRows; ++row)
-                if (!(gathered.Forms[row] == oneByOne.Forms[row] && gathered.Keys[row] == oneByOne.Keys[row] &&
-                      gathered.Origins[row] == oneByOne.Origins[row] && gathered.Counts[row] == oneByOne.Counts[row]))
-                    FAIL() << "row " << row << ": " << gathered.Forms[row] << " " << gathered.Counts[row] << " ["
-                           << gathered.Origins[row] << "] instead of " << oneByOne.Forms[row] << " "
-                           << oneByOne.Counts[row] << " [" << oneByOne.Origins[row] << "]";
+            test::ExpectSameWordTables(test::SnapshotWordTables(), oneByOne);
         }
     }
 }

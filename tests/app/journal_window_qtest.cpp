@@ -31,7 +31,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `act` once the modal window with that object name is open.
+// Runs `act` once the modal window with that object name is open. Unlike
+// test::WhenModalOpen, the window stays open after act when no check failed:
+// an upload goes on after act has started it, and the test closes the
+// window when the upload ends.
 void WhenOpen(const QString& name, std::function<void(QDialog*)> act)
 {
     auto* timer = new QTimer;

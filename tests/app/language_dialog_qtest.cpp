@@ -1,11 +1,7 @@
-#include <QApplication>
 #include <QDialog>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 
 #include "app/info_window.h"
 #include "app/language_dialog.h"
@@ -14,36 +10,10 @@
 #include "base/headless_ui.h"
 #include "base/settings.h"
 #include "base/translate.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 
 using namespace kestrova;
-
-namespace {
-
-// Runs `act` on the language dialog once it is open and modal.
-void WhenDialogOpen(std::function<void(QDialog*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QDialog> guard(dialog);
-        act(dialog);
-        // A failed check above leaves the dialog open: close it so that the
-        // test reports the failure instead of waiting forever.
-        QTimer::singleShot(0, [guard] {
-            if (guard && guard->isVisible())
-                guard->reject();
-        });
-    });
-    timer->start();
-}
-
-}  // namespace
 
 class LanguageDialogTest : public QObject {
     Q_OBJECT
@@ -55,7 +25,7 @@ private slots:
     {
         App.Language = "";
         bool checked = false;
-        WhenDialogOpen([&](QDialog* dialog) {
+        test::WhenModalOpen([&](QDialog* dialog) {
             checked = true;
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Langue/Language"));
             QCOMPARE(dialog->size(), QSize(180, 90));
@@ -83,7 +53,7 @@ private slots:
     void enterKeepsTheFrenchChoiceAndShowsAnnuler()
     {
         App.Language = LanguageFrench;
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             auto* french = dialog->findChild<QRadioButton*>(QStringLiteral("French"));
             QVERIFY(french->isChecked());
             QCOMPARE(dialog->findChild<QPushButton*>(QStringLiteral("Cancel"))->text(), QStringLiteral("Annuler"));
@@ -96,7 +66,7 @@ private slots:
     void escapeAndCloseCancel()
     {
         App.Language = "Deutsch";
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             dialog->findChild<QRadioButton*>(QStringLiteral("French"))->click();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
@@ -104,7 +74,7 @@ private slots:
         QCOMPARE(App.Language, std::string("Deutsch"));
 
         App.Language = "";
-        WhenDialogOpen([](QDialog* dialog) { dialog->close(); });
+        test::WhenModalOpen([](QDialog* dialog) { dialog->close(); });
         QVERIFY(!ShowLanguageDialog(nullptr));
         QCOMPARE(App.Language, std::string());
     }
@@ -119,7 +89,7 @@ private slots:
         host.ScreenHeight = 768;
         host.AskLanguage = [] { ShowLanguageDialog(nullptr); };
         host.ShowInfo = [] { ShowInfoMessage(); };
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             dialog->findChild<QRadioButton*>(QStringLiteral("French"))->click();
             dialog->findChild<QPushButton*>(QStringLiteral("OK"))->click();
         });
@@ -168,7 +138,7 @@ private slots:
         QCOMPARE(TranslateFrenchKey("Fichier"), std::string("File"));
         QCOMPARE(TranslateEnglishKey("Update"), std::string("Update"));
 
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             QVERIFY(dialog->findChild<QRadioButton*>(QStringLiteral("English"))->isChecked());
             QTest::keyClick(dialog, Qt::Key_Escape);
         });

@@ -2,17 +2,13 @@
 // the about window. Addresses that would open a browser or a mail program are
 // recorded through the shell-open hook instead.
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMovie>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 #include "app/about_window.h"
@@ -26,6 +22,7 @@
 #include "net/banner.h"
 #include "net/update.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "tests/support/zip_writer.h"
 #include "ui/shell_open.h"
@@ -37,29 +34,6 @@ using namespace kestrova;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs `act` on the modal window once it is open.
-void WhenDialogOpen(std::function<void(QDialog*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QPointer<QDialog> guard(dialog);
-        act(dialog);
-        // A failed check leaves the window open: close it so that the test
-        // reports the failure instead of waiting forever.
-        QTimer::singleShot(0, [guard] {
-            if (guard && guard->isVisible())
-                guard->reject();
-        });
-    });
-    timer->start();
-}
 
 template <typename T>
 T* Child(QWidget* parent, const char* name)
@@ -108,7 +82,7 @@ private slots:
     void preferencesCancelKeepsTheValue()
     {
         App.DisableUpdates = false;
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             QCOMPARE(dialog->size(), QSize(260, 115));
             auto* banner = Child<QCheckBox>(dialog, "HideBanner");
             auto* tips = Child<QCheckBox>(dialog, "HideTips");
@@ -130,7 +104,7 @@ private slots:
     {
         // Boxes come from a substring search; OK rebuilds the value in the
         // fixed order whatever order the words had.
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             auto* banner = Child<QCheckBox>(dialog, "HideBanner");
             QVERIFY(banner->isChecked() && banner->isEnabled());
             QVERIFY(Child<QCheckBox>(dialog, "HideTips")->isChecked());
@@ -146,7 +120,7 @@ private slots:
         QCOMPARE(ShowPreferencesDialog(nullptr, "bulle|pub|"), std::string("pub|bulle|disableupdates"));
         QVERIFY(App.DisableUpdates);
 
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             QVERIFY(!Child<QCheckBox>(dialog, "HideBanner")->isChecked());
             QVERIFY(!Child<QCheckBox>(dialog, "HideTips")->isChecked());
             QVERIFY(Child<QCheckBox>(dialog, "DisableUpdates")->isChecked());
@@ -160,7 +134,7 @@ private slots:
     void firstStartGreysTheBannerBox()
     {
         App.FirstStart = true;
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             auto* banner = Child<QCheckBox>(dialog, "HideBanner");
             QVERIFY(!banner->isEnabled());
             QVERIFY(banner->isChecked());
@@ -213,7 +187,7 @@ private slots:
 
         // Checking "pub" in the preferences removes the banner at once,
         // unchecking it brings it back.
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             Child<QCheckBox>(dialog, "HideBanner")->click();
             Child<QPushButton>(dialog, "OK")->click();
         });
@@ -222,7 +196,7 @@ private slots:
         QVERIFY(!window.BannerShown());
         QCOMPARE(window.CurrentLayout().BM, 20);
         QCOMPARE(BannerOffset(window), -1);
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             Child<QCheckBox>(dialog, "HideBanner")->click();
             Child<QPushButton>(dialog, "OK")->click();
         });
@@ -316,7 +290,7 @@ private slots:
         MainWindow window;
         window.show();
         bool ready = false;
-        WhenDialogOpen([&](QDialog* dialog) {
+        test::WhenModalOpen([&](QDialog* dialog) {
             ready = true;
             QCOMPARE(dialog->objectName(), QStringLiteral("UpdateReadyDialog"));
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Update"));
@@ -378,7 +352,7 @@ private slots:
         fs::create_directories(temp_->Path() / "Datas");
         fs::copy_file(fs::path(KESTROVA_SOURCE_DIR) / "resources/dist/Datas/logo_m.gif",
                       temp_->Path() / "Datas/logo_m.gif", fs::copy_options::overwrite_existing);
-        WhenDialogOpen([this](QDialog* dialog) {
+        test::WhenModalOpen([this](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("About Kestrova"));
             QCOMPARE(dialog->size(), QSize(450, 115));
             auto* text = Child<QLabel>(dialog, "AboutText");
@@ -413,7 +387,7 @@ private slots:
         App.MakerSite = "http://example.test:8080/";
         fs::resize_file(temp_->Path() / "Datas/logo_m.gif", 0);
         opened_.clear();
-        WhenDialogOpen([](QDialog* dialog) {
+        test::WhenModalOpen([](QDialog* dialog) {
             QVERIFY(Child<QLabel>(dialog, "Logo") == nullptr);
             QVERIFY(Child<QLabel>(dialog, "AboutText")
                         ->text()

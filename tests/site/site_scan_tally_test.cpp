@@ -16,27 +16,11 @@
 #include "site/site_update.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/word_table_columns.h"
 
 using namespace kestrova;
 
 namespace {
-
-struct Columns {
-    std::vector<std::string> Forms, Keys, Origins;
-    std::vector<int> Counts;
-};
-
-Columns Snapshot()
-{
-    Columns c;
-    for (int row = 0; row < WordTableRows; ++row) {
-        c.Forms.push_back(WordTables.WordForms[row]);
-        c.Keys.push_back(WordTables.WordKeys[row]);
-        c.Origins.push_back(WordTables.WordOrigins[row]);
-        c.Counts.push_back(WordTables.WordCounts[row]);
-    }
-    return c;
-}
 
 // Sum of the counts of an origin text "a.htm (3) / b.htm (1)".
 long long SumOfCounts(const std::string& origins)
@@ -61,7 +45,7 @@ protected:
     // The tables as the pages of the folder give them when each count is
     // written into the texts as it is made: every page walked in the order
     // of the folder walk, with the scan's own handler.
-    Columns Reference()
+    test::WordTableColumns Reference()
     {
         ResetWordTables();
         WordTables.FullReported = true;
@@ -74,21 +58,7 @@ protected:
             Page.PageTitle.clear();
             WalkPage(path, options, SiteTextHandler);
         }
-        return Snapshot();
-    }
-
-    static void ExpectSame(const Columns& scanned, const Columns& reference)
-    {
-        int differences = 0;
-        for (int row = 0; row < WordTableRows && differences < 5; ++row) {
-            if (scanned.Forms[row] != reference.Forms[row] || scanned.Keys[row] != reference.Keys[row] ||
-                scanned.Origins[row] != reference.Origins[row] || scanned.Counts[row] != reference.Counts[row]) {
-                ++differences;
-                ADD_FAILURE() << "row " << row << ": " << scanned.Forms[row] << " " << scanned.Counts[row] << " ["
-                              << scanned.Origins[row] << "] instead of " << reference.Forms[row] << " "
-                              << reference.Counts[row] << " [" << reference.Origins[row] << "]";
-            }
-        }
+        return test::SnapshotWordTables();
     }
 
     // A random site: pages in several folders drawing their names from a
@@ -169,7 +139,7 @@ TEST_F(SiteScanTallyTest, RandomSitesWithSharedNamesAndAFullTableGiveTheStepBySt
                 WriteRandomSite(seed, {"index.htm", "a.htm", "b.html", "Contact.htm", "news.php", "z"});
             const int pages = ScanSiteFolder(Root(), {}, workers);
             EXPECT_EQ(pages, 66);
-            const Columns scanned = Snapshot();
+            const test::WordTableColumns scanned = test::SnapshotWordTables();
             ASSERT_FALSE(scanned.Forms[WordTableRows - 1].empty()) << "the table should be full";
             for (int row = 0; row < WordTableRows; ++row)
                 ASSERT_EQ(SumOfCounts(scanned.Origins[row]), scanned.Counts[row]) << "row " << row;
@@ -177,7 +147,7 @@ TEST_F(SiteScanTallyTest, RandomSitesWithSharedNamesAndAFullTableGiveTheStepBySt
             for (const std::string& origins : scanned.Origins)
                 shared += origins.find(" / ") != std::string::npos ? 1 : 0;
             EXPECT_GT(shared, 100);
-            ExpectSame(scanned, Reference());
+            test::ExpectSameWordTables(scanned, Reference());
         }
     }
 }
@@ -187,11 +157,11 @@ TEST_F(SiteScanTallyTest, NamesTheListsCouldConfuseStillGiveTheStepByStepTables)
     // "a.htm (2).htm" starts like the entry of "a.htm": the texts are then
     // written count by count, as they always were, from that page on.
     WriteRandomSite(4, {"a.htm", "a.htm (2).htm", "b.htm", "b (x.htm"});
-    const Columns reference = Reference();
+    const test::WordTableColumns reference = Reference();
     for (int workers : {1, 2}) {
         SCOPED_TRACE(workers);
         ScanSiteFolder(Root(), {}, workers);
-        ExpectSame(Snapshot(), reference);
+        test::ExpectSameWordTables(test::SnapshotWordTables(), reference);
     }
 }
 

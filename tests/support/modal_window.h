@@ -8,19 +8,21 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <utility>
 
 namespace kestrova::test {
 
-// Runs act on the modal window of that object name once it is open. A failed
-// check leaves the window open: it is closed afterwards so that the test
-// reports the failure instead of waiting forever.
+// Runs act on the modal window of that object name (any modal window for an
+// empty name) once it is open. A failed check leaves the window open: it is
+// closed afterwards so that the test reports the failure instead of waiting
+// forever.
 inline void WhenModalOpen(const QString& name, std::function<void(QDialog*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name)
+        if (dialog == nullptr || !dialog->isVisible() || (!name.isEmpty() && dialog->objectName() != name))
             return;
         timer->stop();
         timer->deleteLater();
@@ -32,6 +34,11 @@ inline void WhenModalOpen(const QString& name, std::function<void(QDialog*)> act
         });
     });
     timer->start();
+}
+
+inline void WhenModalOpen(std::function<void(QDialog*)> act)
+{
+    WhenModalOpen(QString(), std::move(act));
 }
 
 }  // namespace kestrova::test
