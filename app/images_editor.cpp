@@ -27,7 +27,7 @@ namespace kestrova {
 
 namespace {
 
-constexpr ui::WindowId ImagesWindowId = 121;
+using ui::ImagesWindowId;
 
 QString Tr(const char* french)
 {

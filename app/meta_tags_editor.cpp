@@ -27,7 +27,7 @@ namespace kestrova {
 namespace {
 
 // Owner of the engine's messages and questions while the window is open.
-constexpr ui::WindowId MetaWindowId = 120;
+using ui::MetaWindowId;
 
 QString Tr(const char* french)
 {

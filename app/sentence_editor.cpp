@@ -25,7 +25,7 @@ namespace kestrova {
 
 namespace {
 
-constexpr ui::WindowId SentenceWindowId = 122;
+using ui::SentenceWindowId;
 
 QString Tr(const char* french)
 {

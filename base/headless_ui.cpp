@@ -24,34 +24,28 @@ void SetUi(UiPort* port)
 void HeadlessUi::Record(const std::string& kind, const std::string& title, const std::string& text)
 {
     Log.push_back({kind, title, text});
-    if (OnShown)
-        OnShown(Log.back());
 }
 
-YesNoAll HeadlessUi::NextAnswer()
+YesNoAll HeadlessUi::Ask(const char* kind, const std::string& title, const std::string& text)
 {
-    if (NextAnswers.empty())
-        return DefaultAnswer;
-    YesNoAll a = NextAnswers.front();
-    NextAnswers.pop_front();
-    return a;
+    Record(kind, title, text);
+    return Take(kind, title, text).value_or(DefaultAnswer);
 }
 
 void HeadlessUi::ShowMessage(WindowId, const std::string& title, const std::string& text)
 {
     Record("message", title, text);
+    Note("message", title, text);
 }
 
 bool HeadlessUi::AskYesNo(WindowId, const std::string& title, const std::string& text)
 {
-    Record("yesno", title, text);
-    return NextAnswer() != YesNoAll::No;
+    return Ask("yesno", title, text) != YesNoAll::No;
 }
 
 YesNoAll HeadlessUi::AskYesNoAll(WindowId, const std::string& title, const std::string& text)
 {
-    Record("yesnoall", title, text);
-    return NextAnswer();
+    return Ask("yesnoall", title, text);
 }
 
 bool HeadlessUi::OpenProgress(WindowId, const std::string& title)
@@ -95,18 +89,10 @@ void HeadlessUi::PageViewChanged(WindowId window)
         OnViewChanged(window);
 }
 
-std::vector<HeadlessUi::Shown> HeadlessUi::Messages() const
-{
-    std::vector<Shown> out;
-    for (const auto& s : Log)
-        if (s.Kind == "message")
-            out.push_back(s);
-    return out;
-}
-
 void HeadlessUi::Clear()
 {
     Log.clear();
+    Recorded.clear();
     NextAnswers.clear();
     ProgressOpenCount = 0;
     PumpCount = 0;

@@ -1,25 +1,20 @@
 // A UiPort without windows, for the command-line tool and the tests: it
-// records everything it is asked to show and answers questions from a queue
-// of prepared answers, then by a default policy.
+// records everything it is asked to show and answers questions from the
+// prepared answers (ScriptedAnswers), then by a default policy. Message
+// boxes take no prepared answer.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "base/scripted_answers.h"
 #include "base/ui_port.h"
 
 namespace kestrova::ui {
 
-class HeadlessUi : public UiPort {
+class HeadlessUi : public UiPort, public ScriptedAnswers {
 public:
-    struct Shown {
-        std::string Kind;  // "message", "yesno", "yesnoall", "progress", "title", "view"
-        std::string Title;
-        std::string Text;
-    };
-
     void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
     bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
     YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override;
@@ -38,26 +33,23 @@ public:
     // Progress texts given to SetProgress, in order.
     std::vector<std::string> ProgressTexts;
 
-    // Answers given to the next questions, in order; then DefaultAnswer.
-    std::deque<YesNoAll> NextAnswers;
+    // The answer to questions once NextAnswers is empty.
     YesNoAll DefaultAnswer = YesNoAll::No;
-    // Called for each message box (the command-line tool prints them).
-    std::function<void(const Shown&)> OnShown;
     // Set to make AbortRequested return true.
     bool Abort = false;
 
+    // Everything shown, in order: the message boxes and questions of
+    // Recorded, and "progress", "title" and "view" entries.
     std::vector<Shown> Log;
     int ProgressOpenCount = 0;
     int PumpCount = 0;
     bool ProgressOpen = false;
     int LastPercent = -1;
 
-    // Messages (message boxes only) shown so far.
-    std::vector<Shown> Messages() const;
     void Clear();
 
 private:
-    YesNoAll NextAnswer();
+    YesNoAll Ask(const char* kind, const std::string& title, const std::string& text);
     void Record(const std::string& kind, const std::string& title, const std::string& text);
 };
 

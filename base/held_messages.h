@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "base/ui_port.h"
+#include "base/forwarding_ui.h"
 
 namespace kestrova::ui {
 
-class HeldMessages : public UiPort {
+class HeldMessages : public ForwardingUi {
 public:
     HeldMessages();
     ~HeldMessages() override;
@@ -23,16 +23,8 @@ public:
     // Shows the kept message boxes; later ones are shown at once.
     void Release();
 
+    // Every other call goes straight to the replaced interface.
     void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
-    bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
-    YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override;
-    bool OpenProgress(WindowId owner, const std::string& title) override;
-    void SetProgress(const std::string& text, int percent) override;
-    void CloseProgress() override;
-    void PumpEvents() override;
-    bool AbortRequested() override;
-    void SetWindowTitle(WindowId window, const std::string& title) override;
-    void PageViewChanged(WindowId window) override;
 
 private:
     struct Held {
@@ -40,7 +32,6 @@ private:
         std::string Title;
         std::string Text;
     };
-    UiPort& next_;
     bool released_ = false;
     std::vector<Held> held_;
 };

@@ -161,7 +161,7 @@ std::string EncodeEntities(const std::string& text)
     return out;
 }
 
-// The case rules and the accent folding are byte tables (analysis/text_scan.h).
+// The case rules and the accent folding are byte tables (base/text_scan.h).
 namespace {
 
 std::string MapBytes(const std::string& text, const textscan::ByteTable& table)

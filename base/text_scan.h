@@ -1,7 +1,7 @@
 // Byte tables, the entity reader and the byte-level helpers behind the text
 // rules and the word counting of the page analysis, which runs them over
 // every byte of a page. Private to analysis/: other code uses
-// analysis/text_rules.h and analysis/word_tables.h.
+// base/text_rules.h and analysis/word_tables.h.
 #pragma once
 
 #include <array>

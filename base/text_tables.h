@@ -4,7 +4,7 @@
 // pair whose French text is "Fin" ends it. EnglishKeyTable holds lines of
 // "|"-separated fields (English, French, and on the update messages also
 // Ukrainian, Russian and German); the line "End" ends it. All texts are
-// Windows-1252 bytes. The lookups are in app/translate.h.
+// Windows-1252 bytes. The lookups are in base/translate.h.
 #pragma once
 
 #include <string>

@@ -11,6 +11,12 @@ namespace kestrova::ui {
 // Identifies a window of the program; 0 (or less) means none.
 using WindowId = int;
 constexpr WindowId MainWindowId = 1;
+// The editor windows of the current page, each open at most once.
+enum EditorWindowId : WindowId {
+    MetaWindowId = 120,
+    ImagesWindowId = 121,
+    SentenceWindowId = 122,
+};
 
 enum class YesNoAll { Yes, No, YesToAll };
 

@@ -63,10 +63,8 @@ Session::Session(std::ostream& err, const std::string& language, bool answerYes)
     ResetEditState();
     ResetWordTables();
     ui_.DefaultAnswer = answerYes ? ui::YesNoAll::Yes : ui::YesNoAll::No;
-    ui_.OnShown = [this](const ui::HeadlessUi::Shown& shown) {
+    ui_.OnAsked = [this](const ui::HeadlessUi::Shown& shown) {
         const bool question = shown.Kind == "yesno" || shown.Kind == "yesnoall";
-        if (shown.Kind != "message" && !question)
-            return;
         ++shown_;
         err_ << "kestrova-cli: " << PageTextToDisplay(OneLine(shown.Title)) << ": "
              << PageTextToDisplay(OneLine(shown.Text));

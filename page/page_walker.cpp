@@ -505,7 +505,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             return 0;
     }
 
-    // 1. Size.
+    // An empty page is walked at once: nothing to cut, nothing to change.
     struct stat pageStat {};
     if (change ? ::fstat(change->SourceFd(), &pageStat) != 0
                : ::stat(path.c_str(), &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
@@ -516,7 +516,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         return 1;
     }
 
-    // 2. Open the page, and create the copy in write mode (a new file of a
+    // Open the page, and create the copy in write mode (a new file of a
     // name of our own beside the page, which no other walk writes).
     FileHandle page(change ? ::dup(change->SourceFd()) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!page.Valid())
@@ -528,7 +528,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             return 0;
     }
 
-    // 3. HTML test.
+    // A file that does not look like HTML is not walked.
     std::int64_t fileEnd = pageStat.st_size;
     if (!LooksLikeHtml(page.Get(), fileEnd)) {
         if (ReportErrors)
@@ -538,11 +538,11 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         return 0;
     }
 
-    // 4. Title.
+    // The owner window names the page in its caption.
     if (SetTitle && OwnerWindow > 0)
         ui::Ui().SetWindowTitle(OwnerWindow, "Kestrova - Page \"" + name + "\"");
 
-    // 5-12. The blocks and their pieces.
+    // Cut the blocks into pieces and hand each piece to the handler.
     //
     // The buffer holds the page from bufStart on. A piece is cut only from
     // bytes that are all in the buffer, and it is cut the same way whatever
@@ -740,7 +740,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             atEnd = true;
         }
 
-        // 7-8. The piece. Both texts are emptied before each cut, so after a
+        // Cut the piece. Both texts are emptied before each cut, so after a
         // walk that ends in an incomplete piece they are empty.
         text.clear();
         tag.clear();
@@ -773,7 +773,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             else
                 tag.assign(piece + 1, length - 2);
             emptyTag = length == 2;
-            // 9. Script and style start tags.
+            // A script or style start tag: its content is skipped up to the end tag.
             if (StartsWithNoCase(tag, "script") || StartsWithNoCase(tag, "style")) {
                 script = true;
                 std::replace(tag.begin(), tag.end(), '\'', '"');
@@ -788,7 +788,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             decodedShift += static_cast<std::int64_t>(decoded) - static_cast<std::int64_t>(length);
         }
 
-        // 10. Handler, outside script and style elements.
+        // The handler sees every piece outside script and style elements.
         if (!script && Handler) {
             state.PieceOffset = pieceEnd + decodedShift;
             Handler(pieceEnd + decodedShift, arg1, arg2, arg3);
@@ -796,13 +796,13 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
                 tooLong = true;
         }
 
-        // 11. Either end tag ends either kind of element.
+        // Either end tag ends either kind of element.
         if (StartsWithNoCase(tag, "/script") || StartsWithNoCase(tag, "/style")) {
             script = false;
             javascript = false;
         }
 
-        // 12. The copy gets the piece as the handler left it: on a UTF-8
+        // The copy gets the piece as the handler left it: on a UTF-8
         // page, the page's own bytes when the handler changed nothing, the
         // piece encoded back to UTF-8 otherwise.
         if (writer && utf8) {
@@ -825,7 +825,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         }
     }
 
-    // 13. The page is closed; the progress window closes with its guard.
+    // The page is closed; the progress window closes with its guard.
     page.Close();
     if (progress.open) {
         ui::Ui().CloseProgress();
@@ -839,7 +839,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     if (!WriteCopy)
         return 1;
 
-    // 14. Compare the copy with the content read, and commit.
+    // Compare the copy with the content read, and commit.
     writer->Flush();
     if (writer->Failed()) {
         if (ReportErrors)

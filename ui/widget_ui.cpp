@@ -78,22 +78,9 @@ QtUi::~QtUi()
         SetUi(nullptr);
 }
 
-bool QtUi::TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer)
-{
-    Recorded.push_back({kind, title, text});
-    if (OnAsked)
-        OnAsked(Recorded.back());
-    if (NextAnswers.empty())
-        return false;
-    answer = NextAnswers.front();
-    NextAnswers.pop_front();
-    return true;
-}
-
 void QtUi::ShowMessage(WindowId owner, const std::string& title, const std::string& text)
 {
-    YesNoAll ignored;
-    if (TakeAnswer("message", title, text, ignored))
+    if (Take("message", title, text))
         return;
     QWidget* parent = UsableOwner(WindowById(owner));
     QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::Ok, parent);
@@ -102,9 +89,8 @@ void QtUi::ShowMessage(WindowId owner, const std::string& title, const std::stri
 
 bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string& text)
 {
-    YesNoAll answer;
-    if (TakeAnswer("yesno", title, text, answer))
-        return answer != YesNoAll::No;
+    if (const auto answer = Take("yesno", title, text))
+        return *answer != YesNoAll::No;
     QWidget* parent = UsableOwner(WindowById(owner));
     QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
@@ -116,9 +102,8 @@ bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string&
 
 YesNoAll QtUi::AskYesNoAll(WindowId owner, const std::string& title, const std::string& text)
 {
-    YesNoAll answer;
-    if (TakeAnswer("yesnoall", title, text, answer))
-        return answer;
+    if (const auto answer = Take("yesnoall", title, text))
+        return *answer;
     switch (AskYesNoAllWindow(UsableOwner(WindowById(owner)), title, text)) {
         case 1:
             return YesNoAll::Yes;

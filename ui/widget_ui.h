@@ -4,12 +4,12 @@
 
 #include <QPointer>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/clock.h"
+#include "base/scripted_answers.h"
 #include "base/ui_port.h"
 
 class QDialog;
@@ -17,16 +17,10 @@ class QWidget;
 
 namespace kestrova::ui {
 
-class QtUi : public UiPort {
+class QtUi : public UiPort, public ScriptedAnswers {
 public:
     // Restores the headless default when this was the implementation in use.
     ~QtUi() override;
-
-    struct Shown {
-        std::string Kind;  // "message", "yesno", "yesnoall"
-        std::string Title;
-        std::string Text;
-    };
 
     void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
     bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
@@ -45,19 +39,11 @@ public:
     // Runs the handler the window registered with SetPageViewHandler.
     void PageViewChanged(WindowId window) override;
 
-    // For window tests: while not empty, message boxes and questions are not
-    // shown; each takes the front answer (a message box takes one too and
-    // ignores it).
-    std::deque<YesNoAll> NextAnswers;
-    // Every message box and question asked, shown or answered from the queue.
-    std::vector<Shown> Recorded;
-    // For window tests: called as each message box or question is asked,
-    // before it is shown or answered, to look at the windows at that moment.
-    std::function<void(const Shown&)> OnAsked;
+    // For window tests (ScriptedAnswers): while NextAnswers is not empty,
+    // message boxes and questions are not shown; each takes the front
+    // answer (a message box takes one too and ignores it).
 
 private:
-    bool TakeAnswer(const char* kind, const std::string& title, const std::string& text, YesNoAll& answer);
-
     QPointer<QDialog> progress_;
     QPointer<QWidget> progressOwner_;
     bool pumped_ = false;

@@ -1,7 +1,7 @@
 // Helpers shared by every window of the program: modal child windows, the
 // progress and abortable wait windows with their shared gadgets, balloon
 // tips, selection helpers, picture decoding, menu items with shortcuts and
-// report-list columns. All texts are Windows-1252 (see ui/qt_text.h).
+// report-list columns. All texts are Windows-1252 (see ui/text_convert.h).
 #pragma once
 
 #include <QDialog>
