@@ -9,6 +9,7 @@
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
 #include "cli/invocation.h"
+#include "cli/progress_line.h"
 #include "cli/site_verb.h"
 #include "page/page_encoding.h"
 
@@ -244,7 +245,11 @@ int SiteCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!Parse(args, a) || !a.Count(1) || !a.Only({}, false))
         return BadArguments(err, a.Problem);
     Session session(err, a.Language, false);
-    return SiteVerb(session, a.Positional[0], out);
+    ProgressLine progress(err, ProgressWanted());
+    SitePageStep step;
+    if (progress.Enabled())
+        step = [&progress](const std::string& path, int percent) { progress.Show(ProgressText(0, 0, path, percent)); };
+    return SiteVerb(session, a.Positional[0], out, step);
 }
 
 }  // namespace kestrova::cli
