@@ -1,6 +1,7 @@
 #include "cli/verb_table.h"
 
 #include <algorithm>
+#include <map>
 #include <sstream>
 
 namespace kestrova::cli {
@@ -225,11 +226,34 @@ std::string BashCompletion()
     s += "            *) verb=${COMP_WORDS[i]}; break ;;\n";
     s += "        esac\n";
     s += "    done\n";
+    // The values of options, from their value names: a list of choices
+    // ("fr|en"), a folder (DIR, FOLDER), a file (FILE, PATH) or free text.
+    std::map<std::string, std::string> valueCompletion;
+    auto addValue = [&](const VerbOption& option) {
+        if (option.Value.empty() || valueCompletion.count(option.Name))
+            return;
+        std::string action;
+        if (option.Value.find('|') != std::string::npos) {
+            std::string choices = option.Value;
+            std::replace(choices.begin(), choices.end(), '|', ' ');
+            action = "COMPREPLY=($(compgen -W " + Quote(choices) + " -- \"$cur\")); return";
+        } else if (option.Value == "DIR" || option.Value == "FOLDER") {
+            action = "COMPREPLY=($(compgen -d -- \"$cur\")); return";
+        } else if (option.Value == "FILE" || option.Value == "PATH") {
+            action = "COMPREPLY=($(compgen -f -- \"$cur\")); return";
+        } else {
+            action = "return";
+        }
+        valueCompletion[option.Name] = action;
+    };
+    for (const VerbOption& option : CommonOptions())
+        addValue(option);
+    for (const Verb& verb : Verbs())
+        for (const VerbOption& option : verb.Options)
+            addValue(option);
     s += "    case $prev in\n";
-    s += "        --work-folder|--site|--root) COMPREPLY=($(compgen -d -- \"$cur\")); return ;;\n";
-    s += "        --lang) COMPREPLY=($(compgen -W 'fr en' -- \"$cur\")); return ;;\n";
-    s += "        --format) COMPREPLY=($(compgen -W 'text json' -- \"$cur\")); return ;;\n";
-    s += "        --set|--add|--remove|--server) return ;;\n";
+    for (const auto& [name, action] : valueCompletion)
+        s += "        " + name + ") " + action + " ;;\n";
     s += "    esac\n";
     s += "    if [[ -z $verb ]]; then\n";
     s += "        if [[ $cur == -* ]]; then\n";

@@ -318,6 +318,11 @@ TEST_F(VerbTableTest, CompletionOffersVerbsOptionsAndValues)
     EXPECT_EQ(complete("kestrova-cli site x --f"), "--format\n");
     EXPECT_EQ(complete("kestrova-cli meta p.htm description --format "), "json\ntext\n");
     EXPECT_EQ(complete("kestrova-cli analyse pages/"), "pages/a.htm\n");
+    EXPECT_EQ(complete("kestrova-cli --work-folder pa"), "pages\n");
+    EXPECT_EQ(complete("kestrova-cli rename-image a.htm b c --site pa"), "pages\n");
+    EXPECT_EQ(complete("kestrova-cli analyse a.htm --lang "), "en\nfr\n");
+    // Free text: nothing offered, not even file names.
+    EXPECT_EQ(complete("kestrova-cli title a.htm --set pa"), "\n");
     EXPECT_EQ(complete("kestrova-cli help sen"), "sentences\n");
     EXPECT_EQ(complete("kestrova-cli keyword p.htm --"), "--add\n--create\n--help\n--lang\n--remove\n");
 }
