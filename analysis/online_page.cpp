@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "base/file_io.h"
+#include "base/program_folders.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
 #include "page/page_state.h"
@@ -56,8 +57,8 @@ AnalysisResult AnalyseOnlinePage(const PageFetcher& fetch)
     const std::string text = fetch(address);
     bool kept = false;
     if (!text.empty()) {
-        kept = ReplaceFileContent(OnlinePageFile, NormaliseLineEnds(text), 0644);
-        Page.CurrentPagePath = OnlinePageFile;
+        kept = ReplaceFileContent(TempPageFilePath(), NormaliseLineEnds(text), 0644);
+        Page.CurrentPagePath = TempPageFilePath();
     }
     if (!kept) {
         Page.CurrentPagePath.clear();

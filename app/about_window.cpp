@@ -11,6 +11,7 @@
 #include "app/later_commands.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
+#include "base/program_folders.h"
 #include "base/settings.h"
 #include "base/text_tables.h"
 #include "base/translate.h"
@@ -77,7 +78,7 @@ void ShowAboutDialog(QWidget* parent)
     label->setWordWrap(true);
     FitWrappedText(label);
 
-    if (QLabel* logo = AnimatedPictureView(window, 10, 8, "0", "Datas/logo_m.gif"))
+    if (QLabel* logo = AnimatedPictureView(window, 10, 8, "0", DataFilePath("Datas/logo_m.gif")))
         logo->setObjectName(QStringLiteral("Logo"));
 
     auto* close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), window);

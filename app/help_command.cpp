@@ -8,6 +8,7 @@
 #include "app/later_commands.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
+#include "base/program_folders.h"
 #include "base/translate.h"
 #include "ui/shell_open.h"
 #include "ui/text_convert.h"
@@ -23,7 +24,8 @@ void ShowHelp(MainWindow&)
 {
     ShowInfoMessage();
     // A page that cannot be opened is not reported.
-    ui::OpenExternal(QUrl::fromLocalFile(QDir::current().absoluteFilePath(ui::FromFileName(HelpPagePath()))));
+    ui::OpenExternal(
+        QUrl::fromLocalFile(QDir::current().absoluteFilePath(ui::FromFileName(DataFilePath(HelpPagePath())))));
 }
 
 }  // namespace kestrova

@@ -117,6 +117,9 @@ public:
     void ExportData();               // "Exporter les données"
     void OpenInBrowser();            // "Ouvrir la page avec votre navigateur"
 
+    // Opens and analyses the page at path, as if chosen in the open dialog.
+    void OpenPageFile(const std::string& path);
+
     // Keyword commands.
     void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"
     void RemoveKeyword();                          // "Retirer"

@@ -47,6 +47,19 @@ void MainWindow::OpenLocalPage()
     }
 }
 
+void MainWindow::OpenPageFile(const std::string& path)
+{
+    AcceptChosenPage(path);
+    EnablePageMenu(true);
+    AnalysePage();
+    if (Page.CurrentPagePath.empty()) {
+        EnablePageMenu(false);
+    } else if (IsPageReadOnly()) {
+        if (QAction* images = MenuAction(MenuImages))
+            images->setEnabled(false);
+    }
+}
+
 void MainWindow::AnalysePage()
 {
     ShowAnalysis(IsOnlineAddress(Page.CurrentPagePath) ? AnalyseOnlineAddress(*this) : AnalyseLocalPage());

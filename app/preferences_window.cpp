@@ -9,6 +9,7 @@
 #include "app/later_commands.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
+#include "base/program_folders.h"
 #include "base/translate.h"
 #include "ui/text_convert.h"
 #include "ui/window_helpers.h"
@@ -82,9 +83,17 @@ std::string ShowPreferencesDialog(QWidget* parent, const std::string& preference
     QCheckBox* tips = OptionBox(window, "HideTips",
                                 "Masquer les bulles d'aide (apr\xE8s red\xE9marrage)",  // (après redémarrage)
                                 32, 240, Has(preferences, "bulle"));
-    QCheckBox* updates = OptionBox(window, "DisableUpdates",
-                                   "Annuler les mises \xE0 jour automatiques",  // Annuler les mises à jour ...
-                                   54, 240, Has(preferences, "disableupdates"));
+    // An installed copy never updates itself: the box says so and cannot be
+    // changed, and the stored choice is kept for a portable copy.
+    const bool installed = CurrentProgramFolders().Installed;
+    QCheckBox* updates =
+        installed ? OptionBox(window, "DisableUpdates",
+                              "Mises \xE0 jour par le gestionnaire de paquets",  // Mises à jour par le gestionnaire ...
+                              54, 240, true)
+                  : OptionBox(window, "DisableUpdates",
+                              "Annuler les mises \xE0 jour automatiques",  // Annuler les mises à jour ...
+                              54, 240, Has(preferences, "disableupdates"));
+    updates->setEnabled(!installed);
 
     auto* ok = new QPushButton(ui::FromPage(TranslateFrenchKey("OK")), window);
     ok->setObjectName(QStringLiteral("OK"));
@@ -103,7 +112,7 @@ std::string ShowPreferencesDialog(QWidget* parent, const std::string& preference
             result += "pub|";
         if (tips->isChecked())
             result += "bulle|";
-        if (updates->isChecked())
+        if (installed ? Has(preferences, "disableupdates") : updates->isChecked())
             result += "disableupdates";
         App.DisableUpdates = updates->isChecked();
     }

@@ -8,9 +8,11 @@
 #include "app/info_window.h"
 #include "app/language_dialog.h"
 #include "app/main_window.h"
+#include "app/sample_site.h"
 #include "app/update_window.h"
 #include "base/app_state.h"
 #include "base/file_io.h"
+#include "base/program_folders.h"
 #include "base/settings.h"
 #include "base/window_geometry.h"
 #include "net/banner.h"
@@ -18,6 +20,7 @@
 #include "page/journal.h"
 #include "page/page_state.h"
 #include "ui/qt_translations.h"
+#include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -26,9 +29,19 @@ namespace kestrova {
 int RunProgram(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // The settings, the journal and the temporary files live beside the
-    // program, which is the working folder from here on.
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    const ProgramFolders folders =
+        ChooseProgramFolders(ui::ToFileName(QCoreApplication::applicationDirPath()), ProcessEnvironment);
+    if (folders.Installed) {
+        // The settings, the journal and the temporary files live in the
+        // user's folders; the journal's folder is the working folder.
+        CreateProgramFolders(folders);
+        UseProgramFolders(folders);
+        QDir::setCurrent(ui::FromFileName(folders.State));
+    } else {
+        // The settings, the journal and the temporary files live beside the
+        // program, which is the working folder from here on.
+        QDir::setCurrent(QCoreApplication::applicationDirPath());
+    }
 
     ResetAppState();
     // Every window takes the program icon from the application.
@@ -47,11 +60,15 @@ int RunProgram(int argc, char* argv[])
     host.ShowInfo = [] { ShowInfoMessage(); };
     // When the settings could be neither read nor created, none are written
     // at the end either.
-    const bool settingsRead = LoadSettings(SettingsFileName, host);
+    const bool settingsRead = LoadSettings(SettingsFilePath(), host);
     // Qt's standard dialogs speak the language chosen.
     ui::InstallQtTranslations(App.Language);
 
-    ApplyPendingUpdate();
+    // An installed copy is updated by its package manager, never by itself.
+    if (folders.Installed)
+        App.DisableUpdates = true;
+    else
+        ApplyPendingUpdate();
 
     App.BannerOn = App.Preferences.find("pub") == std::string::npos;
     if (App.BannerOn && !App.FirstStart)
@@ -60,7 +77,7 @@ int RunProgram(int argc, char* argv[])
     // The geometry asked for, before it was fitted to this screen.
     std::string settingsText;
     const WindowGeometry asked =
-        AskedWindowGeometry(ReadWholeFile(SettingsFileName, settingsText) ? settingsText : std::string());
+        AskedWindowGeometry(ReadWholeFile(SettingsFilePath(), settingsText) ? settingsText : std::string());
     const WindowGeometry given{App.LargeurFenetre, App.HauteurFenetre, App.PosFenetreX, App.PosFenetreY};
 
     MainWindow window;
@@ -68,8 +85,11 @@ int RunProgram(int argc, char* argv[])
     window.move(App.PosFenetreX, App.PosFenetreY);
     window.show();
 
-    StartProgramUpdateCheck(window);
+    if (!folders.Installed)
+        StartProgramUpdateCheck(window);
     PurgeJournal();
+    if (folders.Installed && App.FirstStart)
+        OfferSampleSite(window);
 
     const int exitCode = app.exec();
     EndProgramUpdateCheck();
@@ -80,7 +100,7 @@ int RunProgram(int argc, char* argv[])
         geometry.InnerHeight = window.height();  // the main window's area
         geometry.X = window.pos().x();           // frame position
         geometry.Y = window.pos().y();
-        SaveSettings(SettingsFileName, GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
+        SaveSettings(SettingsFilePath(), GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
     }
     return exitCode;
 }

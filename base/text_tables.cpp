@@ -329,6 +329,13 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "The folder of the new picture does not exist; the picture was not renamed:"},
     // Le fichier de l'image n'a pas pu être renommé :
     {"Le fichier de l'image n'a pas pu \xEAtre renomm\xE9 :", "The picture file could not be renamed:"},
+    // Mises à jour par le gestionnaire de paquets
+    {"Mises \xE0 jour par le gestionnaire de paquets", "Updates come from the package manager"},
+    // Site d'exemple
+    {"Site d'exemple", "Sample site"},
+    // Voulez-vous ouvrir le site d'exemple ? Une copie modifiable en est faite dans votre dossier personnel.
+    {"Voulez-vous ouvrir le site d'exemple ? Une copie modifiable en est faite dans votre dossier personnel.",
+     "Do you want to open the sample site? An editable copy of it is made in your home folder."},
     {"Fin", ""},
 };
 

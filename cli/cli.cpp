@@ -1,309 +1,280 @@
 #include "cli/cli.h"
 
-#include <exception>
-#include <map>
-#include <ostream>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include "base/codec.h"
-#include "base/unicode_text.h"
-#include "cli/cli_upload.h"
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
+
+#include <nlohmann/json.hpp>
+
 #include "cli/cli_verbs.h"
-#include "cli/editor_verbs.h"
-#include "cli/site_verb.h"
-#include "cli/update_verb.h"
-#include "page/page_encoding.h"
+#include "cli/invocation.h"
+#include "cli/verb_table.h"
+#include "net/version_list.h"
 
 namespace kestrova::cli {
 
-namespace {
-
-const char Usage[] = "usage:\n"
-                     "  kestrova-cli export PAGE OUTFILE [--lang fr|en]\n"
-                     "      Analyses PAGE and writes OUTFILE as the program's export does\n"
-                     "      (Windows-1252 text, UTF-8 for a UTF-8 page; CR line ends).\n"
-                     "  kestrova-cli analyse PAGE [--lang fr|en]\n"
-                     "      Analyses PAGE and prints the result as UTF-8 lines of tab-separated\n"
-                     "      fields, in this order:\n"
-                     "        title<TAB>TEXT\n"
-                     "        description<TAB>TEXT\n"
-                     "        keyword<TAB>KEYWORD<TAB>yes|no           (used in the page or not)\n"
-                     "        word<TAB>SPELLINGS<TAB>COUNT<TAB>usual|other<TAB>ORIGINS\n"
-                     "      one keyword line per declared keyword, then one word line per word\n"
-                     "      found, the usual words first; both sorted as the program sorts them.\n"
-                     "      SPELLINGS are the spellings met, joined by \"/\"; ORIGINS tell where\n"
-                     "      the word was met, e.g. \"Title (1) / Text (3)\". Tabs and line ends\n"
-                     "      inside a value are written as spaces.\n"
-                     "  kestrova-cli meta PAGE NAME [--lang fr|en]\n"
-                     "      Prints the content of the meta tag NAME (exit status 1 when the page\n"
-                     "      has no such tag).\n"
-                     "  kestrova-cli meta PAGE NAME --set TEXT [--create] [--lang fr|en]\n"
-                     "      Replaces the content of the meta tag NAME; with --create a missing\n"
-                     "      tag is created after <head>, without it a missing tag is an error.\n"
-                     "  kestrova-cli keyword PAGE --add WORD [--create] [--lang fr|en]\n"
-                     "  kestrova-cli keyword PAGE --remove WORD [--lang fr|en]\n"
-                     "      Adds WORD in front of the keywords meta tag, or removes it.\n"
-                     "  kestrova-cli title PAGE --set TEXT [--lang fr|en]\n"
-                     "      Replaces the title of the page.\n"
-                     "  kestrova-cli upload --server NAME [--root FOLDER] [--lang fr|en]\n"
-                     "      Sends every page of the journal to the server record NAME of\n"
-                     "      \"Kestrova.prefs\" (both in the current folder), each into the server's\n"
-                     "      folder plus the page's folder below FOLDER (by default the highest\n"
-                     "      folder of the journal's pages above the first page's folder), creating\n"
-                     "      folders; prints one line per file sent, then drops the sent pages\n"
-                     "      from the journal. Exit status 1 when some page was not sent (it stays\n"
-                     "      in the journal), 2 also for an unknown server name.\n"
-                     "  kestrova-cli images PAGE [--lang fr|en]\n"
-                     "      Prints one line per image of the page: the reference, a tab, the alt\n"
-                     "      text attached to it (empty when none).\n"
-                     "  kestrova-cli alt PAGE N --set TEXT [--lang fr|en]\n"
-                     "      Gives image N (1-based, as images lists them) the alt text TEXT.\n"
-                     "  kestrova-cli rename-image PAGE OLD NEW [--site FOLDER] [--lang fr|en]\n"
-                     "      Replaces the first reference to OLD by NEW; with --site, every page\n"
-                     "      below FOLDER that refers to the same file gets the new name in its own\n"
-                     "      relative form, and the image file is renamed.\n"
-                     "  kestrova-cli sentences PAGE WORD [--lang fr|en]\n"
-                     "      Prints one line per place of WORD: text, image or meta, a tab, the\n"
-                     "      extract.\n"
-                     "  kestrova-cli site FOLDER [--lang fr|en]\n"
-                     "      Counts the words of the title and the text of every page below\n"
-                     "      FOLDER and prints one UTF-8 line per word, in the order the words\n"
-                     "      were first met (at most 10000 lines):\n"
-                     "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
-                     "      PAGES tells on which pages the word occurs, e.g.\n"
-                     "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
-                     "  kestrova-cli update-check [--install]\n"
-                     "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
-                     "      version and prints it; with --install downloads and stages it in the\n"
-                     "      folder \"UpdateProg\", installed when the program next starts.\n"
-                     "\n"
-                     "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
-                     "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
-                     "that changes nothing leaves no trace. The reports never write to the page.\n"
-                     "An edit of a page that another edit is changing waits up to 3 seconds for\n"
-                     "it, then fails. An edit exits 0 only when its change is in the page.\n"
-                     "For export and analyse, a PAGE beginning with \"http\" is an address: the\n"
-                     "page is fetched into \"temp.htm\" in the current folder and analysed from\n"
-                     "there as a page that cannot be edited; Ctrl+C aborts the fetch.\n"
-                     "Texts on the command line are UTF-8 and must be writable in Windows-1252.\n"
-                     "Messages go to the error stream; --lang chooses their language (default en).\n"
-                     "Exit status: 0 success, 1 the operation failed, 2 bad arguments.\n";
-
-struct Arguments {
-    std::vector<std::string> Positional;
-    std::map<std::string, std::string> Values;  // options with a value
-    bool Create = false;
-};
-
-// Splits the arguments after the verb. Options with a value take the next
-// argument whatever it is; "--" ends the options.
-bool Parse(const std::vector<std::string>& args, Arguments& parsed, std::string& problem)
+Invocation& CurrentInvocation()
 {
-    bool optionsDone = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.size() < 2 || a.compare(0, 2, "--") != 0) {
-            parsed.Positional.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--create") {
-            if (parsed.Create) {
-                problem = "--create given twice";
-                return false;
-            }
-            parsed.Create = true;
-        } else if (a == "--lang" || a == "--set" || a == "--add" || a == "--remove" || a == "--server" ||
-                   a == "--root" || a == "--site") {
-            if (i + 1 >= args.size()) {
-                problem = a + " needs a value";
-                return false;
-            }
-            if (!parsed.Values.emplace(a, args[++i]).second) {
-                problem = a + " given twice";
-                return false;
-            }
-        } else {
-            problem = "unknown option " + a;
-            return false;
-        }
-    }
-    return true;
+    static Invocation invocation;
+    return invocation;
 }
 
-int BadArguments(std::ostream& err, const std::string& problem)
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes to two stream buffers at once.
+class TeeBuffer : public std::streambuf {
+public:
+    TeeBuffer(std::streambuf* first, std::streambuf* second) : first_(first), second_(second) {}
+
+protected:
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        const char ch = static_cast<char>(c);
+        first_->sputc(ch);
+        second_->sputc(ch);
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        first_->sputn(s, n);
+        second_->sputn(s, n);
+        return n;
+    }
+    int sync() override
+    {
+        first_->pubsync();
+        return second_->pubsync();
+    }
+
+private:
+    std::streambuf* first_;
+    std::streambuf* second_;
+};
+
+// Makes a folder current for the run and goes back to the previous one.
+class WorkFolderScope {
+public:
+    WorkFolderScope() = default;
+    ~WorkFolderScope()
+    {
+        if (previous_ >= 0) {
+            if (::fchdir(previous_) != 0) {
+                // Nothing more can be done; the next run starts from here.
+            }
+            ::close(previous_);
+        }
+    }
+    WorkFolderScope(const WorkFolderScope&) = delete;
+    WorkFolderScope& operator=(const WorkFolderScope&) = delete;
+
+    bool Enter(const std::string& folder)
+    {
+        previous_ = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        return previous_ >= 0 && ::chdir(folder.c_str()) == 0;
+    }
+
+private:
+    int previous_ = -1;
+};
+
+int BadCall(std::ostream& err, const std::string& problem)
 {
-    err << "kestrova-cli: " << problem << "\n" << Usage;
+    err << "kestrova-cli: " << problem << "\n" << ShortUsage();
     return ExitUsage;
 }
 
-// Converts a text of the command line to the page text of page; false (with
-// an error line) when it is not UTF-8 or, for a Windows-1252 page, holds a
-// character the code page cannot write.
-bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, const std::string& page,
-                std::string& out)
+int BadVerbCall(std::ostream& err, const Verb& verb, const std::string& problem)
 {
-    const bool utf8Page = DetectPageFileEncoding(page) == PageEncoding::Utf8;
-    if (TypedTextToPage(utf8, utf8Page, out))
-        return true;
-    if (utf8Page) {
-        err << "kestrova-cli: the " << what << " is not UTF-8; nothing was changed\n";
-        return false;
-    }
-    err << "kestrova-cli: the " << what << " \"" << utf8
-        << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
-    return false;
+    err << "kestrova-cli: " << problem << "\n" << VerbUsage(verb);
+    return ExitUsage;
 }
 
-// Same for a text of the command line that belongs to no page (a server
-// name of the settings): Windows-1252.
-bool ToPageText(std::ostream& err, const std::string& what, const std::string& utf8, std::string& out)
+bool IsAddress(const std::string& argument)
 {
-    if (TypedTextToPage(utf8, false, out))
-        return true;
-    err << "kestrova-cli: the " << what << " \"" << utf8
-        << "\" holds a character that Windows-1252 cannot write (or is not UTF-8); nothing was changed\n";
-    return false;
+    return argument.compare(0, 4, "http") == 0;
+}
+
+// A path of the command line as seen from the current folder, so that it
+// names the same file once the work folder is current.
+std::string FromHere(const std::string& path)
+{
+    if (path.empty() || IsAddress(path))
+        return path;
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
+int RunVerb(const Verb& verb, const std::vector<std::string>& given, std::ostream& out, std::ostream& err)
+{
+    Invocation& invocation = CurrentInvocation();
+    // The common options are taken out wherever they are; the values of the
+    // verb's own options are never taken for options.
+    std::vector<std::string> args{given[0]};
+    std::vector<std::size_t> paths;  // indices in args of the file and folder names
+    bool formatGiven = false;
+    bool optionsDone = false;
+    std::size_t positional = 0;
+    auto valueOf = [&](const std::string& name) -> const VerbOption* {
+        for (const VerbOption& option : verb.Options)
+            if (option.Name == name && !option.Value.empty())
+                return &option;
+        return nullptr;
+    };
+    for (std::size_t i = 1; i < given.size(); ++i) {
+        const std::string& a = given[i];
+        if (!optionsDone && a == "--") {
+            optionsDone = true;
+            args.push_back(a);
+        } else if (optionsDone || a.size() < 2 || a[0] != '-') {
+            if (positional < verb.Arguments.size() && verb.Arguments[positional].Kind != ArgumentKind::Text)
+                paths.push_back(args.size());
+            ++positional;
+            args.push_back(a);
+        } else if (a == "--help" || a == "-h") {
+            out << VerbHelp(verb);
+            return ExitOk;
+        } else if (a == "--quiet") {
+            invocation.Quiet = true;
+        } else if (a == "--work-folder") {
+            if (i + 1 >= given.size())
+                return BadVerbCall(err, verb, "--work-folder needs a folder");
+            invocation.WorkFolder = given[++i];
+        } else if (a == "--format" && !verb.JsonShape.empty()) {
+            if (i + 1 >= given.size())
+                return BadVerbCall(err, verb, "--format needs a value: text or json");
+            const std::string& format = given[++i];
+            if (formatGiven)
+                return BadVerbCall(err, verb, "--format given twice");
+            if (format != "text" && format != "json")
+                return BadVerbCall(err, verb, "--format takes text or json");
+            formatGiven = true;
+            invocation.Json = format == "json";
+        } else if (valueOf(a) != nullptr) {
+            args.push_back(a);
+            if (i + 1 < given.size()) {
+                if (a == "--site" || a == "--root")
+                    paths.push_back(args.size());
+                args.push_back(given[++i]);
+            }
+        } else {
+            args.push_back(a);
+        }
+    }
+
+    WorkFolderScope scope;
+    if (!invocation.WorkFolder.empty()) {
+        std::error_code ec;
+        if (!fs::is_directory(invocation.WorkFolder, ec))
+            return BadVerbCall(err, verb, "the work folder \"" + invocation.WorkFolder + "\" is not a folder");
+        for (std::size_t index : paths)
+            args[index] = FromHere(args[index]);
+        if (!scope.Enter(invocation.WorkFolder)) {
+            err << "kestrova-cli: cannot enter the work folder \"" << invocation.WorkFolder
+                << "\": " << std::strerror(errno) << "\n";
+            return ExitFailure;
+        }
+    }
+
+    if (!invocation.Json || !verb.ToJson) {
+        const int status = verb.Run(args, out, err);
+        if (status == ExitUsage)
+            err << VerbUsage(verb);
+        return status;
+    }
+
+    // The text report, then its document.
+    std::ostringstream textOut, textErr;
+    TeeBuffer tee(err.rdbuf(), textErr.rdbuf());
+    std::ostream errTee(&tee);
+    ReportOutput report;
+    report.Args = args;
+    report.Status = verb.Run(args, textOut, errTee);
+    errTee.flush();
+    if (report.Status == ExitUsage)
+        err << VerbUsage(verb);
+    report.Out = textOut.str();
+    report.Err = textErr.str();
+    nlohmann::json document;
+    if (verb.ToJson(report, document))
+        out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return report.Status;
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.empty())
-        return BadArguments(err, "no command given");
-    const std::string& verb = args[0];
-    if (verb == "help" || verb == "--help" || verb == "-h") {
-        out << Usage;
+    Invocation& invocation = CurrentInvocation();
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
+        const std::string& a = args[i];
+        if (a == "--version") {
+            out << "kestrova-cli " << CurrentVersion << "\n";
+            return ExitOk;
+        }
+        if (a == "--help" || a == "-h") {
+            out << FullUsage();
+            return ExitOk;
+        }
+        // For the build: the manual page and the completion come from the
+        // verb table.
+        if (a == "--print-manual-page") {
+            out << ManualPage();
+            return ExitOk;
+        }
+        if (a == "--print-bash-completion") {
+            out << BashCompletion();
+            return ExitOk;
+        }
+        if (a == "--quiet") {
+            invocation.Quiet = true;
+        } else if (a == "--work-folder") {
+            if (i + 1 >= args.size())
+                return BadCall(err, "--work-folder needs a folder");
+            invocation.WorkFolder = args[++i];
+        } else {
+            return BadCall(err, "unknown option " + a);
+        }
+    }
+    if (i >= args.size())
+        return BadCall(err, "no command given");
+
+    const std::string& name = args[i];
+    if (name == "help") {
+        if (i + 1 == args.size()) {
+            out << FullUsage();
+            return ExitOk;
+        }
+        const Verb* verb = FindVerb(args[i + 1]);
+        if (verb == nullptr || i + 2 != args.size())
+            return BadCall(err, verb == nullptr ? "no verb named " + args[i + 1] : "help takes one verb");
+        out << VerbHelp(*verb);
         return ExitOk;
     }
-
-    if (verb == "update-check")
-        return UpdateCheckVerb(args, out, err);
-
-    Arguments a;
-    std::string problem;
-    if (!Parse(args, a, problem))
-        return BadArguments(err, problem);
-
-    std::string language = "English";
-    if (auto it = a.Values.find("--lang"); it != a.Values.end()) {
-        language = LanguageForCode(it->second);
-        if (language.empty())
-            return BadArguments(err, "--lang takes fr or en");
-    }
-    auto has = [&](const char* option) { return a.Values.count(option) != 0; };
-    auto value = [&](const char* option) { return a.Values.at(option); };
-    // Only the options a verb knows may be given.
-    auto only = [&](std::initializer_list<const char*> allowed, bool createAllowed) {
-        for (const auto& [option, v] : a.Values) {
-            bool ok = false;
-            for (const char* name : allowed)
-                ok = ok || option == name;
-            if (!ok && option != "--lang") {
-                problem = option + " does not go with " + verb;
-                return false;
-            }
-        }
-        if (a.Create && !createAllowed) {
-            problem = "--create does not go here";
-            return false;
-        }
-        return true;
-    };
-    auto positional = [&](std::size_t count) {
-        if (a.Positional.size() == count)
-            return true;
-        problem = verb + " takes " + std::to_string(count) + " argument" + (count > 1 ? "s" : "") + ", " +
-                  std::to_string(a.Positional.size()) + " given";
-        return false;
-    };
-
-    if (verb == "export") {
-        if (!positional(2) || !only({}, false))
-            return BadArguments(err, problem);
-        Session session(err, language, false);
-        return ExportVerb(session, a.Positional[0], a.Positional[1]);
-    }
-    if (verb == "analyse" || verb == "analyze") {
-        if (!positional(1) || !only({}, false))
-            return BadArguments(err, problem);
-        Session session(err, language, false);
-        return AnalyseVerb(session, a.Positional[0], out);
-    }
-    if (verb == "meta") {
-        if (!positional(2) || !only({"--set"}, has("--set")))
-            return BadArguments(err, problem);
-        if (a.Positional[1].empty())
-            return BadArguments(err, "the meta tag name is empty");
-        std::string name;
-        if (!ToPageText(err, "meta tag name", a.Positional[1], a.Positional[0], name))
-            return ExitFailure;
-        if (!has("--set")) {
-            Session session(err, language, false);
-            return MetaReadVerb(session, a.Positional[0], name, out);
-        }
-        std::string text;
-        if (!ToPageText(err, "text", value("--set"), a.Positional[0], text))
-            return ExitFailure;
-        Session session(err, language, a.Create);
-        return MetaSetVerb(session, a.Positional[0], name, text, a.Create);
-    }
-    if (verb == "keyword") {
-        if (!positional(1) || !only({"--add", "--remove"}, has("--add")))
-            return BadArguments(err, problem);
-        if (has("--add") == has("--remove"))
-            return BadArguments(err, "keyword takes one of --add WORD and --remove WORD");
-        const std::string given = value(has("--add") ? "--add" : "--remove");
-        if (given.empty())
-            return BadArguments(err, "the keyword is empty");
-        std::string word;
-        if (!ToPageText(err, "keyword", given, a.Positional[0], word))
-            return ExitFailure;
-        if (has("--add")) {
-            Session session(err, language, a.Create);
-            return KeywordAddVerb(session, a.Positional[0], word, a.Create);
-        }
-        Session session(err, language, false);
-        return KeywordRemoveVerb(session, a.Positional[0], word);
-    }
-    if (verb == "title") {
-        if (!positional(1) || !only({"--set"}, false))
-            return BadArguments(err, problem);
-        if (!has("--set"))
-            return BadArguments(err, "title takes --set TEXT");
-        std::string title;
-        if (!ToPageText(err, "title", value("--set"), a.Positional[0], title))
-            return ExitFailure;
-        Session session(err, language, false);
-        return TitleSetVerb(session, a.Positional[0], title);
-    }
-    if (verb == "upload") {
-        if (!positional(0) || !only({"--server", "--root"}, false))
-            return BadArguments(err, problem);
-        if (!has("--server"))
-            return BadArguments(err, "upload needs --server NAME");
-        std::string server;
-        if (!ToPageText(err, "server name", value("--server"), server))
-            return ExitUsage;
-        Session session(err, language, false);
-        return UploadVerb(session, server, has("--root") ? value("--root") : "", out);
-    }
-    if (verb == "images" || verb == "alt" || verb == "rename-image" || verb == "sentences") {
-        const int status = RunEditorVerb(verb, a.Positional, a.Values, language, out, err, problem);
-        return status == ExitUsage ? BadArguments(err, problem) : status;
-    }
-    if (verb == "site") {
-        if (!positional(1) || !only({}, false))
-            return BadArguments(err, problem);
-        Session session(err, language, false);
-        return SiteVerb(session, a.Positional[0], out);
-    }
-    return BadArguments(err, "unknown command " + verb);
+    const Verb* verb = FindVerb(name);
+    if (verb == nullptr)
+        return BadCall(err, "unknown command " + name);
+    return RunVerb(*verb, std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(i), args.end()), out,
+                   err);
 }
 
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    CurrentInvocation() = Invocation{};
+    CurrentInvocation().ErrIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     try {
         int status = Run(args, out, err);
         out.flush();

@@ -11,6 +11,8 @@
 #include "base/codec.h"
 #include "base/paths.h"
 #include "base/settings.h"
+#include "cli/invocation.h"
+#include "cli/progress_line.h"
 #include "net/ftp_upload.h"
 #include "net/remote_folder.h"
 #include "page/journal.h"
@@ -23,10 +25,18 @@ namespace {
 // waits, there is no one to read a window.
 class PrintingUpload : public UploadWindowPort {
 public:
-    explicit PrintingUpload(std::ostream& out) : out_(out) {}
-    void OpenUploadWindow(const std::string&, const std::string&) override {}
+    PrintingUpload(std::ostream& out, ProgressLine& progress, std::size_t total)
+        : out_(out), progress_(progress), total_(total)
+    {
+    }
+    void OpenUploadWindow(const std::string&, const std::string& text) override
+    {
+        ++done_;
+        name_ = Cp1252ToUtf8(text.substr(0, text.find('\r')));
+        SetUploadPercent(0);
+    }
     void SetUploadText(const std::string&) override {}
-    void SetUploadPercent(int) override {}
+    void SetUploadPercent(int percent) override { progress_.Show(ProgressText(done_, total_, name_, percent)); }
     void CloseUploadWindow() override {}
     void MessageShown(const std::string& localPath, const std::string& message) override
     {
@@ -34,6 +44,7 @@ public:
     }
     void FileSent(const std::string& localPath, const std::string& destination) override
     {
+        progress_.Clear();
         out_ << "sent " << localPath << " -> " << Cp1252ToUtf8(destination) << "\n";
         out_.flush();
     }
@@ -41,6 +52,10 @@ public:
 
 private:
     std::ostream& out_;
+    ProgressLine& progress_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    std::string name_;
 };
 
 // A message on one line: CR and LF become spaces, runs of them one space.
@@ -128,11 +143,13 @@ int UploadVerb(Session& session, const std::string& serverName, const std::strin
     Upload.UploadStartTime = LocalNowSeconds();
     Upload.UploadState = 0;
 
-    PrintingUpload printer(out);
+    ProgressLine progress(session.Err(), ProgressWanted());
+    PrintingUpload printer(out, progress, pages.size() - refused.size());
     SetUploadWindow(&printer);
     StartUploadThread();
     JoinUploadThread();
     SetUploadWindow(nullptr);
+    progress.Clear();
 
     const std::vector<std::string> unsent = Upload.Snapshot();
     PurgeJournal();

@@ -29,7 +29,7 @@ std::string SiteReport()
     return report;
 }
 
-int SiteVerb(Session& session, const std::string& folder, std::ostream& out)
+int SiteVerb(Session& session, const std::string& folder, std::ostream& out, const SitePageStep& step)
 {
     DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
     if (dir == nullptr) {
@@ -38,7 +38,7 @@ int SiteVerb(Session& session, const std::string& folder, std::ostream& out)
         return ExitFailure;
     }
     closedir(dir);
-    ScanSiteFolder(folder);
+    ScanSiteFolder(folder, step);
     out << SiteReport();
     return ExitOk;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_verbs.h"
+#include "site/site_scan.h"
 
 namespace kestrova::cli {
 
@@ -12,7 +13,8 @@ namespace kestrova::cli {
 // table, in table order (at most the rows the program's results list shows):
 // spellings, TAB, total count, TAB, page list, LF. 0 also when no page was
 // found; 1 with an error line when the folder cannot be read.
-int SiteVerb(Session& session, const std::string& folder, std::ostream& out);
+// step, when given, is called before each page (for the progress).
+int SiteVerb(Session& session, const std::string& folder, std::ostream& out, const SitePageStep& step = {});
 
 // The lines SiteVerb prints for the present WordTables.
 std::string SiteReport();

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/file_io.h"
+#include "base/program_folders.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
 #include "net/net_errors.h"
@@ -375,7 +376,7 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
         if (answer.Complete) {
             // The answer file gets every byte; the caller gets the text up
             // to the first zero byte.
-            ReplaceFileContent(FetchAnswerFile, answer.Bytes, 0644);
+            ReplaceFileContent(TempPageFilePath(), answer.Bytes, 0644);
             if (!target.LocalFile)
                 SetLastFinalUrl(answer.FinalUrl);
             result = answer.Bytes.substr(0, answer.Bytes.find('\0'));

@@ -16,6 +16,7 @@
 
 #include "base/app_state.h"
 #include "base/file_io.h"
+#include "base/program_folders.h"
 #include "base/text_tables.h"
 #include "base/translate.h"
 #include "net/archive.h"
@@ -93,7 +94,7 @@ FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
     }
     SetLastFinalUrl(referer);
     std::error_code ec;
-    fs::remove(FetchAnswerFile, ec);
+    fs::remove(TempPageFilePath(), ec);
     FetchOptions options;
     // Failures are reported by the check itself, and only for an update the
     // user accepted.
@@ -102,12 +103,12 @@ FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
     FetchWithRetry(url, options);
     // The service keeps the whole answer in "temp.htm" (its returned text
     // stops at the first zero byte, which an archive has).
-    fetched.Received = ReadWholeFile(FetchAnswerFile, fetched.Body);
+    fetched.Received = ReadWholeFile(TempPageFilePath(), fetched.Body);
     if (fetched.Received)
         fetched.FinalUrl = LastFinalUrl();
     else
         fetched.Error = LastFetchError().empty() ? "no answer" : LastFetchError();
-    fs::remove(FetchAnswerFile, ec);
+    fs::remove(TempPageFilePath(), ec);
     UpdateFetchBusy = false;
     return fetched;
 }
