@@ -29,6 +29,8 @@ int RunProgram(int argc, char* argv[])
     // The settings, the journal and the temporary files live beside the
     // program, which is the working folder from here on.
     QDir::setCurrent(QCoreApplication::applicationDirPath());
+    // Files directly in it are the program's own: never edited or journalled.
+    SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
 
     ResetAppState();
     // Every window takes the program icon from the application.

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -53,6 +55,29 @@ void WhenOpen(const QString& name, std::function<void(QDialog*)> act)
             guard->reject();
     });
     timer->start();
+}
+
+// Once the upload started from the journal window has ended (its worker
+// finished and the window's round has purged the journal), calls `ended` and
+// closes the window. The wait follows the upload's own state, whatever the
+// machine's speed; the safety limit only keeps a broken upload from hanging
+// the test for ever.
+void CloseWhenUploadEnded(QDialog* journal, std::function<void()> ended)
+{
+    auto* poll = new QTimer(journal);
+    auto* safety = new QElapsedTimer;
+    safety->start();
+    QObject::connect(poll, &QTimer::timeout, journal, [=] {
+        const bool done = !UploadThreadRunning() && Upload.UploadState.load() == -1;
+        if (!done && safety->elapsed() < 10 * 60 * 1000)
+            return;
+        poll->stop();
+        delete safety;
+        if (done)
+            ended();
+        journal->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
+    });
+    poll->start(20);
 }
 
 const char PageText[] = "<html><head><title>Voiles</title>\n"
@@ -143,16 +168,9 @@ private slots:
 
             // Rows leave the list as their files arrive; then the journal is
             // purged and the window is closed.
-            auto* poll = new QTimer(journal);
-            int rounds = 0;
-            QObject::connect(poll, &QTimer::timeout, journal, [=, &sawEmptyList]() mutable {
-                const bool done = list->topLevelItemCount() == 0 && Upload.UploadState.load() == -1;
-                if (done)
-                    sawEmptyList = true;
-                if (done || ++rounds > 1200)
-                    journal->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
+            CloseWhenUploadEnded(journal, [list, &sawEmptyList] {
+                sawEmptyList = list->topLevelItemCount() == 0;
             });
-            poll->start(50);
         });
         QWidget owner;
         JournalWindow(&owner, site.File("sub/"));
@@ -174,7 +192,7 @@ private slots:
         QCOMPARE(Upload.Size(), std::size_t(0));
     }
 
-    void refusesPagesOutsideTheRootAndClearsTheList()
+    void refusesNamesTheJournalCannotHoldAndAsksBeforeClearing()
     {
         test::TempDir site, work;
         test::ScopedCurrentDir inWork(work.Path());
@@ -182,8 +200,10 @@ private slots:
         App.Language = LanguageEnglish;
         App.ServerTable[1] = {"site", "127.0.0.1:1/www", "user", "pw"};
         const std::string inside = site.Write("site/in.htm", PageText);
-        const std::string outside = site.Write("other/out.htm", PageText);
-        std::ofstream(JournalFileName) << inside << "|3723\n" << outside << "|3723\n";
+        const std::string crName = site.Write("site/cr.htm\rx.htm", PageText);
+        site.Write("site/cr.htm", PageText);
+        std::ofstream(JournalFileName) << inside << "|3723\n" << crName << "|3723\n";
+        const std::string journalBefore = test::ReadAll(JournalFileName);
         Upload.Clear();
         ui::QtUi& qtUi = ui::InstallQtUi();
         qtUi.Recorded.clear();
@@ -193,23 +213,56 @@ private slots:
         WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
             auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
             auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
+            auto* clear = journal->findChild<QPushButton*>(QStringLiteral("ClearButton"));
             QCOMPARE(list->topLevelItemCount(), 2);
             QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("01:02:03"));
             QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("01/01/70"));
-            // Only the page outside the root is ticked: it is refused by name.
+            // The CR belongs to the row's path: it is not cut to "cr.htm".
+            QCOMPARE(ui::ToFileName(list->topLevelItem(1)->text(0)), crName);
+            // Only the page whose name holds a CR is ticked: it is refused by
+            // name, nothing is queued and no upload starts.
             list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
             QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
-            QVERIFY(qtUi.Recorded[0].Text.find("outside the site folder") != std::string::npos);
-            QVERIFY(qtUi.Recorded[0].Text.find(outside) != std::string::npos);
+            QVERIFY(qtUi.Recorded[0].Text.find("cannot be sent") != std::string::npos);
+            QVERIFY(qtUi.Recorded[0].Text.find(crName) != std::string::npos);
             QCOMPARE(list->topLevelItemCount(), 2);
             QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
             QCOMPARE(Upload.Size(), std::size_t(0));
             QCOMPARE(Upload.UploadState.load(), -1);
 
-            journal->findChild<QPushButton*>(QStringLiteral("ClearButton"))->click();
+            // Enter in the window clears nothing: no button is a default one.
+            for (QPushButton* button : journal->findChildren<QPushButton*>()) {
+                QVERIFY(!button->isDefault());
+                QVERIFY(!button->autoDefault());
+            }
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Return);
+            QTest::keyClick(journal, Qt::Key_Enter);
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(test::ReadAll(JournalFileName), journalBefore);
+
+            // "Effacer la liste" asks first; Enter answers "Non".
+            qtUi.Recorded.clear();
+            QString defaultAnswer;
+            QTimer::singleShot(0, [&] {
+                QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr);
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                defaultAnswer = box->defaultButton() ? box->defaultButton()->text() : QString();
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            clear->click();
+            QCOMPARE(defaultAnswer, QStringLiteral("No"));
+            QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
+            QCOMPARE(qtUi.Recorded[0].Kind, std::string("yesno"));
+            QCOMPARE(list->topLevelItemCount(), 2);
+            QVERIFY(fs::exists(JournalFileName));
+
+            // Answered "Oui", the list and the journal go.
+            qtUi.NextAnswers.assign(1, ui::YesNoAll::Yes);
+            clear->click();
             QCOMPARE(list->topLevelItemCount(), 0);
             QVERIFY(!fs::exists(JournalFileName));
             QTRY_VERIFY(!send->isEnabled());
@@ -219,6 +272,59 @@ private slots:
         QWidget owner;
         JournalWindow(&owner, site.File("site/"));
         QVERIFY(checked);
+    }
+
+    void sendsOnlyTheTickedFilesOfEachRunAndRootsSiblingFoldersAtTheirParent()
+    {
+        test::TempDir home, site, work;
+        test::FtpTestServer server(home.Path());
+        QVERIFY2(server.Running(), server.Problem().c_str());
+        test::ScopedCurrentDir inWork(work.Path());
+        ResetAppState();
+        App.Language = LanguageEnglish;
+        App.ServerTable[1] = {"site", server.Address() + "/www", test::FtpTestServer::User,
+                              test::FtpTestServer::Password};
+        ui::QtUi& qtUi = ui::InstallQtUi();
+        qtUi.Recorded.clear();
+        qtUi.NextAnswers.clear();
+        // Pages of sibling folders; "a" fails in the first run (it is empty).
+        const std::string a = site.Write("d0/a.htm", "");
+        const std::string b = site.Write("d1/b.htm", "b");
+        const std::string c = site.Write("d2/c.htm", "c");
+        std::ofstream(JournalFileName) << a << "|10\n" << b << "|10\n" << c << "|10\n";
+        Upload.Clear();
+
+        int runs = 0;
+        WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
+            auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
+            auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
+            QCOMPARE(list->topLevelItemCount(), 3);
+            // First run: a and b.
+            list->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+            WhenOpen(QStringLiteral("ServerDialog"),
+                     [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
+            send->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!UploadThreadRunning() && Upload.UploadState.load() == -1, 60000);
+            ++runs;
+            QCOMPARE(list->topLevelItemCount(), 2);  // b was sent
+            // Second run: c only; a, left unsent by the first run, is unticked.
+            std::ofstream(a) << "a, now written";
+            list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+            list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+            WhenOpen(QStringLiteral("ServerDialog"),
+                     [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
+            send->click();
+            CloseWhenUploadEnded(journal, [&runs] { ++runs; });
+        });
+        QWidget owner;
+        JournalWindow(&owner, site.File("d0/"));
+        JoinUploadThread();
+        QCOMPARE(runs, 2);
+        // Sibling folders keep their names below the server's folder.
+        QCOMPARE(test::ReadAll((home.Path() / "www" / "d1" / "b.htm").string()), std::string("b"));
+        QCOMPARE(test::ReadAll((home.Path() / "www" / "d2" / "c.htm").string()), std::string("c"));
+        QVERIFY(!fs::exists(home.Path() / "www" / "d0" / "a.htm"));
+        QCOMPARE(test::ReadAll(JournalFileName), a + "|10\r\n");
     }
 };
 
