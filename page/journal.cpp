@@ -142,7 +142,7 @@ bool IsJournalSafePath(const std::string& path)
 
 void SetProgramFolder(const std::string& folder)
 {
-    programFolder = ResolvedFolder(folder);
+    programFolder = folder.empty() ? std::string() : ResolvedFolder(folder);
 }
 
 bool IsProgramOwnFile(const std::string& path)

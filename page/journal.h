@@ -38,7 +38,7 @@ bool IsJournalSafePath(const std::string& path);
 // The program's own files are never changed by an edit, backed up or
 // journalled: the fetched online page "temp.htm", the journal and the
 // settings file in the current folder, and (once the program has said where
-// it lives) every file directly in the program folder.
+// it lives) every file directly in the program folder ("" forgets it).
 void SetProgramFolder(const std::string& folder);
 bool IsProgramOwnFile(const std::string& path);
 
