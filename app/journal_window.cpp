@@ -49,6 +49,7 @@ struct JournalGadgets {
     QPushButton* Clear = nullptr;
     QPushButton* Send = nullptr;
     QPushButton* Close = nullptr;
+    std::string RootFolder;  // the folder of the page being analysed
     std::string UploadRoot;
 
     void Place(bool resized)
@@ -87,8 +88,12 @@ struct JournalGadgets {
         if (server <= 0 || App.ServerTable[server].Name.empty())
             return;
         const std::string& serverName = App.ServerTable[server].Name;
-        // The root is the deepest folder that holds every ticked page.
+        // The root is the deepest folder that holds every ticked page and
+        // the page being analysed (whose folder the server's address is
+        // taken to stand for).
         std::vector<std::string> ticked;
+        if (!RootFolder.empty())
+            ticked.push_back(RootFolder);
         for (int row = 0; row < List->topLevelItemCount(); ++row)
             if (ui::IsListItemChecked(List, row) == 1 && IsJournalSafePath(RowPath(row)))
                 ticked.push_back(RowPath(row));
@@ -192,6 +197,7 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
         auto* row = new QTreeWidgetItem(g.List, {ui::FromFileName(path), ui::FromPage(time), ui::FromPage(date)});
         row->setCheckState(0, Qt::Checked);
     }
+    g.RootFolder = rootFolder;
     g.UploadRoot = rootFolder;
 
     g.Window->installEventFilter(new ResizeWatcher(g));

@@ -255,6 +255,9 @@ std::optional<std::string> PwdReplyFolder(const std::string& replies)
                 break;
             }
         }
+        // "/a/b/" (as SFTP says a folder) is "/a/b".
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
         if (closed && !folder.empty())
             found = folder;
     }

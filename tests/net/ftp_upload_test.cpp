@@ -187,6 +187,8 @@ TEST(RemoteFolder, AddressesRootsAndDestinations)
     EXPECT_EQ(PwdReplyFolder("257 \"/a\"\r\n250 ok\r\n257 \"/a/say \"\"hi\"\"\" created\r\n"),
               std::optional<std::string>("/a/say \"hi\""));
     EXPECT_EQ(PwdReplyFolder("257 no quotes\r\n550 \"/x\" denied\r\n"), std::nullopt);
+    EXPECT_EQ(PwdReplyFolder("257 \"/srv/www/\" is current directory.\n"), std::optional<std::string>("/srv/www"));
+    EXPECT_EQ(PwdReplyFolder("257 \"/\" is current directory.\n"), std::optional<std::string>("/"));
     RemoteAddress place;
     ASSERT_TRUE(ParseRemoteAddress("127.0.0.1:2121/home/ftpk/www", place));
     EXPECT_EQ(RemotePlaceText(place, "/home/ftpk/home/ftpk/www/", "index.html"),
