@@ -25,6 +25,7 @@
 #include "page/page_state.h"
 #include "tests/support/loopback_servers.h"
 #include "tests/support/temp_site.h"
+#include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -287,30 +288,35 @@ private slots:
         ui::QtUi& qtUi = ui::InstallQtUi();
         qtUi.Recorded.clear();
         qtUi.NextAnswers.clear();
-        // Pages of sibling folders; "a" fails in the first run (it is empty).
+        // Pages of sibling folders; "a" and "e" fail in the first run (they
+        // are empty) and stay queued behind it.
         const std::string a = site.Write("d0/a.htm", "");
         const std::string b = site.Write("d1/b.htm", "b");
         const std::string c = site.Write("d2/c.htm", "c");
-        std::ofstream(JournalFileName) << a << "|10\n" << b << "|10\n" << c << "|10\n";
+        const std::string e = site.Write("d3/e.htm", "");
+        std::ofstream(JournalFileName) << b << "|10\n" << a << "|10\n" << e << "|10\n" << c << "|10\n";
         Upload.Clear();
 
         int runs = 0;
         WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
             auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
             auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
-            QCOMPARE(list->topLevelItemCount(), 3);
-            // First run: a and b.
-            list->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+            QCOMPARE(list->topLevelItemCount(), 4);
+            // First run: b, a and e.
+            list->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
-            QTRY_VERIFY_WITH_TIMEOUT(!UploadThreadRunning() && Upload.UploadState.load() == -1, 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(!UploadThreadRunning() && Upload.UploadState.load() == -1, 120000);
             ++runs;
-            QCOMPARE(list->topLevelItemCount(), 2);  // b was sent
-            // Second run: c only; a, left unsent by the first run, is unticked.
+            QCOMPARE(list->topLevelItemCount(), 3);  // b was sent
+            QCOMPARE(Upload.Size(), std::size_t(2));  // a and e stay queued
+            // Second run: c only; a and e, now written, are unticked.
             std::ofstream(a) << "a, now written";
-            list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-            list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+            std::ofstream(e) << "e, now written";
+            for (int row = 0; row < 3; ++row)
+                list->topLevelItem(row)->setCheckState(0, row == 2 ? Qt::Checked : Qt::Unchecked);
+            QCOMPARE(ui::ToFileName(list->topLevelItem(2)->text(0)), c);
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
@@ -324,7 +330,8 @@ private slots:
         QCOMPARE(test::ReadAll((home.Path() / "www" / "d1" / "b.htm").string()), std::string("b"));
         QCOMPARE(test::ReadAll((home.Path() / "www" / "d2" / "c.htm").string()), std::string("c"));
         QVERIFY(!fs::exists(home.Path() / "www" / "d0" / "a.htm"));
-        QCOMPARE(test::ReadAll(JournalFileName), a + "|10\r\n");
+        QVERIFY(!fs::exists(home.Path() / "www" / "d3" / "e.htm"));
+        QCOMPARE(test::ReadAll(JournalFileName), a + "|10\r\n" + e + "|10\r\n");
     }
 };
 
