@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <functional>
 
 #include "app/journal_window.h"
+#include "app/server_dialog.h"
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
@@ -332,6 +334,57 @@ private slots:
         QVERIFY(!fs::exists(home.Path() / "www" / "d0" / "a.htm"));
         QVERIFY(!fs::exists(home.Path() / "www" / "d3" / "e.htm"));
         QCOMPARE(test::ReadAll(JournalFileName), a + "|10\r\n" + e + "|10\r\n");
+    }
+
+    void theServerDialogSaysWhereTheAddressLeads()
+    {
+        test::TempDir home;
+        fs::create_directories(home.Path() / "home" / "ftpk" / "home" / "ftpk");
+        test::FtpTestServer server(home.Path(), false, "/home/ftpk");
+        QVERIFY2(server.Running(), server.Problem().c_str());
+        test::SshTestServer ssh;
+        ResetAppState();
+        ui::InstallQtUi().NextAnswers.clear();
+
+        // Connects with the address typed, returns the folder line.
+        auto lineFor = [](const std::string& address, const std::string& login, const std::string& password) {
+            QString line;
+            WhenOpen(QStringLiteral("ServerDialog"), [&](QDialog* dialog) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerAddressField"))
+                    ->setText(QString::fromStdString(address));
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerLoginField"))
+                    ->setText(QString::fromStdString(login));
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerPasswordField"))
+                    ->setText(QString::fromStdString(password));
+                dialog->findChild<QPushButton*>(QStringLiteral("ConnectButton"))->click();
+                line = dialog->findChild<QLabel*>(QStringLiteral("RemoteFolderPlace"))->text();
+                dialog->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+            });
+            QWidget owner;
+            ServerDialog(1, &owner);
+            return line;
+        };
+        const std::string address = server.Address() + "/home/ftpk/www";
+        App.Language = LanguageFrench;
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, test::FtpTestServer::Password),
+                 QStringLiteral("Dossier sur le serveur : /home/ftpk/home/ftpk/www\n"
+                                "Dossiers qui seront cr\u00E9\u00E9s : www"));
+        fs::create_directory(home.Path() / "home" / "ftpk" / "home" / "ftpk" / "www");
+        App.Language = LanguageEnglish;
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, test::FtpTestServer::Password),
+                 QStringLiteral("Folder on the server: /home/ftpk/home/ftpk/www"));
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, "wrong"), QString());
+
+        if (!ssh.Running())
+            QSKIP("no local sshd for the SFTP part");
+        UploadSecurityOptions.SshPrivateKeyFile = ssh.PrivateKeyFile();
+        UploadSecurityOptions.SshPublicKeyFile = ssh.PublicKeyFile();
+        UploadSecurityOptions.KnownHostsFile = ssh.KnownHostsFile();
+        const std::string sftp = "sftp://127.0.0.1:" + std::to_string(ssh.Port()) + ssh.Folder().string() + "/new";
+        QCOMPARE(lineFor(sftp, ssh.Login(), ""),
+                 QString::fromStdString("Folder on the server: " + ssh.Folder().string() +
+                                        "/new\nFolders that will be created: new"));
+        UploadSecurityOptions = {};
     }
 };
 
