@@ -319,6 +319,8 @@ private slots:
             for (int row = 0; row < 3; ++row)
                 list->topLevelItem(row)->setCheckState(0, row == 2 ? Qt::Checked : Qt::Unchecked);
             QCOMPARE(ui::ToFileName(list->topLevelItem(2)->text(0)), c);
+            // The button comes back at the window's next round.
+            QTRY_VERIFY(send->isEnabled());
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
