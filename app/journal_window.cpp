@@ -121,10 +121,11 @@ struct JournalGadgets {
             entries.push_back(path + "|" + serverName + "|" + *folder);
         }
         if (!refused.empty())
-            ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"),
-                                 TranslateFrenchKey("Ces pages ne peuvent \xEAtre envoy\xE9"
-                                                    "es (nom illisible dans le journal, ou hors du dossier du site) :") +
-                                     refused);
+            ui::Ui().ShowMessage(
+                ui::MainWindowId, TranslateEnglishKey("Error"),
+                TranslateFrenchKey("Ces pages ne peuvent \xEAtre envoy\xE9"
+                                   "es (nom illisible dans le journal, ou hors du dossier du site) :") +
+                    refused);
         if (entries.empty())
             return;
         // The queue holds exactly the files ticked for this run.

@@ -41,8 +41,9 @@ std::string FetchBehindWaitWindow(MainWindow& window, const std::string& address
 {
     TakeFetchTurn();
     // "Attente de la page " + the address + "..."
-    QDialog* wait = ui::OpenAbortableWaitWindow(&window, TranslateFrenchKey("Page en ligne"),
-                                                TranslateFrenchKey("Attente de la page ") + WithoutPassword(address) + "...");
+    QDialog* wait =
+        ui::OpenAbortableWaitWindow(&window, TranslateFrenchKey("Page en ligne"),
+                                    TranslateFrenchKey("Attente de la page ") + WithoutPassword(address) + "...");
     const std::string text = FetchWithRetry(address, FetchOptions{.UseAbortButton = true, .ShowErrors = true});
     PageFetchBusy.store(false);
     ui::CloseChildWindow(wait, &window);

@@ -32,13 +32,16 @@ QLabel* AddRemoteFolderLine(QWidget* dialog)
     return line;
 }
 
+void SetRemoteFolderLine(QWidget* dialog, const RemoteFolderPlace& place)
+{
+    if (auto* line = dialog->findChild<QLabel*>(QStringLiteral("RemoteFolderPlace")))
+        line->setText(ui::FromPage(RemoteFolderPlaceText(place)));
+}
+
 void ShowRemoteFolderLine(QWidget* dialog, const std::string& address, const std::string& login,
                           const std::string& password)
 {
-    auto* line = dialog->findChild<QLabel*>(QStringLiteral("RemoteFolderPlace"));
-    if (line == nullptr)
-        return;
-    line->setText(ui::FromPage(RemoteFolderPlaceText(LocateRemoteFolder(address, login, password))));
+    SetRemoteFolderLine(dialog, LocateRemoteFolder(address, login, password));
 }
 
 }  // namespace kestrova

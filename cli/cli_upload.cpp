@@ -34,7 +34,9 @@ public:
     }
     void FileSent(const std::string& localPath, const std::string& destination) override
     {
-        out_ << "sent " << localPath << " -> " << Cp1252ToUtf8(destination) << "\n";
+        // The place is the server's own folder and the page's file name,
+        // both bytes of the file systems, printed as they are.
+        out_ << "sent " << localPath << " -> " << destination << "\n";
         out_.flush();
     }
     std::map<std::string, std::string> LastMessage;
@@ -165,9 +167,9 @@ int UploadVerb(Session& session, const std::string& serverName, const std::strin
     const std::vector<std::string> unsent = Upload.Snapshot();
     PurgeJournal();
     for (const std::string& page : refused)
-        session.Error("not sent: " + Printable(page) +
-                      (IsJournalSafePath(page) ? ": outside the upload root " + root
-                                               : ": a CR, LF, TAB or \"|\" in its name"));
+        session.Error(
+            "not sent: " + Printable(page) +
+            (IsJournalSafePath(page) ? ": outside the upload root " + root : ": a CR, LF, TAB or \"|\" in its name"));
     for (const std::string& entry : unsent) {
         const std::string page = entry.substr(0, entry.find('|'));
         auto message = printer.LastMessage.find(page);

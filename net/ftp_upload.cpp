@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -374,8 +374,7 @@ std::string RemoteFolderPlace::Folder() const
     return folder;
 }
 
-RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login,
-                                     const std::string& password)
+RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login, const std::string& password)
 {
     RemoteFolderPlace place;
     RemoteAddress remote;
@@ -639,7 +638,8 @@ void UploadThread(std::array<ServerEntry, ServerSlots + 1> servers)
             if (UploadProgress.SentIdentity)
                 Upload.RecordSent(path, *UploadProgress.SentIdentity);
             Upload.RemoveAt(position);
-            UploadWindow().FileSent(path, UploadProgress.RemotePlace.empty() ? destination : UploadProgress.RemotePlace);
+            UploadWindow().FileSent(path,
+                                    UploadProgress.RemotePlace.empty() ? destination : UploadProgress.RemotePlace);
         } else {
             ++position;
         }

@@ -87,8 +87,7 @@ struct RemoteFolderPlace {
     std::string Folder() const;
 };
 // Connects and walks the address's folders without changing anything.
-RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login,
-                                     const std::string& password);
+RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login, const std::string& password);
 
 // Connects to the destination's server and enters its folder, creating the
 // folders that are missing (UploadProgress then tells where it stands and

@@ -41,9 +41,10 @@ constexpr char BackupText[] = "La sauvegarde de la page n'a pu \xEAtre \xE9"
                               "crite dans le dossier "
                               "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9"
                               "e !!!";
-constexpr char UnsafeNameText[] = "Le nom de cette page contient un retour \xE0 la ligne, une tabulation ou un \"|\" que le "
-                                  "journal ne peut enregistrer, la page n'a pas \xE9t\xE9 modifi\xE9"
-                                  "e !!!";
+constexpr char UnsafeNameText[] =
+    "Le nom de cette page contient un retour \xE0 la ligne, une tabulation ou un \"|\" que le "
+    "journal ne peut enregistrer, la page n'a pas \xE9t\xE9 modifi\xE9"
+    "e !!!";
 constexpr char OwnFileText[] = "Ce fichier appartient \xE0 Kestrova (page en ligne, dossier du programme), il n'a pas "
                                "\xE9t\xE9 modifi\xE9 !!!";
 constexpr char LockedText[] = "La page est v\xE9rouill\xE9"

@@ -3,11 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QElapsedTimer>
-#include <QMessageBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -171,9 +171,7 @@ private slots:
 
             // Rows leave the list as their files arrive; then the journal is
             // purged and the window is closed.
-            CloseWhenUploadEnded(journal, [list, &sawEmptyList] {
-                sawEmptyList = list->topLevelItemCount() == 0;
-            });
+            CloseWhenUploadEnded(journal, [list, &sawEmptyList] { sawEmptyList = list->topLevelItemCount() == 0; });
         });
         QWidget owner;
         JournalWindow(&owner, site.File("sub/"));
@@ -311,7 +309,7 @@ private slots:
             send->click();
             QTRY_VERIFY_WITH_TIMEOUT(!UploadThreadRunning() && Upload.UploadState.load() == -1, 120000);
             ++runs;
-            QCOMPARE(list->topLevelItemCount(), 3);  // b was sent
+            QCOMPARE(list->topLevelItemCount(), 3);   // b was sent
             QCOMPARE(Upload.Size(), std::size_t(2));  // a and e stay queued
             // Second run: c only; a and e, now written, are unticked.
             std::ofstream(a) << "a, now written";

@@ -69,7 +69,8 @@ TEST_F(CliOnlineTest, APasswordInTheAddressIsNeverShownOrWritten)
     const std::string exported = dir.File("export.txt");
     ASSERT_EQ(Run({"export", address, exported}), 0) << err.str();
     const std::string written = ReadAll(exported);
-    EXPECT_EQ(written.rfind(" \r\nKestrova - Page \"http://visitor:***@" + server.HostPort() + "/port.htm\"\r\r", 0), 0u)
+    EXPECT_EQ(written.rfind(" \r\nKestrova - Page \"http://visitor:***@" + server.HostPort() + "/port.htm\"\r\r", 0),
+              0u)
         << written.substr(0, 120);
     EXPECT_EQ(written.find("Secr3t-pw"), std::string::npos);
 

@@ -218,8 +218,8 @@ TEST_F(CliUploadTest, PrintsTheRealFolderBelowALoginFolderThatIsNotTheServersTop
     std::ofstream(work.File("Kestrova_log.txt")) << index << "|10\n" << sub << "|10\n";
     EXPECT_EQ(Cli({"upload", "--server", "site"}), 0) << err;
     const std::string host = "127.0.0.1:" + std::to_string(server.Port());
-    EXPECT_EQ(out, "sent " + index + " -> " + host + ":/home/ftpk/home/ftpk/www/index.html\n" + "sent " + sub +
-                       " -> " + host + ":/home/ftpk/home/ftpk/www/sub/page.html\n");
+    EXPECT_EQ(out, "sent " + index + " -> " + host + ":/home/ftpk/home/ftpk/www/index.html\n" + "sent " + sub + " -> " +
+                       host + ":/home/ftpk/home/ftpk/www/sub/page.html\n");
     EXPECT_EQ(out.find("//"), std::string::npos);
     EXPECT_EQ(ReadAll((home.Path() / "home/ftpk/home/ftpk/www/sub/page.html").string()), "sub");
 }

@@ -457,8 +457,8 @@ TEST_F(UploadTest, APageChangedInTheSecondOfTheStartAfterItWasSentStaysInTheJour
     JoinUploadThread();
     ASSERT_EQ(window.Sent, (std::vector<std::string>{"first.htm", "second.htm"}));
     PurgeJournal();
-    EXPECT_EQ(ReadAll(JournalFileName), first + "|" + std::to_string(now) + "\r\n" + kept + "|" +
-                                            std::to_string(now) + "\r\n");
+    EXPECT_EQ(ReadAll(JournalFileName),
+              first + "|" + std::to_string(now) + "\r\n" + kept + "|" + std::to_string(now) + "\r\n");
 
     // The next run sends the change.
     Upload.StartRun({first + "|site|/"});
