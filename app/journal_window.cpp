@@ -196,7 +196,9 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
         std::string time, date;
         FormatTime(JournalLineTime(line), time, date);
         auto* row = new QTreeWidgetItem(g.List, {ui::FromFileName(path), ui::FromPage(time), ui::FromPage(date)});
-        row->setCheckState(0, Qt::Checked);
+        // A line an older version wrote for one of the program's own files
+        // (the online page) is shown but not ticked.
+        row->setCheckState(0, IsProgramOwnFile(path) ? Qt::Unchecked : Qt::Checked);
     }
     g.RootFolder = rootFolder;
     g.UploadRoot = rootFolder;

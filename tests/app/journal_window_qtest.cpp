@@ -203,7 +203,8 @@ private slots:
         const std::string inside = site.Write("site/in.htm", PageText);
         const std::string crName = site.Write("site/cr.htm\rx.htm", PageText);
         site.Write("site/cr.htm", PageText);
-        std::ofstream(JournalFileName) << inside << "|3723\n" << crName << "|3723\n";
+        const std::string online = work.Write("temp.htm", PageText);
+        std::ofstream(JournalFileName) << inside << "|3723\n" << crName << "|3723\n" << online << "|3723\n";
         const std::string journalBefore = test::ReadAll(JournalFileName);
         Upload.Clear();
         ui::QtUi& qtUi = ui::InstallQtUi();
@@ -215,7 +216,9 @@ private slots:
             auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
             auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
             auto* clear = journal->findChild<QPushButton*>(QStringLiteral("ClearButton"));
-            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItemCount(), 3);
+            // The program's own online page is listed, not ticked.
+            QCOMPARE(list->topLevelItem(2)->checkState(0), Qt::Unchecked);
             QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("01:02:03"));
             QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("01/01/70"));
             // The CR belongs to the row's path: it is not cut to "cr.htm".
@@ -229,7 +232,7 @@ private slots:
             QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
             QVERIFY(qtUi.Recorded[0].Text.find("cannot be sent") != std::string::npos);
             QVERIFY(qtUi.Recorded[0].Text.find(crName) != std::string::npos);
-            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItemCount(), 3);
             QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
             QCOMPARE(Upload.Size(), std::size_t(0));
             QCOMPARE(Upload.UploadState.load(), -1);
@@ -242,7 +245,7 @@ private slots:
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
             QTest::keyClick(journal, Qt::Key_Enter);
-            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItemCount(), 3);
             QCOMPARE(test::ReadAll(JournalFileName), journalBefore);
 
             // "Effacer la liste" asks first; Enter answers "Non".
@@ -258,7 +261,7 @@ private slots:
             QCOMPARE(defaultAnswer, QStringLiteral("No"));
             QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
             QCOMPARE(qtUi.Recorded[0].Kind, std::string("yesno"));
-            QCOMPARE(list->topLevelItemCount(), 2);
+            QCOMPARE(list->topLevelItemCount(), 3);
             QVERIFY(fs::exists(JournalFileName));
 
             // Answered "Oui", the list and the journal go.
