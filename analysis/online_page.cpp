@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/address_text.h"
 #include "base/file_io.h"
 #include "base/program_folders.h"
 #include "base/translate.h"
@@ -65,7 +66,9 @@ AnalysisResult AnalyseOnlinePage(const PageFetcher& fetch)
         ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"),
                              TranslateFrenchKey("Impossible de lire l'URL fournie !"));
     }
-    AnalysisResult result = AnalyseCurrentPage(address);
+    // The address names the page in the caption and the export, without
+    // any password written in it.
+    AnalysisResult result = AnalyseCurrentPage(WithoutPassword(address));
     // Nothing on an online page can be edited, whatever was selected before.
     result.Buttons.ModifySentence = ButtonChange::Disable;
     return result;

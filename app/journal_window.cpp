@@ -49,6 +49,7 @@ struct JournalGadgets {
     QPushButton* Clear = nullptr;
     QPushButton* Send = nullptr;
     QPushButton* Close = nullptr;
+    std::string RootFolder;  // the folder of the page being analysed
     std::string UploadRoot;
 
     void Place(bool resized)
@@ -87,6 +88,16 @@ struct JournalGadgets {
         if (server <= 0 || App.ServerTable[server].Name.empty())
             return;
         const std::string& serverName = App.ServerTable[server].Name;
+        // The root is the deepest folder that holds every ticked page and
+        // the page being analysed (whose folder the server's address is
+        // taken to stand for).
+        std::vector<std::string> ticked;
+        if (!RootFolder.empty())
+            ticked.push_back(RootFolder);
+        for (int row = 0; row < List->topLevelItemCount(); ++row)
+            if (ui::IsListItemChecked(List, row) == 1 && IsJournalSafePath(RowPath(row)))
+                ticked.push_back(RowPath(row));
+        UploadRoot = DeepestCommonFolder(ticked);
         std::vector<std::string> entries;
         std::vector<std::string> unsent;
         std::string refused;
@@ -98,9 +109,10 @@ struct JournalGadgets {
                 unsent.push_back(path);
                 continue;
             }
-            std::optional<std::string> folder = RemoteFolderOf(UploadRoot, path);
+            std::optional<std::string> folder = UploadFolderOf(UploadRoot, path);
             if (!folder) {
-                // Not below the upload root: it has no place on the server.
+                // A name the journal cannot hold, or a file that resolves
+                // outside the root: it has no place on the server.
                 unsent.push_back(path);
                 refused += "\r" + path;
                 List->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
@@ -109,16 +121,16 @@ struct JournalGadgets {
             entries.push_back(path + "|" + serverName + "|" + *folder);
         }
         if (!refused.empty())
-            ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"),
-                                 TranslateFrenchKey("Ces pages ne sont pas dans le dossier du site et ne seront pas "
-                                                    "envoy\xE9"
-                                                    "es :") +
-                                     refused);
+            ui::Ui().ShowMessage(
+                ui::MainWindowId, TranslateEnglishKey("Error"),
+                TranslateFrenchKey("Ces pages ne peuvent \xEAtre envoy\xE9"
+                                   "es (nom illisible dans le journal, ou hors du dossier du site) :") +
+                    refused);
         if (entries.empty())
             return;
+        // The queue holds exactly the files ticked for this run.
+        Upload.StartRun(std::move(entries));
         Upload.KeepUnsent(unsent);
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            Upload.SetAt(i, entries[i]);
         Upload.UploadStartTime = LocalNowSeconds();
         Upload.UploadState = 0;
         SetUploadWindow(&QtUploadWindow::Instance());
@@ -175,22 +187,36 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
     g.Place(false);
 
     LoadJournal();
-    std::vector<std::string> paths;
     for (const std::string& line : Journal.JournalEntries) {
-        const std::string path = JournalLinePath(line.substr(0, line.find('\r')));
+        // (The lines come without their line end; a CR inside a line is part
+        // of the path, which the upload refuses.)
+        const std::string path = JournalLinePath(line);
         if (path.empty())
             continue;
         std::string time, date;
         FormatTime(JournalLineTime(line), time, date);
         auto* row = new QTreeWidgetItem(g.List, {ui::FromFileName(path), ui::FromPage(time), ui::FromPage(date)});
-        row->setCheckState(0, Qt::Checked);
-        paths.push_back(path);
+        // A line an older version wrote for one of the program's own files
+        // (the online page) is shown but not ticked.
+        row->setCheckState(0, IsProgramOwnFile(path) ? Qt::Unchecked : Qt::Checked);
     }
-    g.UploadRoot = UploadRootFor(rootFolder, paths);
+    g.RootFolder = rootFolder;
+    g.UploadRoot = rootFolder;
 
     g.Window->installEventFilter(new ResizeWatcher(g));
     QObject::connect(g.Close, &QPushButton::clicked, g.Window, &QDialog::reject);
+    // Enter never clears the journal: no button of the window is a default
+    // one, and clearing asks first, "Non" being the default answer.
+    for (QPushButton* button : {g.Clear, g.Send, g.Close}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    g.List->setFocus();
     QObject::connect(g.Clear, &QPushButton::clicked, g.Window, [&g] {
+        if (!ui::Ui().AskYesNoDefaultNo(ui::MainWindowId, TranslateFrenchKey("Effacer la liste"),
+                                        TranslateFrenchKey("Effacer toute la liste des fichiers modifi\xE9s ? Ces "
+                                                           "fichiers ne seront plus propos\xE9s \xE0 l'envoi.")))
+            return;
         g.List->clear();
         std::error_code ignored;
         std::filesystem::remove(JournalFileName, ignored);

@@ -10,6 +10,7 @@
 #include "analysis/online_page.h"
 #include "app/later_commands.h"
 #include "app/main_window.h"
+#include "base/address_text.h"
 #include "base/translate.h"
 #include "net/http_fetch.h"
 #include "page/page_state.h"
@@ -40,8 +41,9 @@ std::string FetchBehindWaitWindow(MainWindow& window, const std::string& address
 {
     TakeFetchTurn();
     // "Attente de la page " + the address + "..."
-    QDialog* wait = ui::OpenAbortableWaitWindow(&window, TranslateFrenchKey("Page en ligne"),
-                                                TranslateFrenchKey("Attente de la page ") + address + "...");
+    QDialog* wait =
+        ui::OpenAbortableWaitWindow(&window, TranslateFrenchKey("Page en ligne"),
+                                    TranslateFrenchKey("Attente de la page ") + WithoutPassword(address) + "...");
     const std::string text = FetchWithRetry(address, FetchOptions{.UseAbortButton = true, .ShowErrors = true});
     PageFetchBusy.store(false);
     ui::CloseChildWindow(wait, &window);

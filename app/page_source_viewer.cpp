@@ -21,6 +21,7 @@
 #include "base/translate.h"
 #include "base/ui_port.h"
 #include "base/unicode_text.h"
+#include "page/journal.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
@@ -249,7 +250,8 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     PageSource source;
     if (!LoadPageSource(PagePath, source))
         return;
-    Page.PageReadOnly = !CanWrite(PagePath);
+    // The online page (a file of the program's own) stays read-only.
+    Page.PageReadOnly = !CanWrite(PagePath) || IsProgramOwnFile(PagePath);
 
     QDialog* window = ui::OpenChildWindow(
         MainWindow, 0, 0, 640, 480, ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder | ui::WindowCentred,

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/icons.h"
+#include "app/server_folder_line.h"
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "net/ftp_upload.h"
@@ -38,6 +39,8 @@ void BrowseRemoteFolder(QListWidget* list, QLineEdit* address, QLineEdit* login,
     }
     list->clearSelection();
     list->setCurrentRow(-1, QItemSelectionModel::Clear);
+    ShowRemoteFolderLine(list->window(), ui::ToPage(address->text()), ui::ToPage(login->text()),
+                         ui::ToPage(password->text()));
 }
 
 int ServerDialog(int number, QWidget* parent)
@@ -86,6 +89,7 @@ int ServerDialog(int number, QWidget* parent)
     auto* list = new QListWidget(window);
     list->setObjectName(QStringLiteral("RemoteFolderList"));
     list->setGeometry(200, 25, 230, 141);
+    AddRemoteFolderLine(window);
     auto* cancel = new QPushButton(ui::FromPage(TranslateEnglishKey("Cancel")), window);
     cancel->setObjectName(QStringLiteral("CancelButton"));
     cancel->setGeometry(320, 172, 51, 22);

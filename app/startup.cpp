@@ -42,6 +42,9 @@ int RunProgram(int argc, char* argv[])
         // program, which is the working folder from here on.
         QDir::setCurrent(QCoreApplication::applicationDirPath());
     }
+    // Files directly in the program's folder are its own: never edited or
+    // journalled.
+    SetProgramFolder(ui::ToFileName(QCoreApplication::applicationDirPath()));
 
     ResetAppState();
     // Every window takes the program icon from the application.

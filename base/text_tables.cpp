@@ -336,6 +336,28 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     // Voulez-vous ouvrir le site d'exemple ? Une copie modifiable en est faite dans votre dossier personnel.
     {"Voulez-vous ouvrir le site d'exemple ? Une copie modifiable en est faite dans votre dossier personnel.",
      "Do you want to open the sample site? An editable copy of it is made in your home folder."},
+    // Edits refused before anything changes, and the journal window's question.
+    // Le nom de cette page contient un retour à la ligne, une tabulation ou un "|" que le journal ne peut
+    // enregistrer, la page n'a pas été modifiée !!!
+    {"Le nom de cette page contient un retour \xE0 la ligne, une tabulation ou un \"|\" que le journal ne peut "
+     "enregistrer, la page n'a pas \xE9t\xE9 modifi\xE9"
+     "e !!!",
+     "The name of this page holds a line break, a tab or a \"|\" that the journal cannot record; the page was not "
+     "modified!!!"},
+    // Ce fichier appartient à Kestrova (page en ligne, dossier du programme), il n'a pas été modifié !!!
+    {"Ce fichier appartient \xE0 Kestrova (page en ligne, dossier du programme), il n'a pas \xE9t\xE9 modifi\xE9 !!!",
+     "This file belongs to Kestrova (online page, program folder); it was not modified!!!"},
+    // Effacer toute la liste des fichiers modifiés ? Ces fichiers ne seront plus proposés à l'envoi.
+    {"Effacer toute la liste des fichiers modifi\xE9s ? Ces fichiers ne seront plus propos\xE9s \xE0 l'envoi.",
+     "Clear the whole list of changed files? These files will no longer be offered for upload."},
+    // Ces pages ne peuvent être envoyées (nom illisible dans le journal, ou hors du dossier du site) :
+    {"Ces pages ne peuvent \xEAtre envoy\xE9"
+     "es (nom illisible dans le journal, ou hors du dossier du site) :",
+     "These pages cannot be sent (a name the journal cannot hold, or outside the site folder):"},
+    // Dossier sur le serveur :
+    {"Dossier sur le serveur :", "Folder on the server:"},
+    // Dossiers qui seront créés :
+    {"Dossiers qui seront cr\xE9\xE9s :", "Folders that will be created:"},
     {"Fin", ""},
 };
 

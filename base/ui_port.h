@@ -28,6 +28,12 @@ public:
     virtual void ShowMessage(WindowId owner, const std::string& title, const std::string& text) = 0;
     // Modal question with "Oui" and "Non"; true for yes.
     virtual bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) = 0;
+    // The same question with "Non" as the answer Enter gives, for a yes that
+    // destroys something.
+    virtual bool AskYesNoDefaultNo(WindowId owner, const std::string& title, const std::string& text)
+    {
+        return AskYesNo(owner, title, text);
+    }
     // Modal question with "Oui", "Non" and "Oui pour toutes".
     virtual YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) = 0;
 

@@ -45,7 +45,9 @@ public:
     void FileSent(const std::string& localPath, const std::string& destination) override
     {
         progress_.Clear();
-        out_ << "sent " << localPath << " -> " << Cp1252ToUtf8(destination) << "\n";
+        // The place is the server's own folder and the page's file name,
+        // both bytes of the file systems, printed as they are.
+        out_ << "sent " << localPath << " -> " << destination << "\n";
         out_.flush();
     }
     std::map<std::string, std::string> LastMessage;
@@ -75,7 +77,9 @@ std::string OneLine(const std::string& text)
     return out;
 }
 
-// Every page of the journal in file order, however many there are.
+// Every page of the journal in file order, however many there are. Lines
+// end with LF or CR LF; a CR inside a line belongs to the path (which the
+// upload then refuses, rather than send another file).
 std::vector<std::string> JournalPages()
 {
     std::ifstream in(JournalFileName, std::ios::binary);
@@ -85,13 +89,30 @@ std::vector<std::string> JournalPages()
     std::string line;
     std::istringstream lines(text.str());
     while (std::getline(lines, line)) {
-        if (std::size_t cr = line.find('\r'); cr != std::string::npos)
-            line.resize(cr);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         std::string path = JournalLinePath(line);
         if (!path.empty())
             pages.push_back(path);
     }
     return pages;
+}
+
+// A path on one line of the output: CR, LF and TAB written as \r, \n, \t.
+std::string Printable(const std::string& path)
+{
+    std::string out;
+    for (char c : path) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
 }
 
 }  // namespace
@@ -124,21 +145,30 @@ int UploadVerb(Session& session, const std::string& serverName, const std::strin
     const std::vector<std::string> pages = JournalPages();
     if (pages.empty())
         return ExitOk;
+    // The deepest folder that holds every page whose name the journal holds
+    // faithfully (the others are refused below whatever the root).
     std::string root = rootFolder;
-    if (root.empty())
-        root = UploadRootFor(FolderOf(pages.front()), pages);
-    else if (root.back() != '/')
+    if (root.empty()) {
+        std::vector<std::string> safe;
+        for (const std::string& page : pages)
+            if (IsJournalSafePath(page))
+                safe.push_back(page);
+        root = DeepestCommonFolder(safe);
+    } else if (root.back() != '/') {
         root += '/';
+    }
 
     Upload.Clear();
+    std::vector<std::string> entries;
     std::vector<std::string> refused;
     for (const std::string& page : pages) {
-        std::optional<std::string> folder = RemoteFolderOf(root, page);
+        std::optional<std::string> folder = UploadFolderOf(root, page);
         if (folder)
-            Upload.Push(page + "|" + serverName + "|" + *folder);
+            entries.push_back(page + "|" + serverName + "|" + *folder);
         else
             refused.push_back(page);
     }
+    Upload.StartRun(std::move(entries));
     Upload.KeepUnsent(refused);
     Upload.UploadStartTime = LocalNowSeconds();
     Upload.UploadState = 0;
@@ -154,11 +184,13 @@ int UploadVerb(Session& session, const std::string& serverName, const std::strin
     const std::vector<std::string> unsent = Upload.Snapshot();
     PurgeJournal();
     for (const std::string& page : refused)
-        session.Error("not sent: " + page + ": outside the upload root " + root);
+        session.Error(
+            "not sent: " + Printable(page) +
+            (IsJournalSafePath(page) ? ": outside the upload root " + root : ": a CR, LF, TAB or \"|\" in its name"));
     for (const std::string& entry : unsent) {
         const std::string page = entry.substr(0, entry.find('|'));
         auto message = printer.LastMessage.find(page);
-        session.Error("not sent: " + page +
+        session.Error("not sent: " + Printable(page) +
                       (message != printer.LastMessage.end() ? ": " + Cp1252ToUtf8(OneLine(message->second)) : ""));
     }
     Upload.Clear();

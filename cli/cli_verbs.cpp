@@ -247,9 +247,22 @@ int MetaEditFailed(Session& session, const std::string& name, bool create, const
 
 int ExportVerb(Session& session, const std::string& page, const std::string& outFile)
 {
+    // The export never takes the place of the page it describes.
+    auto isThePage = [&outFile](const std::string& pagePath) {
+        std::error_code error;
+        return std::filesystem::equivalent(pagePath, outFile, error);
+    };
+    if (isThePage(page)) {
+        session.Error(outFile + ": is the page itself; nothing was written");
+        return ExitUsage;
+    }
     AnalysisResult result;
     if (!AnalysePage(session, page, result))
         return ExitFailure;
+    if (isThePage(Page.CurrentPagePath)) {
+        session.Error(outFile + ": is the page itself; nothing was written");
+        return ExitUsage;
+    }
     // The caption is already Windows-1252 text, as the export writes it.
     ExportSource source = MainWindowExportSource(result.WindowTitle, result.TitleText, result.DescriptionText);
     if (!WriteExportFile(outFile, BuildExport(source))) {

@@ -116,12 +116,15 @@ bool SaveMetaTagOnPages(ui::WindowId owner, const std::string& paths, const std:
 {
     const std::string current = Page.CurrentPagePath;
     bool currentDone = false;
+    // "Oui pour toutes" answers for the pages of this batch only.
+    Edit.YesToAll = false;
     for (const std::string& path : SplitPageList(paths)) {
         Page.CurrentPagePath = path;
         const std::string result = EditMeta(owner, OpToutRemplacer, content, name);
         if (path == current && !result.empty())
             currentDone = true;
     }
+    Edit.YesToAll = false;
     Page.CurrentPagePath = current;
     return currentDone;
 }

@@ -1,6 +1,7 @@
 #include "net/ftp_upload.h"
 
 #include <curl/curl.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -185,24 +187,45 @@ std::string QuotedPath(const std::string& path)
     return out + "\"";
 }
 
-// Makes sure the folder exists: entered (FTP) or listed (SFTP), created when
-// missing.
-bool EnterOrCreateFolder(Connection& connection, const std::vector<std::string>& folders)
+// Enters the folder (FTP) or lists it (SFTP), creating it when asked and
+// missing. On success `where` becomes the absolute folder the server says
+// the connection stands in (left as it was when the server does not say).
+bool EnterFolder(Connection& connection, const std::vector<std::string>& folders, bool create, std::string& where)
 {
     connection.Reset();
     CURL* h = connection.Handle.get();
+    std::string replies;
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, Collect);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &replies);
     Slist quote;
     if (connection.Address.Protocol == RemoteProtocol::Sftp) {
-        if (folders.back() != "~") {
-            // "*": a failure (the folder exists) does not end the request.
-            quote = MakeSlist({"*mkdir " + QuotedPath(RemoteCommandPath(connection.Address, folders, ""))});
-            curl_easy_setopt(h, CURLOPT_QUOTE, quote.get());
-        }
+        std::vector<std::string> commands;
+        // "*": a failure (the folder exists) does not end the request.
+        if (create && !folders.empty() && folders.back() != "~")
+            commands.push_back("*mkdir " + QuotedPath(RemoteCommandPath(connection.Address, folders, "")));
+        // Says the request's folder, "~" resolved to the home folder.
+        commands.push_back("pwd");
+        quote = MakeSlist(commands);
+        curl_easy_setopt(h, CURLOPT_QUOTE, quote.get());
     } else {
         curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
-        curl_easy_setopt(h, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR_RETRY));
+        if (create)
+            curl_easy_setopt(h, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR_RETRY));
+        // Asked once the folders are entered.
+        quote = MakeSlist({"PWD"});
+        curl_easy_setopt(h, CURLOPT_PREQUOTE, quote.get());
     }
-    return connection.Perform(RemoteUrl(connection.Address, folders)) == CURLE_OK;
+    if (connection.Perform(RemoteUrl(connection.Address, folders)) != CURLE_OK)
+        return false;
+    if (std::optional<std::string> folder = PwdReplyFolder(replies))
+        where = *folder;
+    return true;
+}
+
+// The folder as the address writes it, when the server does not say.
+std::string WrittenFolder(const RemoteAddress& address, const std::vector<std::string>& folders)
+{
+    return RemoteCommandPath(address, folders, "");
 }
 
 std::string SplitField(const std::string& entry, int number)
@@ -340,6 +363,44 @@ std::string ListRemoteFolder(const std::string& address, const std::string& logi
     }
 }
 
+std::string RemoteFolderPlace::Folder() const
+{
+    std::string folder = ExistingFolder;
+    for (const std::string& segment : Missing) {
+        if (folder.empty() || folder.back() != '/')
+            folder += '/';
+        folder += segment;
+    }
+    return folder;
+}
+
+RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login, const std::string& password)
+{
+    RemoteFolderPlace place;
+    RemoteAddress remote;
+    Connection connection;
+    if (!ParseRemoteAddress(address, remote) || !connection.Open(remote, login, password))
+        return place;
+    std::string where = WrittenFolder(remote, {});
+    std::vector<std::string> reached;
+    if (!EnterFolder(connection, reached, false, where))
+        return place;
+    place.Connected = true;
+    for (std::size_t i = 0; i < remote.Folders.size(); ++i) {
+        std::vector<std::string> next = reached;
+        next.push_back(remote.Folders[i]);
+        std::string nextWhere = WrittenFolder(remote, next);
+        if (!EnterFolder(connection, next, false, nextWhere)) {
+            place.Missing.assign(remote.Folders.begin() + static_cast<std::ptrdiff_t>(i), remote.Folders.end());
+            break;
+        }
+        reached = std::move(next);
+        where = nextWhere;
+    }
+    place.ExistingFolder = where;
+    return place;
+}
+
 // --- Sending ----------------------------------------------------------------------
 
 void ShowUploadMessage(const std::string& message)
@@ -366,6 +427,8 @@ int FtpConnectToFolder(const std::string& destination, const std::string& login,
     UploadProgress.MessageLog.clear();
     UploadProgress.BytesSent = 0;
     UploadProgress.FileSize = 0;
+    UploadProgress.RemoteFolder.clear();
+    UploadProgress.CreatedFolders.clear();
     currentFolders.clear();
 
     RemoteAddress remote;
@@ -387,11 +450,26 @@ int FtpConnectToFolder(const std::string& destination, const std::string& login,
         current.Handle.reset();
         return 0;
     }
-    // Log in (and, for SFTP, check the host key) before anything else.
-    current.Reset();
-    if (remote.Protocol != RemoteProtocol::Sftp)
-        curl_easy_setopt(current.Handle.get(), CURLOPT_NOBODY, 1L);
-    CURLcode code = current.Perform(RemoteUrl(remote, {}));
+    // Log in (and, for SFTP, check the host key) before anything else; the
+    // server says where the login leaves the connection.
+    std::string where = WrittenFolder(remote, {});
+    CURLcode code = CURLE_OK;
+    {
+        current.Reset();
+        std::string replies;
+        curl_easy_setopt(current.Handle.get(), CURLOPT_HEADERFUNCTION, Collect);
+        curl_easy_setopt(current.Handle.get(), CURLOPT_HEADERDATA, &replies);
+        Slist quote = MakeSlist({remote.Protocol == RemoteProtocol::Sftp ? "pwd" : "PWD"});
+        if (remote.Protocol != RemoteProtocol::Sftp) {
+            curl_easy_setopt(current.Handle.get(), CURLOPT_NOBODY, 1L);
+            curl_easy_setopt(current.Handle.get(), CURLOPT_PREQUOTE, quote.get());
+        } else {
+            curl_easy_setopt(current.Handle.get(), CURLOPT_QUOTE, quote.get());
+        }
+        code = current.Perform(RemoteUrl(remote, {}));
+        if (std::optional<std::string> folder = PwdReplyFolder(replies))
+            where = *folder;
+    }
     if (code != CURLE_OK) {
         ShowUploadMessage(cannotConnect + "\r" + current.ErrorText(code));
         current.Handle.reset();
@@ -402,11 +480,20 @@ int FtpConnectToFolder(const std::string& destination, const std::string& login,
     for (const std::string& segment : remote.Folders) {
         std::vector<std::string> next = currentFolders;
         next.push_back(segment);
-        if (EnterOrCreateFolder(current, next))
+        std::string reached = WrittenFolder(remote, next);
+        if (EnterFolder(current, next, false, reached)) {
             currentFolders = std::move(next);
-        else
+            where = reached;
+        } else if (EnterFolder(current, next, true, reached)) {
+            currentFolders = std::move(next);
+            where = reached;
+            UploadProgress.CreatedFolders.push_back(where);
+        } else {
             ShowUploadMessage(TranslateEnglishKey("Impossible to create this directory: ") + segment);
+        }
     }
+    UploadProgress.RemoteFolder = where;
+    UploadProgress.RemotePlace = RemotePlaceText(remote, where, UploadProgress.RemoteFileName);
     return 1;
 }
 
@@ -419,6 +506,8 @@ int UploadFile(const std::string& destination, const std::string& login, const s
     port.SetUploadPercent(0);
     UploadProgress.LocalPath = localPath;
     UploadProgress.RemoteFileName = FileNameOf(localPath);
+    UploadProgress.RemotePlace.clear();
+    UploadProgress.SentIdentity.reset();
 
     auto finish = [&](int result) {
         current.Handle.reset();
@@ -431,13 +520,17 @@ int UploadFile(const std::string& destination, const std::string& login, const s
 
     ReadState read;
     read.Name = name;
-    read.Destination = destination;
+    // Where the file really goes, as the server said.
+    read.Destination = UploadProgress.RemotePlace;
+    port.SetUploadText(name + "\r" + read.Destination);
     read.File = std::fopen(localPath.c_str(), "rb");
     if (read.File == nullptr) {
         ShowUploadMessage(TranslateEnglishKey("Impossible to open the file to upload: ") + "\r" + LocalErrorText());
         return finish(0);
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(read.File, std::fclose);
+    // What is read is this file; a change of it while it is sent is seen.
+    const std::optional<FileIdentity> readIdentity = FileIdentityOf(::fileno(read.File));
     std::int64_t size = -1;
     if (std::fseek(read.File, 0, SEEK_END) == 0)
         size = std::ftell(read.File);
@@ -472,8 +565,13 @@ int UploadFile(const std::string& destination, const std::string& login, const s
     curl_easy_setopt(h, CURLOPT_READDATA, &read);
     curl_easy_setopt(h, CURLOPT_POSTQUOTE, after.get());
     CURLcode code = current.Perform(RemoteUrl(remote, currentFolders, tempName));
-    if (code == CURLE_OK && UploadProgress.BytesSent == size)
+    if (code == CURLE_OK && UploadProgress.BytesSent == size) {
+        // Sent as read: the journal may let the page go while it stays so.
+        const std::optional<FileIdentity> afterIdentity = FileIdentityOf(::fileno(read.File));
+        if (readIdentity && afterIdentity && *readIdentity == *afterIdentity && readIdentity->Size == size)
+            UploadProgress.SentIdentity = readIdentity;
         return finish(1);
+    }
 
     std::string error = read.ReadFailed ? LocalErrorText() : current.ErrorText(code);
     bool notCreated =
@@ -524,10 +622,24 @@ void UploadThread(std::array<ServerEntry, ServerSlots + 1> servers)
             Upload.RemoveAt(position);
             continue;
         }
+        // A path the journal cannot name faithfully, or a folder that would
+        // climb above the server's folder, is never sent: it stays queued.
+        if (!IsJournalSafePath(path) || ClimbsRemoteFolder(folder)) {
+            UploadProgress = UploadProgressState{};
+            UploadProgress.LocalPath = path;
+            ShowUploadMessage(TranslateFrenchKey("Ces pages ne peuvent \xEAtre envoy\xE9"
+                                                 "es (nom illisible dans le journal, ou hors du dossier du site) :") +
+                              "\r" + path);
+            ++position;
+            continue;
+        }
         const std::string destination = UploadDestination(server->Address, folder);
         if (UploadFile(destination, server->Login, server->Password, path) == 1) {
+            if (UploadProgress.SentIdentity)
+                Upload.RecordSent(path, *UploadProgress.SentIdentity);
             Upload.RemoveAt(position);
-            UploadWindow().FileSent(path, destination);
+            UploadWindow().FileSent(path,
+                                    UploadProgress.RemotePlace.empty() ? destination : UploadProgress.RemotePlace);
         } else {
             ++position;
         }

@@ -19,9 +19,12 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/app_state.h"
+#include "page/journal.h"
 
 namespace kestrova {
 
@@ -72,8 +75,23 @@ extern UploadSecurity UploadSecurityOptions;
 // the connection fails.
 std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password);
 
+// Where an address leads on its server, as the server itself says once the
+// folders are entered (PWD for FTP and FTPS, the path with "~" resolved for
+// SFTP): the absolute folder of the deepest folder that exists, and the
+// segments below it that do not exist yet (an upload creates them).
+struct RemoteFolderPlace {
+    bool Connected = false;
+    std::string ExistingFolder;
+    std::vector<std::string> Missing;
+    // The folder the address leads to: ExistingFolder and Missing joined.
+    std::string Folder() const;
+};
+// Connects and walks the address's folders without changing anything.
+RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login, const std::string& password);
+
 // Connects to the destination's server and enters its folder, creating the
-// folders that are missing. When the destination's last segment holds a ".",
+// folders that are missing (UploadProgress then tells where it stands and
+// which segments it created). When the destination's last segment holds a ".",
 // it is the remote file name. Returns 1 when connected (the connection stays
 // open for UploadFile), 0 after a message.
 int FtpConnectToFolder(const std::string& destination, const std::string& login, const std::string& password);
@@ -109,6 +127,14 @@ struct UploadProgressState {
     std::string RemoteFileName;
     std::string MessageLog;
     std::string LocalPath;
+    // The absolute folder the connection stands in (from the server), the
+    // segments FtpConnectToFolder had to create, and where the file goes
+    // ("host[:port]:/folder/name").
+    std::string RemoteFolder;
+    std::vector<std::string> CreatedFolders;
+    std::string RemotePlace;
+    // The local file as it was read for a whole transfer (UploadFile 1).
+    std::optional<FileIdentity> SentIdentity;
 };
 // Only the worker (or the thread running an upload) uses it.
 extern UploadProgressState UploadProgress;

@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "base/address_text.h"
 #include "base/file_io.h"
 #include "base/program_folders.h"
 #include "base/translate.h"
@@ -304,7 +305,8 @@ HttpAnswer HttpRead(const FetchTarget& target, const std::string& referer, Fetch
         // A failure before any answer came is the host's; later ones are
         // the page's.
         const std::string where = transfer.GotResponse ? target.Host + target.Path : target.Host;
-        answer.ErrorText = "Unable to open " + where + ". : " + LastNetErrorText();
+        // (A password written in the address is never shown.)
+        answer.ErrorText = HidePasswordOf(target.Url, "Unable to open " + where + ". : " + LastNetErrorText());
         const bool clientError = code == CURLE_HTTP_RETURNED_ERROR && status >= 400 && status < 500;
         answer.WorthRetrying = !(clientError || code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_URL_MALFORMAT ||
                                  code == CURLE_UNSUPPORTED_PROTOCOL);

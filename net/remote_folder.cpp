@@ -4,10 +4,13 @@
 #include <filesystem>
 
 #include "base/paths.h"
+#include "page/journal.h"
 
 namespace kestrova {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string Lower(std::string text)
 {
@@ -153,15 +156,22 @@ std::string RemoteCommandPath(const RemoteAddress& address, const std::vector<st
     return path + fileName;
 }
 
-std::string UploadRootFor(const std::string& rootFolder, const std::vector<std::string>& pagePaths)
+std::string DeepestCommonFolder(const std::vector<std::string>& pagePaths)
 {
-    std::string root = rootFolder;
+    if (pagePaths.empty())
+        return "";
+    std::string common = FolderOf(pagePaths.front());
     for (const std::string& path : pagePaths) {
-        std::string folder = FolderOf(path);
-        if (!folder.empty() && folder.size() < root.size() && root.compare(0, folder.size(), folder) == 0)
-            root = folder;
+        const std::string folder = FolderOf(path);
+        std::size_t same = 0;
+        while (same < common.size() && same < folder.size() && common[same] == folder[same])
+            ++same;
+        // Back to the end of the last whole folder both share.
+        while (same > 0 && common[same - 1] != '/')
+            --same;
+        common.resize(same);
     }
-    return root;
+    return common;
 }
 
 std::optional<std::string> RemoteFolderOf(const std::string& uploadRoot, const std::string& pagePath)
@@ -176,11 +186,111 @@ std::optional<std::string> RemoteFolderOf(const std::string& uploadRoot, const s
     return FolderOf(pagePath).substr(uploadRoot.size() - 1);
 }
 
+std::optional<std::string> UploadFolderOf(const std::string& uploadRoot, const std::string& pagePath)
+{
+    if (!IsJournalSafePath(pagePath) || !RemoteFolderOf(uploadRoot, pagePath))
+        return std::nullopt;
+    std::error_code error;
+    const fs::path root = fs::canonical(uploadRoot, error);
+    if (error)
+        return std::nullopt;
+    // A page that is gone resolves through its folder (the upload then says
+    // that it cannot be opened).
+    fs::path page = fs::canonical(pagePath, error);
+    if (error) {
+        const fs::path folder = fs::canonical(FolderOf(pagePath).empty() ? "." : FolderOf(pagePath), error);
+        if (error)
+            return std::nullopt;
+        page = folder / FileNameOf(pagePath);
+    }
+    std::string rootText = root.string();
+    if (rootText.empty() || rootText.back() != '/')
+        rootText += '/';
+    std::optional<std::string> folder = RemoteFolderOf(rootText, page.string());
+    if (!folder || ClimbsRemoteFolder(*folder))
+        return std::nullopt;
+    return folder;
+}
+
+bool ClimbsRemoteFolder(const std::string& remoteFolder)
+{
+    std::size_t pos = 0;
+    while (pos <= remoteFolder.size()) {
+        std::size_t end = remoteFolder.find_first_of("/\\", pos);
+        if (end == std::string::npos)
+            end = remoteFolder.size();
+        const std::string segment = remoteFolder.substr(pos, end - pos);
+        if (segment == "." || segment == "..")
+            return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+std::optional<std::string> PwdReplyFolder(const std::string& replies)
+{
+    std::optional<std::string> found;
+    std::size_t pos = 0;
+    while (pos < replies.size()) {
+        std::size_t end = replies.find('\n', pos);
+        if (end == std::string::npos)
+            end = replies.size();
+        const std::string line = replies.substr(pos, end - pos);
+        pos = end + 1;
+        if (line.rfind("257 ", 0) != 0)
+            continue;
+        std::size_t open = line.find('"');
+        if (open == std::string::npos)
+            continue;
+        std::string folder;
+        bool closed = false;
+        for (std::size_t i = open + 1; i < line.size(); ++i) {
+            if (line[i] != '"') {
+                folder += line[i];
+            } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                folder += '"';
+                ++i;
+            } else {
+                closed = true;
+                break;
+            }
+        }
+        // "/a/b/" (as SFTP says a folder) is "/a/b".
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        if (closed && !folder.empty())
+            found = folder;
+    }
+    return found;
+}
+
+namespace {
+
+// Slashes in a row become one.
+std::string WithoutDoubledSlashes(const std::string& path)
+{
+    std::string out;
+    for (char c : path)
+        if (c != '/' || out.empty() || out.back() != '/')
+            out += c;
+    return out;
+}
+
+}  // namespace
+
+std::string RemotePlaceText(const RemoteAddress& address, const std::string& absoluteFolder,
+                            const std::string& fileName)
+{
+    std::string place = address.Host;
+    if (address.Port != 0)
+        place.append(1, ':').append(std::to_string(address.Port));
+    std::string path = "/" + absoluteFolder + "/" + fileName;
+    return place + ":" + WithoutDoubledSlashes(path);
+}
+
 std::string UploadDestination(const std::string& serverAddress, const std::string& remoteFolder)
 {
     std::string destination = serverAddress;
-    if (!destination.empty() && destination.back() == '/')
-        destination.pop_back();
     if (!remoteFolder.empty()) {
         const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
         std::string folder = remoteFolder;
@@ -189,7 +299,11 @@ std::string UploadDestination(const std::string& serverAddress, const std::strin
                 c = '/';
         destination += "/" + folder;
     }
-    return destination;
+    // The slashes of a scheme ("sftp://") stay; any run of them after it is
+    // one slash.
+    const std::size_t mark = destination.find("://");
+    const std::size_t from = mark == std::string::npos ? 0 : mark + 3;
+    return destination.substr(0, from) + WithoutDoubledSlashes(destination.substr(from));
 }
 
 }  // namespace kestrova

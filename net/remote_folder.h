@@ -48,18 +48,39 @@ std::string RemoteUrl(const RemoteAddress& address, const std::vector<std::strin
 std::string RemoteCommandPath(const RemoteAddress& address, const std::vector<std::string>& folders,
                               const std::string& fileName);
 
-// The upload root of a set of pages: it starts as rootFolder and becomes the
-// folder of a page whenever that folder is a shorter leading part of it.
-std::string UploadRootFor(const std::string& rootFolder, const std::vector<std::string>& pagePaths);
+// The default upload root of a set of pages: the deepest folder that holds
+// every one of them (compared folder by folder, as the paths are written),
+// ending with the separator; "" for no pages.
+std::string DeepestCommonFolder(const std::vector<std::string>& pagePaths);
 
 // The folder of a page below the upload root, with the platform's separator
 // before and after ("/sub/", or "/" for the root itself); nothing when the
-// page does not lie below the root.
+// page does not lie below the root. Compares the paths as written.
 std::optional<std::string> RemoteFolderOf(const std::string& uploadRoot, const std::string& pagePath);
+
+// The same for a page about to be sent: the page's path must be one the
+// journal names faithfully (no CR, LF, TAB or "|"), and the file it resolves
+// to (symbolic links and "..") must lie below the resolved root; the remote
+// folder is taken from the resolved paths, so it never climbs above the
+// server's folder. Nothing when a check fails.
+std::optional<std::string> UploadFolderOf(const std::string& uploadRoot, const std::string& pagePath);
+
+// True when a remote folder ("/a/b/") holds a "." or ".." segment.
+bool ClimbsRemoteFolder(const std::string& remoteFolder);
+
+// The folder a "257" reply to PWD names (the last such reply of the text,
+// with doubled quotes read as one); nothing when there is none.
+std::optional<std::string> PwdReplyFolder(const std::string& replies);
+
+// Where a file went, as the upload prints it: "host[:port]:" then the
+// absolute folder and the file name, with no doubled slashes.
+std::string RemotePlaceText(const RemoteAddress& address, const std::string& absoluteFolder,
+                            const std::string& fileName);
 
 // The destination of a queued file: the server's address without a
 // trailing "/", then "/" and the remote folder with its separators turned
-// into "/" when the remote folder is not empty.
+// into "/" when the remote folder is not empty; never with doubled slashes
+// after the host.
 std::string UploadDestination(const std::string& serverAddress, const std::string& remoteFolder);
 
 }  // namespace kestrova

@@ -94,7 +94,9 @@ FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
     }
     SetLastFinalUrl(referer);
     std::error_code ec;
-    fs::remove(TempPageFilePath(), ec);
+    // Only an answer file this fetch wrote (a new file, put in place whole)
+    // is read and removed; a file that was there before is left alone.
+    const std::optional<FileIdentity> before = FileIdentityAt(TempPageFilePath());
     FetchOptions options;
     // Failures are reported by the check itself, and only for an update the
     // user accepted.
@@ -103,12 +105,15 @@ FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
     FetchWithRetry(url, options);
     // The service keeps the whole answer in "temp.htm" (its returned text
     // stops at the first zero byte, which an archive has).
-    fetched.Received = ReadWholeFile(TempPageFilePath(), fetched.Body);
+    const std::optional<FileIdentity> after = FileIdentityAt(TempPageFilePath());
+    const bool written = after && after != before;
+    fetched.Received = written && ReadWholeFile(TempPageFilePath(), fetched.Body);
     if (fetched.Received)
         fetched.FinalUrl = LastFinalUrl();
     else
         fetched.Error = LastFetchError().empty() ? "no answer" : LastFetchError();
-    fs::remove(TempPageFilePath(), ec);
+    if (written)
+        fs::remove(TempPageFilePath(), ec);
     UpdateFetchBusy = false;
     return fetched;
 }

@@ -13,6 +13,9 @@
 
 #include "base/clock.h"
 #include "base/file_io.h"
+#include "base/paths.h"
+#include "base/program_folders.h"
+#include "base/settings.h"
 #include "page/page_walker.h"
 
 namespace kestrova {
@@ -111,7 +114,73 @@ std::vector<std::string> JournalLinesOf(const std::string& text, std::size_t lim
     return lines;
 }
 
+// The program folder, resolved and ending with "/"; "" until it is set.
+std::string programFolder;
+
+// A folder resolved (links, "." and "..") and ending with "/"; "" when it
+// does not exist. The empty folder is the current one.
+std::string ResolvedFolder(const std::string& folder)
+{
+    char* resolved = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (resolved == nullptr)
+        return "";
+    std::string out = resolved;
+    std::free(resolved);
+    if (out.empty() || out.back() != '/')
+        out += '/';
+    return out;
+}
+
+// The page the online analysis fetches into the current folder.
+constexpr const char* OnlinePageFileName = "temp.htm";
+
 }  // namespace
+
+bool IsJournalSafePath(const std::string& path)
+{
+    return path.find_first_of("\r\n\t|") == std::string::npos;
+}
+
+void SetProgramFolder(const std::string& folder)
+{
+    programFolder = folder.empty() ? std::string() : ResolvedFolder(folder);
+}
+
+bool IsProgramOwnFile(const std::string& path)
+{
+    const std::string folder = ResolvedFolder(FolderOf(path));
+    if (folder.empty())
+        return false;
+    if (!programFolder.empty() && folder == programFolder)
+        return true;
+    const std::string name = FileNameOf(path);
+    // An installed copy keeps the online page in its cache folder.
+    if (name == OnlinePageFileName && folder == ResolvedFolder(FolderOf(TempPageFilePath())))
+        return true;
+    if (name != OnlinePageFileName && name != JournalFileName && name != SettingsFileName)
+        return false;
+    return folder == ResolvedFolder("");
+}
+
+std::optional<FileIdentity> FileIdentityOf(int fd)
+{
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                        static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+std::optional<FileIdentity> FileIdentityAt(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<FileIdentity> identity = FileIdentityOf(fd);
+    ::close(fd);
+    return identity;
+}
 
 std::string BackupFolderOf(const std::string& pagePath)
 {
@@ -167,6 +236,10 @@ bool JournalUpdate::Prepare(const std::string& PagePath)
 {
     Discard();
     committed_ = false;
+    // A line that would not read back as this page, or a file of the
+    // program's own, is never written.
+    if (!PagePath.empty() && (!IsJournalSafePath(PagePath) || IsProgramOwnFile(PagePath)))
+        return false;
     if (folderLock_ < 0)
         folderLock_ = LockJournalFolder();
     if (folderLock_ < 0)
@@ -301,6 +374,21 @@ std::int64_t JournalLineTime(const std::string& line)
     return std::strtoll(line.c_str() + bar + 1, nullptr, 10);
 }
 
+namespace {
+
+// The page was sent in the last run and the file on disk is still the one
+// that was read for sending.
+bool SentUnchanged(const std::string& path)
+{
+    const std::optional<FileIdentity> sent = Upload.SentAs(path);
+    if (!sent)
+        return false;
+    const std::optional<FileIdentity> now = FileIdentityAt(path);
+    return now && *now == *sent;
+}
+
+}  // namespace
+
 void PurgeJournal()
 {
     if (Upload.UploadState.load() <= 0)
@@ -331,7 +419,8 @@ void PurgeJournal()
     std::string out;
     for (std::string& line : lines) {
         const std::string path = JournalLinePath(line);
-        if (Upload.AnyBeginsWith(path) || Upload.IsKeptUnsent(path) || JournalLineTime(line) > started) {
+        if (!SentUnchanged(path) || Upload.AnyBeginsWith(path + "|") || Upload.IsKeptUnsent(path) ||
+            JournalLineTime(line) > started) {
             out += line;
             out += "\r\n";
             kept.push_back(std::move(line));
@@ -437,6 +526,35 @@ void UploadShared::Clear()
     std::lock_guard<std::mutex> lock(mutex_);
     UploadQueue.clear();
     keptUnsent_.clear();
+    sent_.clear();
+}
+
+void UploadShared::StartRun(std::vector<std::string> entries)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    UploadQueue = std::move(entries);
+    sent_.clear();
+}
+
+void UploadShared::RecordSent(const std::string& path, const FileIdentity& identity)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [sentPath, sentIdentity] : sent_) {
+        if (sentPath == path) {
+            sentIdentity = identity;
+            return;
+        }
+    }
+    sent_.emplace_back(path, identity);
+}
+
+std::optional<FileIdentity> UploadShared::SentAs(const std::string& path) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [sentPath, sentIdentity] : sent_)
+        if (sentPath == path)
+            return sentIdentity;
+    return std::nullopt;
 }
 
 void UploadShared::KeepUnsent(std::vector<std::string> paths)

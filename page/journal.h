@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrova {
@@ -29,6 +30,33 @@ inline constexpr const char* JournalFileName = "Kestrova_log.txt";
 // UploadQueueMax entries and grows when more files are sent at once.
 constexpr std::size_t JournalEntriesMax = 200;
 constexpr std::size_t UploadQueueMax = 100;
+
+// Whether a page path can be written into a journal line and read back as
+// the same path: it holds no CR, LF, TAB or "|" (the line's separators).
+bool IsJournalSafePath(const std::string& path);
+
+// The program's own files are never changed by an edit, backed up or
+// journalled: the fetched online page "temp.htm", the journal and the
+// settings file in the current folder, and (once the program has said where
+// it lives) every file directly in the program folder ("" forgets it).
+void SetProgramFolder(const std::string& folder);
+bool IsProgramOwnFile(const std::string& path);
+
+// What a file was when the upload read it: its identity, size and
+// modification time to the nanosecond. A sent page leaves the journal only
+// while the file on disk is still the one that was sent.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = -1;
+    std::int64_t ModifiedSeconds = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Of an open file, or of the file a path leads to; nothing when it cannot be
+// read.
+std::optional<FileIdentity> FileIdentityOf(int fd);
+std::optional<FileIdentity> FileIdentityAt(const std::string& path);
 
 // The backup folder of a page: its folder + "Sauvegarde/".
 std::string BackupFolderOf(const std::string& pagePath);
@@ -89,9 +117,11 @@ extern JournalState Journal;
 void LoadJournal();
 
 // After an upload ended (UploadState positive): state back to -1, no
-// background worker, and the journal rewritten (CR LF) with only the pages
-// still queued (not sent), the pages the run left out (Upload.KeepUnsent)
-// and those changed after the upload started.
+// background worker, and the journal rewritten (CR LF) without the pages
+// that were sent and are still on disk as they were sent. Every other line
+// stays: pages still queued, pages the run left out, pages whose journal
+// time is later than the upload's start, and pages changed since they were
+// read for sending (whatever the second).
 void PurgeJournal();
 
 // Path and time of a journal line: the text before the first "|" and the
@@ -136,10 +166,20 @@ struct UploadShared {
     void KeepUnsent(std::vector<std::string> paths);
     bool IsKeptUnsent(const std::string& path) const;
 
+    // A new run: the queue becomes exactly these entries (nothing of an
+    // earlier run stays behind them) and the record of sent files is
+    // emptied.
+    void StartRun(std::vector<std::string> entries);
+    // The worker sent this page whole, read as `identity`.
+    void RecordSent(const std::string& path, const FileIdentity& identity);
+    // How the page was when this run sent it; nothing when it was not sent.
+    std::optional<FileIdentity> SentAs(const std::string& path) const;
+
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> UploadQueue;
     std::vector<std::string> keptUnsent_;
+    std::vector<std::pair<std::string, FileIdentity>> sent_;
 };
 extern UploadShared Upload;
 

@@ -41,6 +41,12 @@ constexpr char BackupText[] = "La sauvegarde de la page n'a pu \xEAtre \xE9"
                               "crite dans le dossier "
                               "Sauvegarde, la page n'a pas \xE9t\xE9 modifi\xE9"
                               "e !!!";
+constexpr char UnsafeNameText[] =
+    "Le nom de cette page contient un retour \xE0 la ligne, une tabulation ou un \"|\" que le "
+    "journal ne peut enregistrer, la page n'a pas \xE9t\xE9 modifi\xE9"
+    "e !!!";
+constexpr char OwnFileText[] = "Ce fichier appartient \xE0 Kestrova (page en ligne, dossier du programme), il n'a pas "
+                               "\xE9t\xE9 modifi\xE9 !!!";
 constexpr char LockedText[] = "La page est v\xE9rouill\xE9"
                               "e et n'a pu \xEAtre modifi\xE9"
                               "e !!!";
@@ -111,6 +117,14 @@ bool PageChange::Begin()
     if (begun_ != 0)
         return begun_ > 0;
     begun_ = -1;
+
+    // A page the journal cannot name, or a file of the program's own, is
+    // refused before anything changes.
+    if (!IsJournalSafePath(path_) || IsProgramOwnFile(path_)) {
+        Report(IsJournalSafePath(path_) ? OwnFileText : UnsafeNameText);
+        Settle(ChangeOutcome::Failed);
+        return false;
+    }
 
     // The file to replace is the page, or the file it links to.
     struct stat linkStat {};

@@ -65,6 +65,10 @@ std::string WithEditorLineEnds(const std::string& pageText)
 
 SourceSaveResult SavePageSource(PageSource& source, const std::string& bytes, bool overwriteChanged)
 {
+    // A page the journal cannot name, or a file of the program's own (the
+    // online page), is never changed, backed up or journalled.
+    if (!IsJournalSafePath(source.Path) || IsProgramOwnFile(source.Path))
+        return SourceSaveResult::Failed;
     std::string current;
     const bool readable = ReadWholeFile(source.Path, current);
     if (readable && current == bytes) {

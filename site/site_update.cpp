@@ -1,6 +1,7 @@
 #include "site/site_update.h"
 
 #include "base/paths.h"
+#include "editing/rewrite_engine.h"
 #include "page/journal.h"
 #include "page/page_state.h"
 #include "site/site_scan.h"
@@ -88,12 +89,15 @@ PreviewSize HalvedPreviewSize(int width, int height, int limit)
 int ForEachChosenPage(const std::string& chosenPaths, const std::function<void(const std::string& path)>& edit)
 {
     const std::string kept = Page.CurrentPagePath;
+    // "Oui pour toutes" answers for the pages of this batch only.
+    Edit.YesToAll = false;
     int count = 0;
     for (const std::string& path : SplitPathList(chosenPaths)) {
         Page.CurrentPagePath = path;
         edit(path);
         ++count;
     }
+    Edit.YesToAll = false;
     Page.CurrentPagePath = kept;
     return count;
 }

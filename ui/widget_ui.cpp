@@ -100,6 +100,20 @@ bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string&
     return RunBox(box, parent) == yes;
 }
 
+bool QtUi::AskYesNoDefaultNo(WindowId owner, const std::string& title, const std::string& text)
+{
+    YesNoAll answer;
+    if (TakeAnswer("yesno", title, text, answer))
+        return answer != YesNoAll::No;
+    QWidget* parent = UsableOwner(WindowById(owner));
+    QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(FromPage(TranslateFrenchKey("Non")), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    return RunBox(box, parent) == yes;
+}
+
 YesNoAll QtUi::AskYesNoAll(WindowId owner, const std::string& title, const std::string& text)
 {
     if (const auto answer = Take("yesnoall", title, text))

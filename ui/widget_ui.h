@@ -24,6 +24,7 @@ public:
 
     void ShowMessage(WindowId owner, const std::string& title, const std::string& text) override;
     bool AskYesNo(WindowId owner, const std::string& title, const std::string& text) override;
+    bool AskYesNoDefaultNo(WindowId owner, const std::string& title, const std::string& text) override;
     YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override;
     bool OpenProgress(WindowId owner, const std::string& title) override;
     void SetProgress(const std::string& text, int percent) override;

@@ -3,8 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +18,7 @@
 #include <functional>
 
 #include "app/journal_window.h"
+#include "app/server_dialog.h"
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
@@ -23,6 +27,7 @@
 #include "page/page_state.h"
 #include "tests/support/loopback_servers.h"
 #include "tests/support/temp_site.h"
+#include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -53,6 +58,29 @@ void WhenOpen(const QString& name, std::function<void(QDialog*)> act)
             guard->reject();
     });
     timer->start();
+}
+
+// Once the upload started from the journal window has ended (its worker
+// finished and the window's round has purged the journal), calls `ended` and
+// closes the window. The wait follows the upload's own state, whatever the
+// machine's speed; the safety limit only keeps a broken upload from hanging
+// the test for ever.
+void CloseWhenUploadEnded(QDialog* journal, std::function<void()> ended)
+{
+    auto* poll = new QTimer(journal);
+    auto* safety = new QElapsedTimer;
+    safety->start();
+    QObject::connect(poll, &QTimer::timeout, journal, [=] {
+        const bool done = !UploadThreadRunning() && Upload.UploadState.load() == -1;
+        if (!done && safety->elapsed() < 10 * 60 * 1000)
+            return;
+        poll->stop();
+        delete safety;
+        if (done)
+            ended();
+        journal->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
+    });
+    poll->start(20);
 }
 
 const char PageText[] = "<html><head><title>Voiles</title>\n"
@@ -143,16 +171,7 @@ private slots:
 
             // Rows leave the list as their files arrive; then the journal is
             // purged and the window is closed.
-            auto* poll = new QTimer(journal);
-            int rounds = 0;
-            QObject::connect(poll, &QTimer::timeout, journal, [=, &sawEmptyList]() mutable {
-                const bool done = list->topLevelItemCount() == 0 && Upload.UploadState.load() == -1;
-                if (done)
-                    sawEmptyList = true;
-                if (done || ++rounds > 1200)
-                    journal->findChild<QPushButton*>(QStringLiteral("CloseButton"))->click();
-            });
-            poll->start(50);
+            CloseWhenUploadEnded(journal, [list, &sawEmptyList] { sawEmptyList = list->topLevelItemCount() == 0; });
         });
         QWidget owner;
         JournalWindow(&owner, site.File("sub/"));
@@ -174,7 +193,7 @@ private slots:
         QCOMPARE(Upload.Size(), std::size_t(0));
     }
 
-    void refusesPagesOutsideTheRootAndClearsTheList()
+    void refusesNamesTheJournalCannotHoldAndAsksBeforeClearing()
     {
         test::TempDir site, work;
         test::ScopedCurrentDir inWork(work.Path());
@@ -182,8 +201,11 @@ private slots:
         App.Language = LanguageEnglish;
         App.ServerTable[1] = {"site", "127.0.0.1:1/www", "user", "pw"};
         const std::string inside = site.Write("site/in.htm", PageText);
-        const std::string outside = site.Write("other/out.htm", PageText);
-        std::ofstream(JournalFileName) << inside << "|3723\n" << outside << "|3723\n";
+        const std::string crName = site.Write("site/cr.htm\rx.htm", PageText);
+        site.Write("site/cr.htm", PageText);
+        const std::string online = work.Write("temp.htm", PageText);
+        std::ofstream(JournalFileName) << inside << "|3723\n" << crName << "|3723\n" << online << "|3723\n";
+        const std::string journalBefore = test::ReadAll(JournalFileName);
         Upload.Clear();
         ui::QtUi& qtUi = ui::InstallQtUi();
         qtUi.Recorded.clear();
@@ -193,23 +215,58 @@ private slots:
         WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
             auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
             auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
-            QCOMPARE(list->topLevelItemCount(), 2);
+            auto* clear = journal->findChild<QPushButton*>(QStringLiteral("ClearButton"));
+            QCOMPARE(list->topLevelItemCount(), 3);
+            // The program's own online page is listed, not ticked.
+            QCOMPARE(list->topLevelItem(2)->checkState(0), Qt::Unchecked);
             QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("01:02:03"));
             QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("01/01/70"));
-            // Only the page outside the root is ticked: it is refused by name.
+            // The CR belongs to the row's path: it is not cut to "cr.htm".
+            QCOMPARE(ui::ToFileName(list->topLevelItem(1)->text(0)), crName);
+            // Only the page whose name holds a CR is ticked: it is refused by
+            // name, nothing is queued and no upload starts.
             list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
             QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
-            QVERIFY(qtUi.Recorded[0].Text.find("outside the site folder") != std::string::npos);
-            QVERIFY(qtUi.Recorded[0].Text.find(outside) != std::string::npos);
-            QCOMPARE(list->topLevelItemCount(), 2);
+            QVERIFY(qtUi.Recorded[0].Text.find("cannot be sent") != std::string::npos);
+            QVERIFY(qtUi.Recorded[0].Text.find(crName) != std::string::npos);
+            QCOMPARE(list->topLevelItemCount(), 3);
             QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
             QCOMPARE(Upload.Size(), std::size_t(0));
             QCOMPARE(Upload.UploadState.load(), -1);
 
-            journal->findChild<QPushButton*>(QStringLiteral("ClearButton"))->click();
+            // Enter in the window clears nothing: no button is a default one.
+            for (QPushButton* button : journal->findChildren<QPushButton*>()) {
+                QVERIFY(!button->isDefault());
+                QVERIFY(!button->autoDefault());
+            }
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Return);
+            QTest::keyClick(journal, Qt::Key_Enter);
+            QCOMPARE(list->topLevelItemCount(), 3);
+            QCOMPARE(test::ReadAll(JournalFileName), journalBefore);
+
+            // "Effacer la liste" asks first; Enter answers "Non".
+            qtUi.Recorded.clear();
+            QString defaultAnswer;
+            QTimer::singleShot(0, [&] {
+                QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr);
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                defaultAnswer = box->defaultButton() ? box->defaultButton()->text() : QString();
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            clear->click();
+            QCOMPARE(defaultAnswer, QStringLiteral("No"));
+            QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
+            QCOMPARE(qtUi.Recorded[0].Kind, std::string("yesno"));
+            QCOMPARE(list->topLevelItemCount(), 3);
+            QVERIFY(fs::exists(JournalFileName));
+
+            // Answered "Oui", the list and the journal go.
+            qtUi.NextAnswers.assign(1, ui::YesNoAll::Yes);
+            clear->click();
             QCOMPARE(list->topLevelItemCount(), 0);
             QVERIFY(!fs::exists(JournalFileName));
             QTRY_VERIFY(!send->isEnabled());
@@ -219,6 +276,118 @@ private slots:
         QWidget owner;
         JournalWindow(&owner, site.File("site/"));
         QVERIFY(checked);
+    }
+
+    void sendsOnlyTheTickedFilesOfEachRunAndRootsSiblingFoldersAtTheirParent()
+    {
+        test::TempDir home, site, work;
+        test::FtpTestServer server(home.Path());
+        QVERIFY2(server.Running(), server.Problem().c_str());
+        test::ScopedCurrentDir inWork(work.Path());
+        ResetAppState();
+        App.Language = LanguageEnglish;
+        App.ServerTable[1] = {"site", server.Address() + "/www", test::FtpTestServer::User,
+                              test::FtpTestServer::Password};
+        ui::QtUi& qtUi = ui::InstallQtUi();
+        qtUi.Recorded.clear();
+        qtUi.NextAnswers.clear();
+        // Pages of sibling folders; "a" and "e" fail in the first run (they
+        // are empty) and stay queued behind it.
+        const std::string a = site.Write("d0/a.htm", "");
+        const std::string b = site.Write("d1/b.htm", "b");
+        const std::string c = site.Write("d2/c.htm", "c");
+        const std::string e = site.Write("d3/e.htm", "");
+        std::ofstream(JournalFileName) << b << "|10\n" << a << "|10\n" << e << "|10\n" << c << "|10\n";
+        Upload.Clear();
+
+        int runs = 0;
+        WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
+            auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
+            auto* send = journal->findChild<QPushButton*>(QStringLiteral("UploadButton"));
+            QCOMPARE(list->topLevelItemCount(), 4);
+            // First run: b, a and e.
+            list->topLevelItem(3)->setCheckState(0, Qt::Unchecked);
+            WhenOpen(QStringLiteral("ServerDialog"),
+                     [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
+            send->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!UploadThreadRunning() && Upload.UploadState.load() == -1, 120000);
+            ++runs;
+            QCOMPARE(list->topLevelItemCount(), 3);   // b was sent
+            QCOMPARE(Upload.Size(), std::size_t(2));  // a and e stay queued
+            // Second run: c only; a and e, now written, are unticked.
+            std::ofstream(a) << "a, now written";
+            std::ofstream(e) << "e, now written";
+            for (int row = 0; row < 3; ++row)
+                list->topLevelItem(row)->setCheckState(0, row == 2 ? Qt::Checked : Qt::Unchecked);
+            QCOMPARE(ui::ToFileName(list->topLevelItem(2)->text(0)), c);
+            // The button comes back at the window's next round.
+            QTRY_VERIFY(send->isEnabled());
+            WhenOpen(QStringLiteral("ServerDialog"),
+                     [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
+            send->click();
+            CloseWhenUploadEnded(journal, [&runs] { ++runs; });
+        });
+        QWidget owner;
+        JournalWindow(&owner, site.File("d0/"));
+        JoinUploadThread();
+        QCOMPARE(runs, 2);
+        // Sibling folders keep their names below the server's folder.
+        QCOMPARE(test::ReadAll((home.Path() / "www" / "d1" / "b.htm").string()), std::string("b"));
+        QCOMPARE(test::ReadAll((home.Path() / "www" / "d2" / "c.htm").string()), std::string("c"));
+        QVERIFY(!fs::exists(home.Path() / "www" / "d0" / "a.htm"));
+        QVERIFY(!fs::exists(home.Path() / "www" / "d3" / "e.htm"));
+        QCOMPARE(test::ReadAll(JournalFileName), a + "|10\r\n" + e + "|10\r\n");
+    }
+
+    void theServerDialogSaysWhereTheAddressLeads()
+    {
+        test::TempDir home;
+        fs::create_directories(home.Path() / "home" / "ftpk" / "home" / "ftpk");
+        test::FtpTestServer server(home.Path(), false, "/home/ftpk");
+        QVERIFY2(server.Running(), server.Problem().c_str());
+        test::SshTestServer ssh;
+        ResetAppState();
+        ui::InstallQtUi().NextAnswers.clear();
+
+        // Connects with the address typed, returns the folder line.
+        auto lineFor = [](const std::string& address, const std::string& login, const std::string& password) {
+            QString line;
+            WhenOpen(QStringLiteral("ServerDialog"), [&](QDialog* dialog) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerAddressField"))
+                    ->setText(QString::fromStdString(address));
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerLoginField"))
+                    ->setText(QString::fromStdString(login));
+                dialog->findChild<QLineEdit*>(QStringLiteral("ServerPasswordField"))
+                    ->setText(QString::fromStdString(password));
+                dialog->findChild<QPushButton*>(QStringLiteral("ConnectButton"))->click();
+                line = dialog->findChild<QLabel*>(QStringLiteral("RemoteFolderPlace"))->text();
+                dialog->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+            });
+            QWidget owner;
+            ServerDialog(1, &owner);
+            return line;
+        };
+        const std::string address = server.Address() + "/home/ftpk/www";
+        App.Language = LanguageFrench;
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, test::FtpTestServer::Password),
+                 QStringLiteral("Dossier sur le serveur : /home/ftpk/home/ftpk/www\n"
+                                "Dossiers qui seront cr\u00E9\u00E9s : www"));
+        fs::create_directory(home.Path() / "home" / "ftpk" / "home" / "ftpk" / "www");
+        App.Language = LanguageEnglish;
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, test::FtpTestServer::Password),
+                 QStringLiteral("Folder on the server: /home/ftpk/home/ftpk/www"));
+        QCOMPARE(lineFor(address, test::FtpTestServer::User, "wrong"), QString());
+
+        if (!ssh.Running())
+            QSKIP("no local sshd for the SFTP part");
+        UploadSecurityOptions.SshPrivateKeyFile = ssh.PrivateKeyFile();
+        UploadSecurityOptions.SshPublicKeyFile = ssh.PublicKeyFile();
+        UploadSecurityOptions.KnownHostsFile = ssh.KnownHostsFile();
+        const std::string sftp = "sftp://127.0.0.1:" + std::to_string(ssh.Port()) + ssh.Folder().string() + "/new";
+        QCOMPARE(lineFor(sftp, ssh.Login(), ""),
+                 QString::fromStdString("Folder on the server: " + ssh.Folder().string() +
+                                        "/new\nFolders that will be created: new"));
+        UploadSecurityOptions = {};
     }
 };
 

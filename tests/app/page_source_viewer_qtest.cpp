@@ -16,8 +16,10 @@
 #include "app/page_source_viewer.h"
 #include "base/app_state.h"
 #include "base/translate.h"
+#include "page/journal.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
+#include "site/page_source.h"
 #include "tests/support/locked_file.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
@@ -270,6 +272,32 @@ private slots:
         QVERIFY(kestrova::Page.PageReadOnly);
         lock.Unlock();
         QCOMPARE(test::ReadAll(page), Html);
+    }
+
+    void theOnlinePageStaysReadOnlyAndIsNeverJournalled()
+    {
+        // After "Analyser une page en ligne": the page is temp.htm in the
+        // current folder, read-only.
+        const std::string page = dir.Write("temp.htm", Html);
+        kestrova::Page.CurrentPagePath = "temp.htm";
+        kestrova::Page.PageReadOnly = true;
+        bool checked = false;
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* window) {
+            auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
+            QTest::keyClicks(editor, QStringLiteral("edit"));
+            QVERIFY(!Button(window, "Enregistrer")->isEnabled());
+            checked = true;
+        });
+        ShowPageSource(owner.get(), "temp.htm", dir.Path().string() + "/");
+        QVERIFY(checked);
+        QVERIFY(kestrova::Page.PageReadOnly);
+        // Nor does the engine save it, back it up or journal it.
+        PageSource source;
+        QVERIFY(LoadPageSource("temp.htm", source));
+        QVERIFY(SavePageSource(source, "<html>changed</html>", true) == SourceSaveResult::Failed);
+        QCOMPARE(test::ReadAll(page), Html);
+        QVERIFY(!fs::exists(dir.File("Sauvegarde/temp.htm")));
+        QVERIFY(test::ReadAll(dir.File(JournalFileName)).find("temp.htm") == std::string::npos);
     }
 
     void anEmptyOrMissingPageOpensNothing()

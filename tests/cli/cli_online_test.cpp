@@ -62,6 +62,36 @@ TEST_F(CliOnlineTest, AddressesAreFetchedAndAnalysed)
     EXPECT_NE(ReadAll(exported).find("barque\tYes\t"), std::string::npos);
 }
 
+TEST_F(CliOnlineTest, APasswordInTheAddressIsNeverShownOrWritten)
+{
+    server.Route("/port.htm", HttpTestResponse::Page(WebPage));
+    const std::string address = "http://visitor:Secr3t-pw@" + server.HostPort() + "/port.htm";
+    const std::string exported = dir.File("export.txt");
+    ASSERT_EQ(Run({"export", address, exported}), 0) << err.str();
+    const std::string written = ReadAll(exported);
+    EXPECT_EQ(written.rfind(" \r\nKestrova - Page \"http://visitor:***@" + server.HostPort() + "/port.htm\"\r\r", 0),
+              0u)
+        << written.substr(0, 120);
+    EXPECT_EQ(written.find("Secr3t-pw"), std::string::npos);
+
+    EXPECT_EQ(Run({"analyse", "http://visitor:Secr3t-pw@" + server.HostPort() + "/missing.htm"}), 1);
+    EXPECT_NE(err.str().find("visitor:***@"), std::string::npos) << err.str();
+    EXPECT_EQ((out.str() + err.str()).find("Secr3t-pw"), std::string::npos) << err.str();
+}
+
+TEST_F(CliOnlineTest, AnExportNeverReplacesThePageItDescribes)
+{
+    const std::string page = dir.Write("page.htm", WebPage);
+    EXPECT_EQ(Run({"export", page, page}), 2);
+    EXPECT_NE(err.str().find("is the page itself"), std::string::npos) << err.str();
+    EXPECT_EQ(ReadAll(page), WebPage);
+    // The same file under another name is the page too.
+    fs::create_symlink(page, dir.File("alias.htm"));
+    EXPECT_EQ(Run({"export", page, dir.File("alias.htm")}), 2);
+    EXPECT_EQ(ReadAll(page), WebPage);
+    EXPECT_EQ(Run({"export", page, dir.File("out.txt")}), 0) << err.str();
+}
+
 TEST_F(CliOnlineTest, FailuresWriteNothing)
 {
     const std::string exported = dir.File("export.txt");

@@ -81,4 +81,16 @@ TEST_F(UpdateVerbTest, UnreachableServerIsAFailure)
     EXPECT_NE(err.str().find("version list could not be fetched"), std::string::npos) << err.str();
 }
 
+TEST_F(UpdateVerbTest, AFileNamedLikeTheAnswerThatWasThereBeforeIsKept)
+{
+    // A user's own temp.htm in the current folder: no server answers, then
+    // a server answers; neither run removes or reads the file it did not
+    // write.
+    dir.Write("temp.htm", "<html>my own page</html>");
+    test::RefusingPort refusing;
+    dir.Write("Kestrova.prefs", "UpdateServer = http://127.0.0.1:" + std::to_string(refusing.Port()) + "\r\n");
+    EXPECT_EQ(Run({"update-check"}), 1);
+    EXPECT_EQ(test::ReadAll(dir.File("temp.htm")), "<html>my own page</html>");
+}
+
 }  // namespace

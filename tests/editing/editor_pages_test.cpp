@@ -124,6 +124,15 @@ TEST_F(RewriteFixture, SiteWideMetaMessageAndPages)
     EXPECT_EQ(JournalLines().size(), 3u);
     // b and c were changed twice (tag created, then filled): one line each.
     EXPECT_TRUE(fs::exists(BackupPath("b.htm")));
+
+    // "Oui pour toutes" ended with its batch: a later edit of a page without
+    // the tag asks again, and a "Non" leaves the page alone.
+    const std::string d = UsePage(Wrap("d"), "d.htm");
+    Page.CurrentPagePath = d;
+    ui_.NextAnswers = {ui::YesNoAll::No};
+    EditMeta(W, OpToutRemplacer, "noindex", "Robots");
+    EXPECT_EQ(Questions().size(), 2u);
+    EXPECT_EQ(ReadAll(d), Wrap("d"));
 }
 
 // ---- images ----

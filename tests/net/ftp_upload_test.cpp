@@ -156,19 +156,67 @@ TEST(RemoteFolder, AddressesRootsAndDestinations)
     EXPECT_EQ(StripFtpScheme("sftp://host/www"), "sftp://host/www");
     EXPECT_EQ(StripFtpScheme("ftp://"), "ftp://");
 
-    // The root climbs to the highest folder on the way to the page's folder.
-    const std::vector<std::string> pages = {"/s/site/sub/a.htm", "/s/site/b.htm", "/s/other/c.htm",
-                                            "/s/site/sub/d/e.htm"};
-    const std::string root = UploadRootFor("/s/site/sub/", pages);
-    EXPECT_EQ(root, "/s/site/");
+    // The default root is the deepest folder holding every page: pages of
+    // sibling folders share their parent, never a folder of their own.
+    std::vector<std::string> siblings;
+    for (int i = 0; i < 10; ++i)
+        siblings.push_back("/s/site/d" + std::to_string(i) + "/p.htm");
+    EXPECT_EQ(DeepestCommonFolder(siblings), "/s/site/");
+    EXPECT_EQ(DeepestCommonFolder({"/s/site/sub/a.htm"}), "/s/site/sub/");
+    EXPECT_EQ(DeepestCommonFolder({"/s/site/sub/a.htm", "/s/site/b.htm", "/s/site/sub/d/e.htm"}), "/s/site/");
+    EXPECT_EQ(DeepestCommonFolder({"/s/site/a.htm", "/s/sitex/c.htm"}), "/s/");
+    EXPECT_EQ(DeepestCommonFolder({}), "");
+    const std::string root = "/s/site/";
     EXPECT_EQ(RemoteFolderOf(root, "/s/site/sub/a.htm"), std::optional<std::string>("/sub/"));
     EXPECT_EQ(RemoteFolderOf(root, "/s/site/b.htm"), std::optional<std::string>("/"));
     EXPECT_EQ(RemoteFolderOf(root, "/s/other/c.htm"), std::nullopt);
     EXPECT_EQ(RemoteFolderOf(root, "/s/sitex/c.htm"), std::nullopt);
 
-    EXPECT_EQ(UploadDestination("host/www/", "/a/b/"), "host/www//a/b/");
-    EXPECT_EQ(UploadDestination("host", "/"), "host//");
+    // Printed and walked destinations carry no doubled slashes.
+    EXPECT_EQ(UploadDestination("host/www/", "/a/b/"), "host/www/a/b/");
+    EXPECT_EQ(UploadDestination("host", "/"), "host/");
     EXPECT_EQ(UploadDestination("host/www", ""), "host/www");
+    EXPECT_EQ(UploadDestination("sftp://host//srv/", "/a/"), "sftp://host/srv/a/");
+    EXPECT_TRUE(ClimbsRemoteFolder("/a/../"));
+    EXPECT_TRUE(ClimbsRemoteFolder("\\..\\"));
+    EXPECT_FALSE(ClimbsRemoteFolder("/a..b/.c/"));
+
+    // What the server says about its current folder.
+    EXPECT_EQ(PwdReplyFolder("230 Login successful.\r\n257 \"/home/ftpk\" is the current directory.\r\n"),
+              std::optional<std::string>("/home/ftpk"));
+    EXPECT_EQ(PwdReplyFolder("257 \"/a\"\r\n250 ok\r\n257 \"/a/say \"\"hi\"\"\" created\r\n"),
+              std::optional<std::string>("/a/say \"hi\""));
+    EXPECT_EQ(PwdReplyFolder("257 no quotes\r\n550 \"/x\" denied\r\n"), std::nullopt);
+    EXPECT_EQ(PwdReplyFolder("257 \"/srv/www/\" is current directory.\n"), std::optional<std::string>("/srv/www"));
+    EXPECT_EQ(PwdReplyFolder("257 \"/\" is current directory.\n"), std::optional<std::string>("/"));
+    RemoteAddress place;
+    ASSERT_TRUE(ParseRemoteAddress("127.0.0.1:2121/home/ftpk/www", place));
+    EXPECT_EQ(RemotePlaceText(place, "/home/ftpk/home/ftpk/www/", "index.html"),
+              "127.0.0.1:2121:/home/ftpk/home/ftpk/www/index.html");
+    ASSERT_TRUE(ParseRemoteAddress("host", place));
+    EXPECT_EQ(RemotePlaceText(place, "/", "a.htm"), "host:/a.htm");
+}
+
+TEST(RemoteFolder, APageIsSentOnlyWhenItResolvesBelowTheRoot)
+{
+    TempDir top;
+    const std::string site = top.File("site/");
+    top.Write("site/sub/a.htm", "a");
+    top.Write("outside/secret.htm", "secret");
+    EXPECT_EQ(UploadFolderOf(site, site + "sub/a.htm"), std::optional<std::string>("/sub/"));
+    // ".." is resolved: a page that climbs out of the site has no place.
+    EXPECT_EQ(UploadFolderOf(site, site + "sub/../../outside/secret.htm"), std::nullopt);
+    EXPECT_EQ(UploadFolderOf(site, site + "sub/../sub/a.htm"), std::optional<std::string>("/sub/"));
+    // A link is followed: one that leads out of the site is refused.
+    fs::create_symlink(top.File("outside/secret.htm"), site + "link.htm");
+    EXPECT_EQ(UploadFolderOf(site, site + "link.htm"), std::nullopt);
+    fs::create_symlink(site + "sub/a.htm", site + "alias.htm");
+    EXPECT_EQ(UploadFolderOf(site, site + "alias.htm"), std::optional<std::string>("/sub/"));
+    // A name the journal cannot hold, or a page that is gone but whose folder
+    // lies in the site (the upload then says it cannot be opened).
+    top.Write("site/cr.htm\rx.htm", "cr");
+    EXPECT_EQ(UploadFolderOf(site, site + "cr.htm\rx.htm"), std::nullopt);
+    EXPECT_EQ(UploadFolderOf(site, site + "sub/gone.htm"), std::optional<std::string>("/sub/"));
 }
 
 TEST_F(UploadTest, BrowsesTheServersFolders)
@@ -378,6 +426,145 @@ TEST_F(UploadTest, SftpChecksTheHostKey)
     EXPECT_EQ(ReadAll((ssh.Folder() / "a.htm").string()), "over ssh");
     EXPECT_EQ(ReadAll((ssh.Folder() / "x" / "y" / "b.htm").string()), "deeper");
     EXPECT_EQ(Names(ssh.Folder()), (std::set<std::string>{"a.htm", "x"}));
+}
+
+TEST_F(UploadTest, APageChangedInTheSecondOfTheStartAfterItWasSentStaysInTheJournal)
+{
+    FtpTestServer server(home.Path());
+    ASSERT_TRUE(server.Running()) << server.Problem();
+    AddServer(1, "site", server.Address(), FtpTestServer::Password);
+    TempDir work;
+    test::ScopedCurrentDir inWork(work.Path());
+    const std::string first = Page("first.htm", "first, as sent");
+    const std::string second = Page("second.htm", "second");
+    const std::string kept = Page("kept.htm", "kept");
+    // Every line carries the second the upload starts in.
+    const std::int64_t now = LocalNowSeconds();
+    std::ofstream(JournalFileName) << first << "|" << now << "\n"
+                                   << second << "|" << now << "\n"
+                                   << kept << "|" << now << "\n";
+    // The first page is saved again once it has been sent, within the same
+    // second, with a text of the same length.
+    window.OnSent = [&] {
+        if (window.Sent.size() == 1)
+            std::ofstream(first) << "first, as saved";
+    };
+    Upload.StartRun({first + "|site|/", second + "|site|/"});
+    Upload.KeepUnsent({kept});
+    Upload.UploadStartTime = now;
+    Upload.UploadState = 0;
+    StartUploadThread();
+    JoinUploadThread();
+    ASSERT_EQ(window.Sent, (std::vector<std::string>{"first.htm", "second.htm"}));
+    PurgeJournal();
+    EXPECT_EQ(ReadAll(JournalFileName),
+              first + "|" + std::to_string(now) + "\r\n" + kept + "|" + std::to_string(now) + "\r\n");
+
+    // The next run sends the change.
+    Upload.StartRun({first + "|site|/"});
+    Upload.UploadStartTime = LocalNowSeconds();
+    Upload.UploadState = 0;
+    StartUploadThread();
+    JoinUploadThread();
+    EXPECT_EQ(ReadAll((home.Path() / "first.htm").string()), "first, as saved");
+}
+
+TEST_F(UploadTest, QueuedNamesTheJournalCannotHoldAndClimbingFoldersAreRefusedAndKept)
+{
+    FtpTestServer server(home.Path());
+    ASSERT_TRUE(server.Running()) << server.Problem();
+    fs::create_directory(home.Path() / "www");
+    AddServer(1, "site", server.Address() + "/www", FtpTestServer::Password);
+    const std::string plain = Page("cr.htm", "the other file");
+    const std::string cr = Page("cr.htm\rx.htm", "the page");
+    const std::string up = Page("up.htm", "up");
+    const std::string good = Page("good.htm", "good");
+    RunUpload({cr + "|site|/", up + "|site|/../", good + "|site|/"});
+    EXPECT_EQ(Names(home.Path()), (std::set<std::string>{"www"}));
+    EXPECT_EQ(Names(home.Path() / "www"), (std::set<std::string>{"good.htm"}));
+    EXPECT_EQ(Upload.Snapshot(), (std::vector<std::string>{cr + "|site|/", up + "|site|/../"}));
+    ASSERT_EQ(window.Messages.size(), 2u);
+    EXPECT_NE(window.Messages[0].find(cr), std::string::npos) << window.Messages[0];
+    EXPECT_NE(window.Messages[1].find(up), std::string::npos) << window.Messages[1];
+    (void)plain;
+}
+
+TEST_F(UploadTest, PrintsTheFolderTheServerReportsBelowALoginFolderThatIsNotTheTop)
+{
+    fs::create_directories(home.Path() / "home" / "ftpk");
+    FtpTestServer server(home.Path(), false, "/home/ftpk");
+    ASSERT_TRUE(server.Running()) << server.Problem();
+    const std::string address = server.Address() + "/home/ftpk/www";
+
+    // Before the upload: the login folder exists, the rest will be made.
+    RemoteFolderPlace before = LocateRemoteFolder(address, FtpTestServer::User, FtpTestServer::Password);
+    ASSERT_TRUE(before.Connected);
+    EXPECT_EQ(before.ExistingFolder, "/home/ftpk");
+    EXPECT_EQ(before.Missing, (std::vector<std::string>{"home", "ftpk", "www"}));
+    EXPECT_EQ(before.Folder(), "/home/ftpk/home/ftpk/www");
+    EXPECT_FALSE(LocateRemoteFolder(address, FtpTestServer::User, "wrong").Connected);
+
+    std::vector<std::string> places;
+    class Places : public RecordingWindow {
+    public:
+        explicit Places(std::vector<std::string>& out) : out_(out) {}
+        void FileSent(const std::string&, const std::string& destination) override { out_.push_back(destination); }
+
+    private:
+        std::vector<std::string>& out_;
+    } printing(places);
+    SetUploadWindow(&printing);
+    AddServer(1, "site", address + "/", FtpTestServer::Password);
+    const std::string index = Page("index.html", "index");
+    const std::string sub = Page("sub/page.html", "sub");
+    RunUpload({index + "|site|/", sub + "|site|/sub/"});
+    SetUploadWindow(&window);
+
+    const fs::path landed = home.Path() / "home" / "ftpk" / "home" / "ftpk" / "www";
+    EXPECT_EQ(ReadAll((landed / "index.html").string()), "index");
+    EXPECT_EQ(ReadAll((landed / "sub" / "page.html").string()), "sub");
+    const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+    EXPECT_EQ(places, (std::vector<std::string>{host + ":/home/ftpk/home/ftpk/www/index.html",
+                                                host + ":/home/ftpk/home/ftpk/www/sub/page.html"}));
+    // The second file's walk created only "sub".
+    EXPECT_EQ(UploadProgress.CreatedFolders, (std::vector<std::string>{"/home/ftpk/home/ftpk/www/sub"}));
+
+    RemoteFolderPlace after = LocateRemoteFolder(address, FtpTestServer::User, FtpTestServer::Password);
+    EXPECT_EQ(after.ExistingFolder, "/home/ftpk/home/ftpk/www");
+    EXPECT_TRUE(after.Missing.empty());
+}
+
+TEST_F(UploadTest, SftpPrintsTheResolvedFolder)
+{
+    test::SshTestServer ssh;
+    if (!ssh.Running())
+        GTEST_SKIP() << "no local sshd for the SFTP upload: " << ssh.Problem();
+    const std::string address = "sftp://127.0.0.1:" + std::to_string(ssh.Port()) + "/" + ssh.Folder().string() + "/";
+    App.ServerTable[1] = {"ssh", address, ssh.Login(), ""};
+    UploadSecurityOptions.SshPrivateKeyFile = ssh.PrivateKeyFile();
+    UploadSecurityOptions.SshPublicKeyFile = ssh.PublicKeyFile();
+    UploadSecurityOptions.KnownHostsFile = ssh.KnownHostsFile();
+    RemoteFolderPlace place = LocateRemoteFolder(address + "new", ssh.Login(), "");
+    ASSERT_TRUE(place.Connected);
+    EXPECT_EQ(place.ExistingFolder, ssh.Folder().string());
+    EXPECT_EQ(place.Missing, (std::vector<std::string>{"new"}));
+
+    std::vector<std::string> places;
+    class Places : public RecordingWindow {
+    public:
+        explicit Places(std::vector<std::string>& out) : out_(out) {}
+        void FileSent(const std::string&, const std::string& destination) override { out_.push_back(destination); }
+
+    private:
+        std::vector<std::string>& out_;
+    } printing(places);
+    SetUploadWindow(&printing);
+    const std::string a = Page("a.htm", "over ssh");
+    RunUpload({a + "|ssh|/x/"});
+    SetUploadWindow(&window);
+    EXPECT_EQ(ReadAll((ssh.Folder() / "x" / "a.htm").string()), "over ssh");
+    EXPECT_EQ(places, (std::vector<std::string>{"127.0.0.1:" + std::to_string(ssh.Port()) + ":" +
+                                                ssh.Folder().string() + "/x/a.htm"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "base/clock.h"
@@ -132,29 +133,90 @@ TEST_F(JournalTest, PurgeDoesNothingUnlessAnUploadEnded)
 
 TEST_F(JournalTest, PurgeAfterAnAbortedUploadKeepsUnsentAndChangedAgainPages)
 {
-    // Upload of a, b, c started at 300 and aborted after b; a changed again at 400.
-    WriteJournal("/s/a.htm|400\n/s/b.htm|200\n/s/c.htm|250\r\n/s/nobar.htm\n/s/d.htm|300\n");
+    // Upload of a, b, c, d started at 300 and aborted before c; a's line was
+    // written again at 400; a line without "|" was never sent.
+    const std::string a = dir.Write("a.htm", "a"), b = dir.Write("b.htm", "b"), c = dir.Write("c.htm", "c"),
+                      d = dir.Write("d.htm", "d");
+    WriteJournal(a + "|400\n" + b + "|200\n" + c + "|250\r\n" + dir.File("nobar.htm") + "\n" + d + "|300\n");
     Upload.UploadStartTime = 300;
-    ASSERT_TRUE(Upload.Push("/s/c.htm|server|\\"));
+    Upload.StartRun({c + "|server|\\"});
+    for (const std::string& sent : {a, b, d})
+        Upload.RecordSent(sent, *FileIdentityAt(sent));
     Upload.UploadState = 1;
     Upload.BackgroundThread = 42;
     PurgeJournal();
-    EXPECT_EQ(JournalText(), "/s/a.htm|400\r\n/s/c.htm|250\r\n");
+    EXPECT_EQ(JournalText(), a + "|400\r\n" + c + "|250\r\n" + dir.File("nobar.htm") + "\r\n");
     EXPECT_EQ(Upload.UploadState.load(), -1);
     EXPECT_EQ(Upload.BackgroundThread.load(), 0u);
-    EXPECT_EQ(Journal.JournalEntries, (std::vector<std::string>{"/s/a.htm|400", "/s/c.htm|250"}));
+    EXPECT_EQ(Journal.JournalEntries, (std::vector<std::string>{a + "|400", c + "|250", dir.File("nobar.htm")}));
 
     // A finished upload drops every page it sent, even past the first 200 lines.
     std::string many;
-    for (int i = 0; i < 250; ++i)
-        many += "/p" + std::to_string(i) + "|" + (i % 2 ? "500" : "100") + "\n";
-    WriteJournal(many);
     Upload.Clear();
+    for (int i = 0; i < 250; ++i) {
+        const std::string page = dir.Write("p" + std::to_string(i), "p");
+        Upload.RecordSent(page, *FileIdentityAt(page));
+        many += page + "|" + (i % 2 ? "500" : "100") + "\n";
+    }
+    WriteJournal(many);
     Upload.UploadState = 2;
     PurgeJournal();
     LoadJournal();
     EXPECT_EQ(Journal.JournalEntries.size(), 125u);
-    EXPECT_EQ(Journal.JournalEntries.back(), "/p249|500");
+    EXPECT_EQ(Journal.JournalEntries.back(), dir.File("p249") + "|500");
+}
+
+TEST_F(JournalTest, ASentPageChangedSinceItWasReadStaysWhateverTheSecond)
+{
+    const std::string same = dir.Write("same.htm", "as sent");
+    const std::string changed = dir.Write("changed.htm", "as sent");
+    const std::string replaced = dir.Write("replaced.htm", "as sent");
+    const std::string never = dir.Write("never.htm", "never sent");
+    for (const std::string& page : {same, changed, replaced})
+        Upload.RecordSent(page, *FileIdentityAt(page));
+    // Changed in place with the same length, and replaced by a new file with
+    // the same bytes: both differ from what was sent.
+    {
+        std::ofstream(changed) << "as saved";
+    }
+    const std::string fresh = dir.Write("fresh.tmp", "as sent");
+    std::filesystem::rename(fresh, replaced);
+    // Every line in the second the upload started.
+    WriteJournal(same + "|300\n" + changed + "|300\n" + replaced + "|300\n" + never + "|300\n");
+    Upload.UploadStartTime = 300;
+    Upload.UploadState = 2;
+    PurgeJournal();
+    EXPECT_EQ(JournalText(), changed + "|300\r\n" + replaced + "|300\r\n" + never + "|300\r\n");
+
+    // A new run forgets what the last one sent.
+    Upload.StartRun({});
+    EXPECT_FALSE(Upload.SentAs(changed).has_value());
+}
+
+TEST_F(JournalTest, NamesTheJournalCannotHoldAndTheProgramsOwnFilesAreNeverJournalled)
+{
+    for (const char* bad : {"/s/a\rb.htm", "/s/a\nb.htm", "/s/a\tb.htm", "/s/a|b.htm"}) {
+        EXPECT_FALSE(IsJournalSafePath(bad));
+        EXPECT_FALSE(AddJournalEntry(bad));
+    }
+    EXPECT_TRUE(IsJournalSafePath("/s/a b\xE9.htm"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File(JournalFileName)));
+
+    // The online page, the journal and the settings in the current folder.
+    EXPECT_TRUE(IsProgramOwnFile("temp.htm"));
+    EXPECT_TRUE(IsProgramOwnFile(dir.File("temp.htm")));
+    EXPECT_TRUE(IsProgramOwnFile(dir.File("Kestrova.prefs")));
+    EXPECT_FALSE(AddJournalEntry(dir.File("temp.htm")));
+    TempDir other;
+    EXPECT_FALSE(IsProgramOwnFile(other.File("temp.htm")));
+    EXPECT_FALSE(IsProgramOwnFile(dir.File("index.htm")));
+    // Once the program folder is known, every file directly in it.
+    SetProgramFolder(dir.Path().string());
+    EXPECT_TRUE(IsProgramOwnFile(dir.File("index.htm")));
+    EXPECT_FALSE(IsProgramOwnFile(dir.File("Exemple/index.htm")));
+    SetProgramFolder("");
+    EXPECT_FALSE(IsProgramOwnFile(dir.File("index.htm")));
+    EXPECT_TRUE(AddJournalEntry(dir.File("index.htm")));
 }
 
 TEST_F(JournalTest, AJournalThatCannotBeReadIsLeftAlone)

@@ -156,10 +156,19 @@ const char FtpServerScript[] = R"(import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
-user, password, home, cert = sys.argv[1:5]
+from pyftpdlib.filesystems import AbstractedFS
+user, password, home, cert, login = sys.argv[1:6]
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, home, perm="elradfmwMT")
 handler = TLS_FTPHandler if cert else FTPHandler
+if login:
+    # The user starts in a folder below the visible top.
+    class LoginFolder(AbstractedFS):
+        def __init__(self, root, cmd_channel):
+            super().__init__(root, cmd_channel)
+            self.cwd = login
+
+    handler.abstracted_fs = LoginFolder
 if cert:
     from pyftpdlib.handlers import TLS_DTPHandler
 
@@ -204,7 +213,7 @@ with open(sys.argv[1], "wb") as out:
 
 // --- FTP ------------------------------------------------------------------------
 
-FtpTestServer::FtpTestServer(const std::filesystem::path& home, bool tls) : tls_(tls)
+FtpTestServer::FtpTestServer(const std::filesystem::path& home, bool tls, const std::string& loginFolder) : tls_(tls)
 {
     work_ = MakeWorkFolder("kestrova-ftpd-");
     if (work_.empty()) {
@@ -222,7 +231,8 @@ FtpTestServer::FtpTestServer(const std::filesystem::path& home, bool tls) : tls_
         cert = CertificateFile();
     }
     int fd = -1;
-    pid_ = Spawn({"/usr/bin/python3", (work_ / "server.py").string(), User, Password, home.string(), cert}, fd);
+    pid_ = Spawn({"/usr/bin/python3", (work_ / "server.py").string(), User, Password, home.string(), cert, loginFolder},
+                 fd);
     if (pid_ < 0) {
         problem_ = "python3 could not be started";
         return;

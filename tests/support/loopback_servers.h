@@ -16,8 +16,11 @@ class FtpTestServer {
 public:
     // The server's user "tester" with password "s3cret-pw" sees `home`.
     // With tls, the control and data connections must use TLS, with a
-    // certificate for 127.0.0.1 made here (CertificateFile()).
-    FtpTestServer(const std::filesystem::path& home, bool tls = false);
+    // certificate for 127.0.0.1 made here (CertificateFile()). A login
+    // folder ("/home/ftpk") starts the user there instead of at the top of
+    // `home`, which stays visible (as on a server that does not lock users
+    // into their home folder).
+    FtpTestServer(const std::filesystem::path& home, bool tls = false, const std::string& loginFolder = "");
     ~FtpTestServer();
     FtpTestServer(const FtpTestServer&) = delete;
     FtpTestServer& operator=(const FtpTestServer&) = delete;
