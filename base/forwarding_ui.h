@@ -21,6 +21,10 @@ public:
     {
         return next_.AskYesNo(owner, title, text);
     }
+    bool AskYesNoDefaultNo(WindowId owner, const std::string& title, const std::string& text) override
+    {
+        return next_.AskYesNoDefaultNo(owner, title, text);
+    }
     YesNoAll AskYesNoAll(WindowId owner, const std::string& title, const std::string& text) override
     {
         return next_.AskYesNoAll(owner, title, text);

@@ -102,9 +102,8 @@ bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string&
 
 bool QtUi::AskYesNoDefaultNo(WindowId owner, const std::string& title, const std::string& text)
 {
-    YesNoAll answer;
-    if (TakeAnswer("yesno", title, text, answer))
-        return answer != YesNoAll::No;
+    if (const auto answer = Take("yesno", title, text))
+        return *answer != YesNoAll::No;
     QWidget* parent = UsableOwner(WindowById(owner));
     QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
