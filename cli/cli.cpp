@@ -9,6 +9,7 @@
 #include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
+#include "cli/relevance_verb.h"
 #include "cli/site_verb.h"
 #include "cli/update_verb.h"
 #include "page/page_encoding.h"
@@ -71,6 +72,13 @@ const char Usage[] = "usage:\n"
                      "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
                      "      PAGES tells on which pages the word occurs, e.g.\n"
                      "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
+                     "  kestrova-cli relevance PAGE [--site FOLDER] [--format text|json] [--lang fr|en]\n"
+                     "      How well PAGE serves its declared keywords: per keyword its\n"
+                     "      occurrences, density (with its band), prominence and placement\n"
+                     "      (title, description, h1, other headings, first 100 words, alt texts,\n"
+                     "      file name); the readability of the page; its 20 best terms by TF-IDF\n"
+                     "      over the pages below FOLDER (by default the page's folder), with the\n"
+                     "      best undeclared ones as suggestions. JSON with --format json.\n"
                      "  kestrova-cli update-check [--install]\n"
                      "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
                      "      version and prints it; with --install downloads and stages it in the\n"
@@ -178,6 +186,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     if (verb == "update-check")
         return UpdateCheckVerb(args, out, err);
+    if (verb == "relevance")
+        return RelevanceVerb(args, out, err);
 
     Arguments a;
     std::string problem;

@@ -1,0 +1,281 @@
+#include "app/relevance_window.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "analysis/keyword_relevance.h"
+#include "analysis/word_lists.h"
+#include "app/main_window.h"
+#include "base/app_state.h"
+#include "base/paths.h"
+#include "base/translate.h"
+#include "base/ui_port.h"
+#include "editing/rewrite_engine.h"
+#include "page/page_state.h"
+#include "site/site_terms.h"
+#include "ui/text_convert.h"
+#include "ui/window_helpers.h"
+
+namespace kestrova {
+
+namespace {
+
+// The document frequencies of the last site shown, kept while its pages
+// do not change (the index reads again only the pages that did).
+SiteTermIndex& KeptSiteIndex()
+{
+    static SiteTermIndex index;
+    return index;
+}
+
+QString Tr(const std::string& french)
+{
+    return ui::FromPage(TranslateFrenchKey(french));
+}
+
+QString Fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QTableWidgetItem* Cell(const QString& text, bool number = false)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (number)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QTableWidget* MakeTable(QWidget* parent, const char* objectName, const std::vector<std::string>& frenchHeaders)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(frenchHeaders.size()), parent);
+    table->setObjectName(QString::fromLatin1(objectName));
+    QStringList headers;
+    for (const std::string& header : frenchHeaders)
+        headers << Tr(header);
+    table->setHorizontalHeaderLabels(headers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+class RelevanceWindow {
+public:
+    RelevanceWindow(QDialog* window, std::string pagePath, bool readOnly,
+                    std::function<void(const std::string&)> keywordAdded)
+        : window_(window), pagePath_(std::move(pagePath)), readOnly_(readOnly), keywordAdded_(std::move(keywordAdded))
+    {
+        auto* layout = new QVBoxLayout(window);
+        pageLine_ = new QLabel(window);
+        pageLine_->setObjectName(QStringLiteral("RelevancePageLine"));
+        wordForms_ = new QCheckBox(Tr("Formes des mots"), window);
+        wordForms_->setObjectName(QStringLiteral("WordFormsBox"));
+        wordForms_->setChecked(App.WordForms);
+        auto* top = new QHBoxLayout;
+        top->addWidget(pageLine_, 1);
+        top->addWidget(wordForms_);
+        layout->addLayout(top);
+        keywords_ = MakeTable(window, "RelevanceKeywordTable",
+                              {"Mot cl\xE9", "Occurrences", "Densit\xE9", "Pro\xE9minence", "Titre", "Description", "H1",
+                               "Autres titres", "100 premiers mots", "Textes alt", "Nom du fichier"});
+        layout->addWidget(keywords_, 3);
+        reading_ = new QLabel(window);
+        reading_->setObjectName(QStringLiteral("ReadabilityLine"));
+        layout->addWidget(reading_);
+        termsLine_ = new QLabel(Tr("Termes qui distinguent la page du site (TF-IDF) :"), window);
+        layout->addWidget(termsLine_);
+        terms_ = MakeTable(window, "RelevanceTermTable", {"Terme", "Occurrences", "Score", "D\xE9" "clar\xE9"});
+        layout->addWidget(terms_, 3);
+        auto* buttons = new QHBoxLayout;
+        add_ = new QPushButton(Tr("Ajouter aux mots cl\xE9s"), window);
+        add_->setObjectName(QStringLiteral("AjouterAuxMotsClesButton"));
+        add_->setAutoDefault(false);
+        add_->setEnabled(false);
+        auto* close = new QPushButton(Tr("Fermer"), window);
+        close->setObjectName(QStringLiteral("Fermer"));
+        close->setAutoDefault(false);
+        buttons->addWidget(add_);
+        buttons->addStretch(1);
+        buttons->addWidget(close);
+        layout->addLayout(buttons);
+
+        QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
+        QObject::connect(terms_, &QTableWidget::itemSelectionChanged, window, [this] { TermSelected(); });
+        QObject::connect(add_, &QPushButton::clicked, window, [this] { AddSelectedTerm(); });
+        QObject::connect(wordForms_, &QCheckBox::toggled, window, [this](bool on) {
+            App.WordForms = on;
+            Measure();
+        });
+    }
+
+    void Measure()
+    {
+        RelevancePage page;
+        if (!ReadRelevancePage(pagePath_, page)) {
+            pageLine_->setText(ui::FromFileName(pagePath_));
+            keywords_->setRowCount(0);
+            terms_->setRowCount(0);
+            report_ = RelevanceReport{};
+            return;
+        }
+        const RelevanceLanguage language = ProgramRelevanceLanguage(App.Language);
+        const SiteTermIndex::Settings settings{language, App.WordForms, App.UsualWords, 0};
+        const std::string folder = FolderOf(pagePath_);
+        SiteTermIndex& index = KeptSiteIndex();
+        if (!folder.empty()) {
+            QDialog* progress = nullptr;
+            index.Refresh(folder, settings, [&](int done, int total) {
+                // A progress window only for a read long enough to be seen.
+                if (progress == nullptr && total > 200)
+                    progress = ui::OpenProgressWindow(window_, TranslateFrenchKey("Lecture du site ") +
+                                                                   DisplayFileName(folder.substr(0, folder.size() - 1)));
+                if (ui::WaitWindow.ProgressBar && total > 0)
+                    ui::WaitWindow.ProgressBar->setValue(done * 100 / total);
+                ui::Ui().PumpEvents();
+            });
+            if (progress != nullptr)
+                ui::CloseChildWindow(progress, window_);
+        }
+        RelevanceTools tools(App.WordForms, App.UsualWords);
+        report_ = MeasureRelevance(page, language, tools, folder.empty() ? nullptr : &index);
+        Show(page);
+    }
+
+private:
+    void Show(const RelevancePage& page)
+    {
+        pageLine_->setText(ui::FromPage(page.FileName) + QStringLiteral(" (") +
+                           QString::fromLatin1(LanguageCode(report_.Language)) + QStringLiteral(", ") +
+                           QString::number(report_.PageWords) + QLatin1Char(' ') + Tr("mots") + QLatin1Char(')'));
+        auto yesNo = [](bool b) { return Tr(b ? "Oui" : "Non"); };
+        keywords_->setRowCount(static_cast<int>(report_.Keywords.size()));
+        for (int row = 0; row < static_cast<int>(report_.Keywords.size()); ++row) {
+            const KeywordRelevance& k = report_.Keywords[static_cast<std::size_t>(row)];
+            QString density = Fixed(k.Numbers.Density, 2) + QStringLiteral(" %");
+            if (k.Numbers.Band != DensityBand::None)
+                density += QStringLiteral(" (") + Tr(DensityBandText(k.Numbers.Band)) + QLatin1Char(')');
+            const KeywordPlacement& p = k.Placement;
+            const QString cells[] = {ui::FromPage(k.Keyword),
+                                     QString::number(k.Numbers.Occurrences),
+                                     density,
+                                     Fixed(k.Numbers.Prominence, 1) + QStringLiteral(" %"),
+                                     yesNo(p.Title),
+                                     yesNo(p.Description),
+                                     yesNo(p.H1),
+                                     yesNo(p.OtherHeading),
+                                     yesNo(p.First100Words),
+                                     yesNo(p.AltText),
+                                     yesNo(p.FileName)};
+            for (int column = 0; column < 11; ++column)
+                keywords_->setItem(row, column, Cell(cells[column], column >= 1 && column <= 3));
+        }
+        keywords_->resizeColumnsToContents();
+
+        const Readability& r = report_.Reading;
+        QString reading = Tr("Lisibilit\xE9") + QStringLiteral(" : ");
+        if (r.Measured)
+            reading += Fixed(r.Score, 1) + QStringLiteral(" (") + Tr(ReadabilityBandText(r.Band)) + QStringLiteral("), ");
+        reading += QString::number(r.Sentences) + QLatin1Char(' ') + Tr("phrases") + QStringLiteral(", ") +
+                   QString::number(r.Words) + QLatin1Char(' ') + Tr("mots") + QStringLiteral(", ") +
+                   QString::number(r.Syllables) + QLatin1Char(' ') + Tr("syllabes");
+        reading_->setText(reading);
+
+        terms_->setRowCount(static_cast<int>(report_.Terms.size()));
+        for (int row = 0; row < static_cast<int>(report_.Terms.size()); ++row) {
+            const TermScore& t = report_.Terms[static_cast<std::size_t>(row)];
+            terms_->setItem(row, 0, Cell(ui::FromPage(t.Text)));
+            terms_->setItem(row, 1, Cell(QString::number(t.Count), true));
+            terms_->setItem(row, 2, Cell(Fixed(t.Score, 4), true));
+            terms_->setItem(row, 3, Cell(yesNo(t.Declared)));
+        }
+        terms_->resizeColumnsToContents();
+        TermSelected();
+    }
+
+    const TermScore* SelectedTerm() const
+    {
+        const QList<QTableWidgetItem*> selected = terms_->selectedItems();
+        if (selected.isEmpty())
+            return nullptr;
+        const int row = selected.front()->row();
+        if (row < 0 || row >= static_cast<int>(report_.Terms.size()))
+            return nullptr;
+        return &report_.Terms[static_cast<std::size_t>(row)];
+    }
+
+    void TermSelected()
+    {
+        const TermScore* term = SelectedTerm();
+        add_->setEnabled(term != nullptr && !term->Declared && !readOnly_);
+    }
+
+    void AddSelectedTerm()
+    {
+        const TermScore* term = SelectedTerm();
+        if (term == nullptr || term->Declared || readOnly_)
+            return;
+        const std::string keyword = term->Text;
+        // One change of the page: backup, journal line, the keyword in
+        // front of the keywords meta tag.
+        if (EditMeta(ui::MainWindowId, OpAjoute, keyword, "keywords").empty())
+            return;
+        if (keywordAdded_)
+            keywordAdded_(keyword);
+        Measure();
+    }
+
+    QDialog* window_;
+    std::string pagePath_;
+    bool readOnly_;
+    std::function<void(const std::string&)> keywordAdded_;
+    QLabel* pageLine_ = nullptr;
+    QCheckBox* wordForms_ = nullptr;
+    QTableWidget* keywords_ = nullptr;
+    QLabel* reading_ = nullptr;
+    QLabel* termsLine_ = nullptr;
+    QTableWidget* terms_ = nullptr;
+    QPushButton* add_ = nullptr;
+    RelevanceReport report_;
+};
+
+}  // namespace
+
+void ShowKeywordRelevance(QWidget* owner, const std::string& pagePath, bool readOnly,
+                          const std::function<void(const std::string&)>& keywordAdded)
+{
+    QDialog* window = ui::OpenChildWindow(
+        owner, 0, 0, 900, 560, ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder | ui::WindowCentred,
+        TranslateFrenchKey("Pertinence des mots cl\xE9s"));
+    window->setObjectName(QStringLiteral("KeywordRelevance"));
+    RelevanceWindow view(window, pagePath, readOnly, keywordAdded);
+    view.Measure();
+    window->exec();
+    ui::CloseChildWindow(window, owner);
+}
+
+void ShowKeywordRelevance(MainWindow& window)
+{
+    if (Page.CurrentPagePath.empty())
+        return;
+    ShowKeywordRelevance(&window, Page.CurrentPagePath, Page.PageReadOnly, [&window](const std::string& keyword) {
+        // The main window's list mirrors the page, as after "Ajouter aux
+        // mots clés" there.
+        ReportList& keywords = Page.KeywordList;
+        keywords.Rows.push_back({keyword, TranslateFrenchKey(IsKeywordUsed(keyword) ? "Oui" : "Non")});
+        SortReportList(keywords, 0, true);
+        window.ReloadLists();
+    });
+}
+
+}  // namespace kestrova

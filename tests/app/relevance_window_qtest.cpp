@@ -1,0 +1,156 @@
+// The window "Pertinence des mots clés": what it shows of a page of a small
+// site, and "Ajouter aux mots clés" on a suggested term making one change of
+// the page (one backup, one journal line).
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <filesystem>
+
+#include "app/relevance_window.h"
+#include "base/app_state.h"
+#include "base/translate.h"
+#include "editing/rewrite_engine.h"
+#include "page/page_state.h"
+#include "tests/support/modal_window.h"
+#include "tests/support/temp_site.h"
+#include "ui/widget_ui.h"
+
+using namespace kestrova;
+namespace fs = std::filesystem;
+
+namespace {
+
+int Lines(const std::string& text)
+{
+    int lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+            ++lines;
+    return lines;
+}
+
+QString Text(QTableWidget* table, int row, int column)
+{
+    QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+class RelevanceWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetAppState();
+        App.Language = LanguageFrench;
+        kestrova::Page = PageState{};
+        ResetEditState();
+        ui::InstallQtUi();
+        owner = std::make_unique<QWidget>();
+        owner->show();
+    }
+    void cleanup() { owner.reset(); }
+
+    void showsThePageAndAddsASuggestedTermAsOneChange()
+    {
+        test::TempDir dir;
+        test::ScopedCurrentDir current(dir.Path());
+        const std::string page = dir.Write(
+            "site/voilier.htm", "<html lang=\"fr\"><head><title>Voilier</title>"
+                                "<meta name=\"keywords\" content=\"bateau\"></head>"
+                                "<body><p>Un voilier, un voilier et un bateau.</p></body></html>");
+        dir.Write("site/port.htm", "<html><body><p>bateau au port</p></body></html>");
+        kestrova::Page.CurrentPagePath = page;
+        std::vector<std::string> added;
+        bool checked = false;
+        test::WhenModalOpen(QStringLiteral("KeywordRelevance"), [&](QDialog* window) {
+            auto* keywords = window->findChild<QTableWidget*>(QStringLiteral("RelevanceKeywordTable"));
+            auto* terms = window->findChild<QTableWidget*>(QStringLiteral("RelevanceTermTable"));
+            auto* add = window->findChild<QPushButton*>(QStringLiteral("AjouterAuxMotsClesButton"));
+            auto* reading = window->findChild<QLabel*>(QStringLiteral("ReadabilityLine"));
+            QVERIFY(keywords && terms && add && reading);
+            QCOMPARE(window->windowTitle(), QString::fromUtf8("Pertinence des mots cl\xC3\xA9s"));
+            // The title's voilier, then un, voilier, un, voilier, et, un, bateau.
+            QCOMPARE(keywords->rowCount(), 1);
+            QCOMPARE(Text(keywords, 0, 0), QStringLiteral("bateau"));
+            QCOMPARE(Text(keywords, 0, 1), QStringLiteral("1"));
+            QCOMPARE(Text(keywords, 0, 2), QStringLiteral("12.50 %"));  // 1 of 8 words
+            QCOMPARE(Text(keywords, 0, 4), QStringLiteral("Non"));      // not in the title
+            QVERIFY(reading->text().contains(QStringLiteral("2 phrases")));
+            // The best term: voilier, three times, on one page of two.
+            QCOMPARE(Text(terms, 0, 0), QStringLiteral("voilier"));
+            QCOMPARE(Text(terms, 0, 1), QStringLiteral("3"));
+            QCOMPARE(Text(terms, 0, 3), QStringLiteral("Non"));
+            QVERIFY(!add->isEnabled());
+            // A declared term cannot be added again.
+            for (int row = 0; row < terms->rowCount(); ++row) {
+                if (Text(terms, row, 0) == QStringLiteral("bateau")) {
+                    terms->selectRow(row);
+                    QCOMPARE(Text(terms, row, 3), QStringLiteral("Oui"));
+                    QVERIFY(!add->isEnabled());
+                }
+            }
+            terms->selectRow(0);
+            QVERIFY(add->isEnabled());
+            QTest::mouseClick(add, Qt::LeftButton);
+            // The window shows the page as it is now.
+            QCOMPARE(keywords->rowCount(), 2);
+            QCOMPARE(Text(keywords, 0, 0), QStringLiteral("voilier"));
+            QCOMPARE(Text(keywords, 0, 1), QStringLiteral("3"));
+            QCOMPARE(Text(terms, 0, 0), QStringLiteral("voilier"));
+            QCOMPARE(Text(terms, 0, 3), QStringLiteral("Oui"));
+            checked = true;
+            window->reject();
+        });
+        ShowKeywordRelevance(owner.get(), page, false, [&](const std::string& k) { added.push_back(k); });
+        QVERIFY(checked);
+        QCOMPARE(added, std::vector<std::string>{"voilier"});
+        const std::string after = test::ReadAll(page);
+        QVERIFY2(after.find("content=\"voilier,bateau\"") != std::string::npos ||
+                     after.find("content=\"voilier, bateau\"") != std::string::npos,
+                 after.c_str());
+        // One backup of the page as it was, one journal line.
+        QCOMPARE(test::FolderEntries(dir.Path() / "site" / "Sauvegarde"), std::vector<std::string>{"voilier.htm"});
+        QVERIFY(test::ReadAll((dir.Path() / "site" / "Sauvegarde" / "voilier.htm").string()).find(
+                    "content=\"bateau\"") != std::string::npos);
+        QCOMPARE(Lines(test::ReadAll((dir.Path() / "Kestrova_log.txt").string())), 1);
+    }
+
+    void aReadOnlyPageOffersNoAddition()
+    {
+        test::TempDir dir;
+        const std::string page =
+            dir.Write("p.htm", "<html><body><p>Un voilier, un voilier et un bateau.</p></body></html>");
+        kestrova::Page.CurrentPagePath = page;
+        bool checked = false;
+        App.WordForms = false;
+        test::WhenModalOpen(QStringLiteral("KeywordRelevance"), [&](QDialog* window) {
+            auto* terms = window->findChild<QTableWidget*>(QStringLiteral("RelevanceTermTable"));
+            auto* add = window->findChild<QPushButton*>(QStringLiteral("AjouterAuxMotsClesButton"));
+            auto* forms = window->findChild<QCheckBox*>(QStringLiteral("WordFormsBox"));
+            QVERIFY(terms && add && forms);
+            QVERIFY(!forms->isChecked());
+            terms->selectRow(0);
+            QVERIFY(!add->isEnabled());
+            // The box is the setting.
+            forms->setChecked(true);
+            QVERIFY(App.WordForms);
+            checked = true;
+            window->reject();
+        });
+        ShowKeywordRelevance(owner.get(), page, true, {});
+        QVERIFY(checked);
+        QVERIFY(!fs::exists(dir.Path() / "Sauvegarde"));
+    }
+
+private:
+    std::unique_ptr<QWidget> owner;
+};
+
+QTEST_MAIN(RelevanceWindowTest)
+#include "relevance_window_qtest.moc"
