@@ -67,9 +67,11 @@ TEST_F(RelevanceCliTest, JsonReportOverTheSiteFolder)
     ASSERT_EQ(Run({"relevance", page, "--site", dir.File("ailleurs"), "--format", "json"}), 0) << err.str();
     const nlohmann::json other = nlohmann::json::parse(out.str());
     EXPECT_EQ(other["sitePages"], 1);
-    for (const auto& term : other["terms"])
-        if (term["term"] == "rapide")
+    for (const auto& term : other["terms"]) {
+        if (term["term"] == "rapide") {
             EXPECT_EQ(term["df"], 1);
+        }
+    }
 }
 
 TEST_F(RelevanceCliTest, TextReportInTheChosenLanguage)
