@@ -1,9 +1,12 @@
 #include "site/site_terms.h"
 
 #include <dirent.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <chrono>
 #include <exception>
@@ -11,43 +14,67 @@
 #include <utility>
 
 #include "base/text_rules.h"
+#include "page/journal.h"
 #include "site/site_scan.h"
 
 namespace kestrova {
 
 namespace {
 
-bool InList(const std::string& list, const std::string& item)
+// Whether item is one of the ";"-separated entries of list.
+bool InList(std::string_view list, std::string_view item)
 {
-    return (";" + list + ";").find(";" + item + ";") != std::string::npos;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        if (list.substr(start, end - start) == item)
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
-void ListFolder(const std::string& folder, std::vector<std::pair<dev_t, ino_t>>& open, std::vector<SitePageFile>& out)
+// Lists the folder through its descriptor: each entry is looked up from
+// the folder, not from the root again (this runs before every page of a
+// large site).
+void ListFolder(const std::string& folder, std::vector<std::pair<dev_t, ino_t>>& open, std::vector<SitePageFile>& out,
+                const std::function<void(const std::string&)>& onFolder)
 {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    struct Close {
+        DIR* dir;
+        ~Close() { closedir(dir); }
+    } close{dir};
+    const int fd = dirfd(dir);
     struct stat self {};
-    if (stat(folder.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
+    if (fstat(fd, &self) != 0)
         return;
     const std::pair<dev_t, ino_t> id{self.st_dev, self.st_ino};
     if (std::find(open.begin(), open.end(), id) != open.end())
         return;
+    if (onFolder)
+        onFolder(folder);
     std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            const std::string_view name(entry->d_name);
-            if (name != "." && name != "..")
-                names.emplace_back(name);
-        }
-        closedir(dir);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
     }
     std::sort(names.begin(), names.end());
     open.push_back(id);
     for (const std::string& name : names) {
-        const std::string path = folder + name;
         struct stat info {};
-        if (stat(path.c_str(), &info) != 0)
+        // Follows symbolic links; a broken one fails and is skipped.
+        if (fstatat(fd, name.c_str(), &info, 0) != 0)
             continue;
         if (S_ISDIR(info.st_mode)) {
-            ListFolder(path + "/", open, out);
+            // The backups of the pages are copies, not pages of the site.
+            if (name != BackupFolderName)
+                ListFolder(folder + name + "/", open, out, onFolder);
             continue;
         }
         if (!S_ISREG(info.st_mode) || name.front() == '.')
@@ -56,7 +83,7 @@ void ListFolder(const std::string& folder, std::vector<std::pair<dev_t, ino_t>>&
         const std::string ext = dot == std::string::npos ? std::string() : ToLower(name.substr(dot + 1));
         if (!InList(SiteExtensions, ext))
             continue;
-        out.push_back(SitePageFile{path, static_cast<std::int64_t>(info.st_size),
+        out.push_back(SitePageFile{folder + name, static_cast<std::int64_t>(info.st_size),
                                    static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec});
     }
     open.pop_back();
@@ -82,6 +109,12 @@ std::vector<std::string> ReadPageTerms(const std::string& path, RelevanceLanguag
 
 std::vector<SitePageFile> ListSitePageFiles(const std::string& folder)
 {
+    return ListSitePageFiles(folder, {});
+}
+
+std::vector<SitePageFile> ListSitePageFiles(const std::string& folder,
+                                            const std::function<void(const std::string&)>& onFolder)
+{
     std::vector<SitePageFile> pages;
     if (folder.empty())
         return pages;
@@ -89,8 +122,58 @@ std::vector<SitePageFile> ListSitePageFiles(const std::string& folder)
     if (top.back() != '/')
         top += '/';
     std::vector<std::pair<dev_t, ino_t>> open;
-    ListFolder(top, open, pages);
+    ListFolder(top, open, pages, onFolder);
     return pages;
+}
+
+namespace {
+
+// What makes the site's pages change: a page written, replaced, renamed,
+// created, removed or touched, in a folder that is watched, or the folder
+// itself going.
+constexpr std::uint32_t WatchedEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE |
+                                        IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+
+}  // namespace
+
+SiteTermIndex::~SiteTermIndex()
+{
+    StopWatching();
+}
+
+void SiteTermIndex::StartWatching()
+{
+    watchFd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    watching_ = watchFd_ >= 0;
+}
+
+void SiteTermIndex::StopWatching()
+{
+    if (watchFd_ >= 0)
+        ::close(watchFd_);
+    watchFd_ = -1;
+    watching_ = false;
+}
+
+bool SiteTermIndex::FolderChanged()
+{
+    alignas(inotify_event) char buffer[16384];
+    bool changed = false;
+    for (;;) {
+        const ssize_t got = ::read(watchFd_, buffer, sizeof buffer);
+        if (got > 0) {
+            changed = true;  // any event, an overflow of the queue included
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && errno != EAGAIN) {
+            // The watch cannot be read: list the folder from now on.
+            StopWatching();
+            return true;
+        }
+        return changed;
+    }
 }
 
 void SiteTermIndex::Forget(PageEntry& entry)
@@ -110,22 +193,38 @@ int SiteTermIndex::Refresh(const std::string& folder, const Settings& settings, 
         frequencies_.clear();
         pages_.clear();
         folder_ = folder;
+        StopWatching();
+    } else if (watching_ && !FolderChanged()) {
+        return 0;  // no page of the site changed since it was last read
     }
     settings_ = settings;
     settingsKnown_ = true;
 
-    const std::vector<SitePageFile> files = ListSitePageFiles(folder);
-    // Pages gone from the folder.
-    std::unordered_map<std::string, bool> present;
-    present.reserve(files.size());
+    // The folders are watched before their pages are listed and read, so a
+    // change made meanwhile is seen at the next call.
+    if (!watching_)
+        StartWatching();
+    const std::vector<SitePageFile> files = ListSitePageFiles(folder, [this](const std::string& listed) {
+        if (watching_ && inotify_add_watch(watchFd_, listed.c_str(), WatchedEvents) < 0)
+            StopWatching();  // past the system's limit: every call lists the folder
+    });
+    // Pages gone from the folder (none when every page listed is known and
+    // the index holds no other).
+    std::size_t known = 0;
     for (const SitePageFile& file : files)
-        present.emplace(file.Path, true);
-    for (auto it = pages_.begin(); it != pages_.end();) {
-        if (present.count(it->first) == 0) {
-            Forget(it->second);
-            it = pages_.erase(it);
-        } else {
-            ++it;
+        known += pages_.count(file.Path);
+    if (known != pages_.size()) {
+        std::unordered_map<std::string, bool> present;
+        present.reserve(files.size());
+        for (const SitePageFile& file : files)
+            present.emplace(file.Path, true);
+        for (auto it = pages_.begin(); it != pages_.end();) {
+            if (present.count(it->first) == 0) {
+                Forget(it->second);
+                it = pages_.erase(it);
+            } else {
+                ++it;
+            }
         }
     }
     // Pages new or changed.

@@ -6,7 +6,9 @@
 // first time it reads every page of the folder (on reading threads); later
 // it only lists the folder and compares each page's size and modification
 // time, reading again the pages that changed or are new and forgetting the
-// pages that are gone. Calls are serialised by the index's own lock.
+// pages that are gone. The folders are watched for changes, so that while
+// none comes a later call does not even list the folder. Calls are
+// serialised by the index's own lock.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +29,23 @@ struct SitePageFile {
     std::int64_t ModifiedNs = 0;  // modification time, nanoseconds
 };
 
-// The pages below folder (same rules as WalkSiteFolder: page extensions,
+// The pages below folder (the rules of WalkSiteFolder: page extensions,
 // hidden files skipped, hidden folders walked, links followed without
-// loops), in walk order. Uses nothing shared.
+// loops; but the backup folders "Sauvegarde" are left out, their pages being
+// copies), in walk order. Uses nothing shared.
 std::vector<SitePageFile> ListSitePageFiles(const std::string& folder);
+// The same, calling onFolder with each folder (ending in "/") before its
+// entries are looked at.
+std::vector<SitePageFile> ListSitePageFiles(const std::string& folder,
+                                            const std::function<void(const std::string&)>& onFolder);
 
 class SiteTermIndex : public DocumentFrequencies {
 public:
+    SiteTermIndex() = default;
+    ~SiteTermIndex() override;
+    SiteTermIndex(const SiteTermIndex&) = delete;
+    SiteTermIndex& operator=(const SiteTermIndex&) = delete;
+
     struct Settings {
         RelevanceLanguage ProgramLanguage = RelevanceLanguage::French;
         bool WordForms = true;
@@ -60,6 +72,15 @@ private:
         std::vector<std::uint32_t> Terms;  // distinct term ids
     };
     void Forget(PageEntry& entry);
+    // The folders of the site are watched (inotify) from the first read on:
+    // while no event came, no page changed and nothing is listed. Without
+    // a watch (the system's limit reached), every call lists the folder.
+    void StartWatching();
+    void StopWatching();
+    // Reads the pending events; true when there was any.
+    bool FolderChanged();
+    int watchFd_ = -1;
+    bool watching_ = false;
 
     mutable std::mutex mutex_;
     std::string folder_;

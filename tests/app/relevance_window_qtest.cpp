@@ -156,6 +156,31 @@ private slots:
         QVERIFY(!fs::exists(dir.Path() / "Sauvegarde"));
     }
 
+    // A picture of the window for the documentation, written only when
+    // KESTROVA_SCREENSHOT_DIR names a folder.
+    void screenshot()
+    {
+        const QByteArray dir = qgetenv("KESTROVA_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("KESTROVA_SCREENSHOT_DIR is not set");
+        const std::string page = std::string(KESTROVA_SOURCE_DIR) + "/resources/dist/Exemple/index.html";
+        kestrova::Page.CurrentPagePath = page;
+        bool saved = false;
+        test::WhenModalOpen(QStringLiteral("KeywordRelevance"), [&](QDialog* window) {
+            window->resize(980, 600);
+            auto* terms = window->findChild<QTableWidget*>(QStringLiteral("RelevanceTermTable"));
+            QVERIFY(terms);
+            terms->selectRow(2);
+            QTest::qWait(100);
+            const QString file = QString::fromLocal8Bit(dir) + QStringLiteral("/keyword-relevance-fr.png");
+            QVERIFY(window->grab().save(file));
+            saved = true;
+            window->reject();
+        });
+        ShowKeywordRelevance(owner.get(), page, true, {});
+        QVERIFY(saved);
+    }
+
 private:
     std::unique_ptr<QWidget> owner;
 };

@@ -35,6 +35,7 @@ TEST_F(SiteTermsTest, CountsThePagesHoldingEachTerm)
     dir.Write("sous/c.html", Html("port mer"));
     dir.Write("notes.txt", Html("voilier"));     // not a page
     dir.Write(".cache.htm", Html("voilier"));    // hidden
+    dir.Write("Sauvegarde/a.htm", Html("voilier"));  // a backup
     SiteTermIndex index;
     EXPECT_EQ(index.Refresh(dir.Path().string(), Settings()), 3);
     EXPECT_EQ(index.Pages(), 3);
@@ -109,6 +110,28 @@ TEST_F(SiteTermsTest, TheSameFrequenciesOnOneThreadOrMany)
     EXPECT_EQ(many.Frequency(rare), 14);
     EXPECT_EQ(many.Frequency(mot), 6);
     EXPECT_EQ(many.Frequency(mot + " " + voilier), 6);
+}
+
+TEST_F(SiteTermsTest, SeesChangesWithoutListingWhenNothingChanged)
+{
+    // Changes come through the folder watch: a page replaced by a rename
+    // (as a change of a page replaces it), a page in a new subfolder.
+    dir.Write("a.htm", Html("voilier"));
+    SiteTermIndex index;
+    const std::string folder = dir.Path().string();
+    EXPECT_EQ(index.Refresh(folder, Settings()), 1);
+    dir.Write("tmp.part", Html("bateau"));
+    fs::rename(dir.File("tmp.part"), dir.File("a.htm"));
+    EXPECT_EQ(index.Refresh(folder, Settings()), 1);
+    EXPECT_EQ(index.Frequency("voili"), 0);
+    EXPECT_EQ(index.Frequency("bateau"), 1);
+    dir.Write("neuf/b.htm", Html("bateau"));
+    EXPECT_EQ(index.Refresh(folder, Settings()), 1);
+    EXPECT_EQ(index.Frequency("bateau"), 2);
+    dir.Write("neuf/c.htm", Html("bateau"));
+    EXPECT_EQ(index.Refresh(folder, Settings()), 1);
+    EXPECT_EQ(index.Frequency("bateau"), 3);
+    EXPECT_EQ(index.Refresh(folder, Settings()), 0);
 }
 
 TEST_F(SiteTermsTest, AFolderWithoutPagesOrMissing)
