@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <memory>
 
 #include "analysis/keyword_relevance.h"
 #include "analysis/word_lists.h"
@@ -34,6 +35,16 @@ SiteTermIndex& KeptSiteIndex()
 {
     static SiteTermIndex index;
     return index;
+}
+
+// The stemmers and hyphenation patterns, read once and kept (made again
+// when the word forms setting changes).
+RelevanceTools& KeptTools()
+{
+    static std::unique_ptr<RelevanceTools> tools;
+    if (!tools || tools->WordForms() != App.WordForms)
+        tools = std::make_unique<RelevanceTools>(App.WordForms, App.UsualWords);
+    return *tools;
 }
 
 QString Tr(const std::string& french)
@@ -148,8 +159,7 @@ public:
             if (progress != nullptr)
                 ui::CloseChildWindow(progress, window_);
         }
-        RelevanceTools tools(App.WordForms, App.UsualWords);
-        report_ = MeasureRelevance(page, language, tools, folder.empty() ? nullptr : &index);
+        report_ = MeasureRelevance(page, language, KeptTools(), folder.empty() ? nullptr : &index);
         Show(page);
     }
 

@@ -177,7 +177,9 @@ private slots:
             saved = true;
             window->reject();
         });
-        ShowKeywordRelevance(owner.get(), page, true, {});
+        // Not read-only, so that the picture shows the button usable; nothing
+        // is clicked, the sample page is not changed.
+        ShowKeywordRelevance(owner.get(), page, false, {});
         QVERIFY(saved);
     }
 
