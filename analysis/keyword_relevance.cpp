@@ -78,7 +78,8 @@ std::string AttributeOf(const std::string& tag, std::string_view name, bool& fou
         }
         if (attribute == name) {
             found = true;
-            std::replace_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+            std::replace_if(
+                value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
             return TrimSpaces(DecodeEntities(value));
         }
     }
@@ -91,10 +92,10 @@ bool IsBlockTag(std::string_view name)
     if (!name.empty() && name.front() == '/')
         name.remove_prefix(1);
     static const std::unordered_set<std::string_view> blocks{
-        "p",     "div",    "br",      "h1",   "h2",   "h3",         "h4",     "h5",      "h6",     "li",
-        "ul",    "ol",     "dl",      "dt",   "dd",   "tr",         "td",     "th",      "table",  "caption",
-        "title", "body",   "section", "article", "header", "footer", "nav",  "aside",   "main",   "blockquote",
-        "pre",   "hr",     "form",    "option", "figcaption", "address", "center", "fieldset", "legend", "head"};
+        "p",     "div",  "br",      "h1",      "h2",         "h3",      "h4",     "h5",       "h6",     "li",
+        "ul",    "ol",   "dl",      "dt",      "dd",         "tr",      "td",     "th",       "table",  "caption",
+        "title", "body", "section", "article", "header",     "footer",  "nav",    "aside",    "main",   "blockquote",
+        "pre",   "hr",   "form",    "option",  "figcaption", "address", "center", "fieldset", "legend", "head"};
     return blocks.count(name) != 0;
 }
 
@@ -102,7 +103,8 @@ bool IsBlockTag(std::string_view name)
 std::string Spaced(const std::string& text)
 {
     std::string spaced = text;
-    std::replace_if(spaced.begin(), spaced.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    std::replace_if(
+        spaced.begin(), spaced.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
     return spaced;
 }
 
@@ -140,81 +142,81 @@ bool ReadRelevancePage(const std::string& path, RelevancePage& page)
     int heading = 0;  // 1 to 6 inside a heading
     std::string headingText;
     std::uint32_t run = 0;
-    const int walked = WalkPage(path, options, [&](std::int64_t, const std::string&, const std::string&,
-                                                   const std::string&) {
-        const std::string& tag = state.CurrentTag;
-        if (!tag.empty()) {
-            const std::string name = TagName(tag);
-            bool found = false;
-            if (name == "title") {
-                if (!titleTaken)
-                    titlePending = true;
-            } else if (name == "html") {
-                const std::string lang = AttributeOf(tag, "lang", found);
-                if (found)
-                    page.Lang = ToLower(lang);
-            } else if (name == "meta") {
-                const std::string metaName = ToLower(AttributeOf(tag, "name", found));
-                if (metaName == "description") {
-                    page.Description = AttributeOf(tag, "content", found);
-                } else if (metaName == "keywords") {
-                    const std::string content = AttributeOf(tag, "content", found);
-                    page.Keywords.clear();  // the last keywords tag wins
-                    std::size_t start = 0;
-                    for (;;) {
-                        const std::size_t comma = content.find(',', start);
-                        const std::string part = TrimSpaces(content.substr(start, comma - start));
-                        if (!part.empty())
-                            page.Keywords.push_back(part);
-                        if (comma == std::string::npos)
-                            break;
-                        start = comma + 1;
+    const int walked =
+        WalkPage(path, options, [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+            const std::string& tag = state.CurrentTag;
+            if (!tag.empty()) {
+                const std::string name = TagName(tag);
+                bool found = false;
+                if (name == "title") {
+                    if (!titleTaken)
+                        titlePending = true;
+                } else if (name == "html") {
+                    const std::string lang = AttributeOf(tag, "lang", found);
+                    if (found)
+                        page.Lang = ToLower(lang);
+                } else if (name == "meta") {
+                    const std::string metaName = ToLower(AttributeOf(tag, "name", found));
+                    if (metaName == "description") {
+                        page.Description = AttributeOf(tag, "content", found);
+                    } else if (metaName == "keywords") {
+                        const std::string content = AttributeOf(tag, "content", found);
+                        page.Keywords.clear();  // the last keywords tag wins
+                        std::size_t start = 0;
+                        for (;;) {
+                            const std::size_t comma = content.find(',', start);
+                            const std::string part = TrimSpaces(content.substr(start, comma - start));
+                            if (!part.empty())
+                                page.Keywords.push_back(part);
+                            if (comma == std::string::npos)
+                                break;
+                            start = comma + 1;
+                        }
                     }
+                } else if (name == "img") {
+                    const std::string alt = AttributeOf(tag, "alt", found);
+                    if (!alt.empty())
+                        page.AltTexts.push_back(alt);
+                } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+                    heading = name[1] - '0';
+                    headingText.clear();
+                } else if (name.size() == 3 && name[0] == '/' && name[1] == 'h' && name[2] >= '1' && name[2] <= '6') {
+                    if (heading != 0)
+                        (heading == 1 ? page.H1Texts : page.OtherHeadingTexts).push_back(TrimSpaces(headingText));
+                    heading = 0;
                 }
-            } else if (name == "img") {
-                const std::string alt = AttributeOf(tag, "alt", found);
-                if (!alt.empty())
-                    page.AltTexts.push_back(alt);
-            } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-                heading = name[1] - '0';
-                headingText.clear();
-            } else if (name.size() == 3 && name[0] == '/' && name[1] == 'h' && name[2] >= '1' && name[2] <= '6') {
-                if (heading != 0)
-                    (heading == 1 ? page.H1Texts : page.OtherHeadingTexts).push_back(TrimSpaces(headingText));
-                heading = 0;
+                if (IsBlockTag(name))
+                    AddReadingBlock(page);
             }
-            if (IsBlockTag(name))
+            const std::string& text = state.CurrentText;
+            if (text.empty())
+                return;
+            if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
+                // Space between two inline elements still parts their words.
+                if (!page.ReadingText.empty() && page.ReadingText.back() != '\n' && page.ReadingText.back() != ' ')
+                    page.ReadingText += ' ';
+                return;
+            }
+            page.Utf8 = state.PageUtf8;
+            const std::string decoded = DecodeEntities(Spaced(text));
+            if (titlePending) {
+                titlePending = false;
+                titleTaken = true;
+                page.Title = TrimSpaces(decoded);
+                AddWords(Spaced(text), 0, page);
                 AddReadingBlock(page);
-        }
-        const std::string& text = state.CurrentText;
-        if (text.empty())
-            return;
-        if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
-            // Space between two inline elements still parts their words.
-            if (!page.ReadingText.empty() && page.ReadingText.back() != '\n' && page.ReadingText.back() != ' ')
-                page.ReadingText += ' ';
-            return;
-        }
-        page.Utf8 = state.PageUtf8;
-        const std::string decoded = DecodeEntities(Spaced(text));
-        if (titlePending) {
-            titlePending = false;
-            titleTaken = true;
-            page.Title = TrimSpaces(decoded);
-            AddWords(Spaced(text), 0, page);
-            AddReadingBlock(page);
-            EncodeUtf8PageText(page.Title, page.ReadingText);
-            page.ReadingText += '\n';
-            return;
-        }
-        ++run;
-        AddWords(text, run, page);
-        if (heading != 0) {
-            headingText += ' ';
-            headingText += decoded;
-        }
-        EncodeUtf8PageText(decoded, page.ReadingText);
-    });
+                EncodeUtf8PageText(page.Title, page.ReadingText);
+                page.ReadingText += '\n';
+                return;
+            }
+            ++run;
+            AddWords(text, run, page);
+            if (heading != 0) {
+                headingText += ' ';
+                headingText += decoded;
+            }
+            EncodeUtf8PageText(decoded, page.ReadingText);
+        });
     page.Utf8 = page.Utf8 || state.PageUtf8;
     return walked != 0;
 }
@@ -343,6 +345,13 @@ KeywordNumbers CountKeyword(const std::vector<std::string>& keywordKeys, const s
     numbers.Band = DensityBandOf(numbers.Density, numbers.PageWords);
     numbers.Prominence = Prominence(numbers.PageWords, numbers.Occurrences, positionSum);
     return numbers;
+}
+
+KeywordNumbers MeasureKeyword(const RelevancePage& page, const std::string& keyword, RelevanceLanguage programLanguage,
+                              RelevanceTools& tools)
+{
+    WordFormMatcher& matcher = tools.Matcher(PageLanguage(page, programLanguage));
+    return CountKeyword(TextKeys(keyword, matcher), WordKeys(page.Words, matcher));
 }
 
 bool HoldsPhrase(const std::vector<std::string>& words, const std::vector<std::string>& phrase)

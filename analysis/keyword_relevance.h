@@ -118,6 +118,13 @@ struct KeywordNumbers {
 // without words has no occurrence.
 KeywordNumbers CountKeyword(const std::vector<std::string>& keywordKeys, const std::vector<std::string>& pageKeys);
 
+// The numbers of one keyword in a read page, as the relevance shows them
+// (word forms as tools has them, the page's language): what the site check's
+// keyword rules use (a keyword unused: no occurrence; keyword stuffing: the
+// density over 4 %, DensityBand::Excessive).
+KeywordNumbers MeasureKeyword(const RelevancePage& page, const std::string& keyword, RelevanceLanguage programLanguage,
+                              RelevanceTools& tools);
+
 // Whether the phrase occurs as a whole in the words.
 bool HoldsPhrase(const std::vector<std::string>& words, const std::vector<std::string>& phrase);
 
@@ -164,7 +171,7 @@ struct TermScore {
     int Frequency = 0;  // pages of the site holding it
     double Tf = 0;      // count / page words
     double Idf = 0;
-    double Score = 0;   // tf * idf
+    double Score = 0;  // tf * idf
     bool Declared = false;
 };
 
@@ -185,7 +192,7 @@ struct RelevanceReport {
     int PageWords = 0;
     std::vector<KeywordRelevance> Keywords;  // in declared order
     Readability Reading;
-    int SitePages = 0;  // N of the TF-IDF (0 without site)
+    int SitePages = 0;             // N of the TF-IDF (0 without site)
     std::vector<TermScore> Terms;  // best first, at most BestTermCount
     // The texts of the best undeclared terms, best first.
     std::vector<std::string> Suggestions;

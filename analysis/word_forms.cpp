@@ -39,7 +39,8 @@ std::string WordFormMatcher::Key(std::string_view word)
         sb_stemmer_stem(stemmer_, reinterpret_cast<const sb_symbol*>(utf8_.data()), static_cast<int>(utf8_.size()));
     if (stem == nullptr)  // out of memory: the word as it stands
         return RemoveAccents(std::string(word));
-    const std::string stemmed(reinterpret_cast<const char*>(stem), static_cast<std::size_t>(sb_stemmer_length(stemmer_)));
+    const std::string stemmed(reinterpret_cast<const char*>(stem),
+                              static_cast<std::size_t>(sb_stemmer_length(stemmer_)));
     std::string back;
     if (Utf8ToCp1252(stemmed, back))
         return RemoveAccents(back);

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "analysis/keyword_relevance.h"
+#include "analysis/online_page.h"
 #include "analysis/word_lists.h"
 #include "app/main_window.h"
 #include "base/app_state.h"
@@ -21,6 +22,7 @@
 #include "base/ui_port.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "site/site_scan.h"
 #include "site/site_terms.h"
 #include "ui/text_convert.h"
 #include "ui/window_helpers.h"
@@ -84,9 +86,13 @@ QTableWidget* MakeTable(QWidget* parent, const char* objectName, const std::vect
 
 class RelevanceWindow {
 public:
-    RelevanceWindow(QDialog* window, std::string pagePath, bool readOnly,
+    RelevanceWindow(QDialog* window, std::string pagePath, std::string siteFolder, bool readOnly,
                     std::function<void(const std::string&)> keywordAdded)
-        : window_(window), pagePath_(std::move(pagePath)), readOnly_(readOnly), keywordAdded_(std::move(keywordAdded))
+        : window_(window),
+          pagePath_(std::move(pagePath)),
+          folder_(std::move(siteFolder)),
+          readOnly_(readOnly),
+          keywordAdded_(std::move(keywordAdded))
     {
         auto* layout = new QVBoxLayout(window);
         pageLine_ = new QLabel(window);
@@ -99,15 +105,18 @@ public:
         top->addWidget(wordForms_);
         layout->addLayout(top);
         keywords_ = MakeTable(window, "RelevanceKeywordTable",
-                              {"Mot cl\xE9", "Occurrences", "Densit\xE9", "Pro\xE9minence", "Titre", "Description", "H1",
-                               "Autres titres", "100 premiers mots", "Textes alt", "Nom du fichier"});
+                              {"Mot cl\xE9", "Occurrences", "Densit\xE9", "Pro\xE9minence", "Titre", "Description",
+                               "H1", "Autres titres", "100 premiers mots", "Textes alt", "Nom du fichier"});
         layout->addWidget(keywords_, 3);
         reading_ = new QLabel(window);
         reading_->setObjectName(QStringLiteral("ReadabilityLine"));
         layout->addWidget(reading_);
         termsLine_ = new QLabel(Tr("Termes qui distinguent la page du site (TF-IDF) :"), window);
         layout->addWidget(termsLine_);
-        terms_ = MakeTable(window, "RelevanceTermTable", {"Terme", "Occurrences", "Score", "D\xE9" "clar\xE9"});
+        terms_ = MakeTable(window, "RelevanceTermTable",
+                           {"Terme", "Occurrences", "Score",
+                            "D\xE9"
+                            "clar\xE9"});
         layout->addWidget(terms_, 3);
         auto* buttons = new QHBoxLayout;
         add_ = new QPushButton(Tr("Ajouter aux mots cl\xE9s"), window);
@@ -143,15 +152,15 @@ public:
         }
         const RelevanceLanguage language = ProgramRelevanceLanguage(App.Language);
         const SiteTermIndex::Settings settings{language, App.WordForms, App.UsualWords, 0};
-        const std::string folder = FolderOf(pagePath_);
+        const std::string& folder = folder_;
         SiteTermIndex& index = KeptSiteIndex();
         if (!folder.empty()) {
             QDialog* progress = nullptr;
             index.Refresh(folder, settings, [&](int done, int total) {
                 // A progress window only for a read long enough to be seen.
                 if (progress == nullptr && total > 200)
-                    progress = ui::OpenProgressWindow(window_, TranslateFrenchKey("Lecture du site ") +
-                                                                   DisplayFileName(folder.substr(0, folder.size() - 1)));
+                    progress = ui::OpenProgressWindow(
+                        window_, TranslateFrenchKey("Lecture du site ") + DisplayFileName(SiteDisplayName(folder)));
                 if (ui::WaitWindow.ProgressBar && total > 0)
                     ui::WaitWindow.ProgressBar->setValue(done * 100 / total);
                 ui::Ui().PumpEvents();
@@ -196,7 +205,8 @@ private:
         const Readability& r = report_.Reading;
         QString reading = Tr("Lisibilit\xE9") + QStringLiteral(" : ");
         if (r.Measured)
-            reading += Fixed(r.Score, 1) + QStringLiteral(" (") + Tr(ReadabilityBandText(r.Band)) + QStringLiteral("), ");
+            reading +=
+                Fixed(r.Score, 1) + QStringLiteral(" (") + Tr(ReadabilityBandText(r.Band)) + QStringLiteral("), ");
         reading += QString::number(r.Sentences) + QLatin1Char(' ') + Tr("phrases") + QStringLiteral(", ") +
                    QString::number(r.Words) + QLatin1Char(' ') + Tr("mots") + QStringLiteral(", ") +
                    QString::number(r.Syllables) + QLatin1Char(' ') + Tr("syllabes");
@@ -248,6 +258,7 @@ private:
 
     QDialog* window_;
     std::string pagePath_;
+    std::string folder_;
     bool readOnly_;
     std::function<void(const std::string&)> keywordAdded_;
     QLabel* pageLine_ = nullptr;
@@ -262,14 +273,14 @@ private:
 
 }  // namespace
 
-void ShowKeywordRelevance(QWidget* owner, const std::string& pagePath, bool readOnly,
+void ShowKeywordRelevance(QWidget* owner, const std::string& pagePath, const std::string& siteFolder, bool readOnly,
                           const std::function<void(const std::string&)>& keywordAdded)
 {
     QDialog* window = ui::OpenChildWindow(
         owner, 0, 0, 900, 560, ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder | ui::WindowCentred,
         TranslateFrenchKey("Pertinence des mots cl\xE9s"));
     window->setObjectName(QStringLiteral("KeywordRelevance"));
-    RelevanceWindow view(window, pagePath, readOnly, keywordAdded);
+    RelevanceWindow view(window, pagePath, siteFolder, readOnly, keywordAdded);
     view.Measure();
     window->exec();
     ui::CloseChildWindow(window, owner);
@@ -279,14 +290,19 @@ void ShowKeywordRelevance(MainWindow& window)
 {
     if (Page.CurrentPagePath.empty())
         return;
-    ShowKeywordRelevance(&window, Page.CurrentPagePath, Page.PageReadOnly, [&window](const std::string& keyword) {
-        // The main window's list mirrors the page, as after "Ajouter aux
-        // mots clés" there.
-        ReportList& keywords = Page.KeywordList;
-        keywords.Rows.push_back({keyword, TranslateFrenchKey(IsKeywordUsed(keyword) ? "Oui" : "Non")});
-        SortReportList(keywords, 0, true);
-        window.ReloadLists();
-    });
+    const std::string& path = Page.CurrentPagePath;
+    // An online page is kept in the working folder, which is no site of it.
+    const bool online = Page.PageReadOnly && FileNameOf(path) == OnlinePageFile;
+    ShowKeywordRelevance(
+        &window, path, online ? std::string() : FolderOf(path), Page.PageReadOnly,
+        [&window](const std::string& keyword) {
+            // The main window's list mirrors the page, as after "Ajouter aux
+            // mots clés" there.
+            ReportList& keywords = Page.KeywordList;
+            keywords.Rows.push_back({keyword, TranslateFrenchKey(IsKeywordUsed(keyword) ? "Oui" : "Non")});
+            SortReportList(keywords, 0, true);
+            window.ReloadLists();
+        });
 }
 
 }  // namespace kestrova

@@ -1,12 +1,12 @@
 #include "cli/relevance_verb.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "analysis/keyword_relevance.h"
 #include "base/app_state.h"
@@ -132,7 +132,11 @@ std::string RelevanceText(const RelevancePage& page, const RelevanceReport& repo
     for (const TermScore& term : report.Terms) {
         t += "  " + std::to_string(++rank) + ". " + Shown(term.Text) + "\t" + Fixed(term.Score, 5) + "\ttf " +
              Fixed(term.Tf, 5) + "\tidf " + Fixed(term.Idf, 4) + "\tdf " + std::to_string(term.Frequency) + "\t" +
-             Tr(term.Declared ? "d\xE9" "clar\xE9" : "non d\xE9" "clar\xE9") + "\n";
+             Tr(term.Declared ? "d\xE9"
+                                "clar\xE9"
+                              : "non d\xE9"
+                                "clar\xE9") +
+             "\n";
     }
     t += "Suggestions:";
     for (std::size_t i = 0; i < report.Suggestions.size(); ++i)

@@ -2,12 +2,12 @@
 
 #include <dirent.h>
 #include <sys/inotify.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -90,7 +90,8 @@ void ListFolder(const std::string& folder, std::vector<std::pair<dev_t, ino_t>>&
 }
 
 // The distinct term keys of one page.
-std::vector<std::string> ReadPageTerms(const std::string& path, RelevanceLanguage programLanguage, RelevanceTools& tools)
+std::vector<std::string> ReadPageTerms(const std::string& path, RelevanceLanguage programLanguage,
+                                       RelevanceTools& tools)
 {
     RelevancePage page;
     if (!ReadRelevancePage(path, page))
@@ -131,8 +132,8 @@ namespace {
 // What makes the site's pages change: a page written, replaced, renamed,
 // created, removed or touched, in a folder that is watched, or the folder
 // itself going.
-constexpr std::uint32_t WatchedEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE |
-                                        IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+constexpr std::uint32_t WatchedEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                        IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
 
 }  // namespace
 

@@ -30,16 +30,15 @@ protected:
         EXPECT_TRUE(ReadRelevancePage(dir.Write(name, html), page));
         return page;
     }
-    RelevanceReport Measure(const RelevancePage& page, bool wordForms = true,
-                            const DocumentFrequencies* site = nullptr)
+    RelevanceReport Measure(const RelevancePage& page, bool wordForms = true, const DocumentFrequencies* site = nullptr)
     {
         RelevanceTools tools(wordForms, App.UsualWords);
         return MeasureRelevance(page, RelevanceLanguage::French, tools, site);
     }
     static std::string Html(const std::string& keywords, const std::string& body, const std::string& lang = "fr")
     {
-        return "<html lang=\"" + lang + "\"><head><meta name=\"keywords\" content=\"" + keywords +
-               "\"></head><body>" + body + "</body></html>";
+        return "<html lang=\"" + lang + "\"><head><meta name=\"keywords\" content=\"" + keywords + "\"></head><body>" +
+               body + "</body></html>";
     }
     // n filler words that are neither usual words nor keywords.
     static std::string Filler(int n)
@@ -71,8 +70,8 @@ TEST_F(KeywordRelevanceTest, ProminenceOfTheFirstWordTheLastWordAndBoth)
     }
     {
         // Ten words with the keyword first and last: S = 1 + 10, n = 2.
-        const RelevanceReport r = Measure(
-            Read("c.htm", Html("voilier", "<p>voilier bleu vert rouge jaune blanc noir gris voilier</p>")));
+        const RelevanceReport r =
+            Measure(Read("c.htm", Html("voilier", "<p>voilier bleu vert rouge jaune blanc noir gris voilier</p>")));
         EXPECT_EQ(r.PageWords, 9);
         EXPECT_EQ(r.Keywords[0].Numbers.Occurrences, 2);
         EXPECT_EQ(r.Keywords[0].Numbers.Positions, (std::vector<int>{1, 9}));
@@ -88,8 +87,7 @@ TEST_F(KeywordRelevanceTest, UsualWordsShortWordsAndNumbersInTheWordCount)
 {
     // "le", "de" and "la" are usual words: they are words of the page all
     // the same. "à" (one letter) and "2006" (a number) are not words.
-    const RelevanceReport r =
-        Measure(Read("a.htm", Html("voilier", "<p>le voilier de la mer &agrave; 2006</p>")));
+    const RelevanceReport r = Measure(Read("a.htm", Html("voilier", "<p>le voilier de la mer &agrave; 2006</p>")));
     EXPECT_EQ(r.PageWords, 5);
     EXPECT_EQ(r.Keywords[0].Numbers.Positions, (std::vector<int>{2}));
     EXPECT_DOUBLE_EQ(r.Keywords[0].Numbers.Prominence, 80.0);
@@ -115,6 +113,13 @@ TEST_F(KeywordRelevanceTest, DensityOfAPhraseAndItsBands)
     EXPECT_EQ(three.Keywords[0].Numbers.Band, DensityBand::Good);
     EXPECT_EQ(Measure(page(4)).Keywords[0].Numbers.Band, DensityBand::High);
     EXPECT_EQ(Measure(page(5)).Keywords[0].Numbers.Band, DensityBand::Excessive);
+    // The one keyword alone, as the site check measures it: the same numbers.
+    RelevanceTools tools(true, App.UsualWords);
+    const KeywordNumbers alone = MeasureKeyword(page(5), "Grand Large", RelevanceLanguage::English, tools);
+    EXPECT_EQ(alone.Occurrences, 5);
+    EXPECT_DOUBLE_EQ(alone.Density, 5.0);
+    EXPECT_EQ(alone.Band, DensityBand::Excessive);
+    EXPECT_EQ(alone.Positions, (std::vector<int>{1, 3, 5, 7, 9}));
     const RelevanceReport none = Measure(page(0));
     EXPECT_EQ(none.Keywords[0].Numbers.Occurrences, 0);
     EXPECT_EQ(none.Keywords[0].Numbers.Band, DensityBand::Low);
@@ -207,14 +212,13 @@ TEST_F(KeywordRelevanceTest, PlacementOfEachKeyword)
 
 TEST_F(KeywordRelevanceTest, ReadsTheDeclaredKeywordsAndTheLanguage)
 {
-    const RelevancePage page = Read("a.htm",
-                                    "<html LANG='en-GB'><head><META NAME=\"Keywords\" CONTENT=\"one,, two ,"
-                                    "caf&eacute;\"><meta name=keywords content=\"last, wins\"></head></html>");
+    const RelevancePage page = Read("a.htm", "<html LANG='en-GB'><head><META NAME=\"Keywords\" CONTENT=\"one,, two ,"
+                                             "caf&eacute;\"><meta name=keywords content=\"last, wins\"></head></html>");
     EXPECT_EQ(page.Keywords, (std::vector<std::string>{"last", "wins"}));
     EXPECT_EQ(page.Lang, "en-gb");
     EXPECT_EQ(PageLanguage(page, RelevanceLanguage::French), RelevanceLanguage::English);
     const RelevancePage other = Read("b.htm", "<html lang=\"de\"><meta name=\"keywords\" content=\"one,, two ,"
-                                               "caf&eacute;\"></html>");
+                                              "caf&eacute;\"></html>");
     EXPECT_EQ(other.Keywords, (std::vector<std::string>{"one", "two", "caf\xE9"}));
     EXPECT_EQ(PageLanguage(other, RelevanceLanguage::French), RelevanceLanguage::French);
     RelevancePage missing;
@@ -225,9 +229,8 @@ TEST_F(KeywordRelevanceTest, ReadabilityWithKnownCountsInBothLanguages)
 {
     RelevanceTools tools(true, App.UsualWords);
     // Le(1) chat(1) dort(1). Nous(1) partons(2) samedi(3) matin(2).
-    const Readability fr =
-        MeasureReadability("Le chat dort. Nous partons samedi matin.", RelevanceLanguage::French,
-                           tools.Syllables(RelevanceLanguage::French));
+    const Readability fr = MeasureReadability("Le chat dort. Nous partons samedi matin.", RelevanceLanguage::French,
+                                              tools.Syllables(RelevanceLanguage::French));
     EXPECT_EQ(fr.Sentences, 2);
     EXPECT_EQ(fr.Words, 7);
     EXPECT_EQ(fr.Syllables, 11);
@@ -235,9 +238,8 @@ TEST_F(KeywordRelevanceTest, ReadabilityWithKnownCountsInBothLanguages)
     EXPECT_EQ(fr.Band, ReadabilityBand::Easy);
 
     // The(1) cat(1) ate(1) the(1) fish(1)! We(1) sail(1) in(1) the(1) morning(2)?
-    const Readability en =
-        MeasureReadability("The cat ate the fish! We sail in the morning?", RelevanceLanguage::English,
-                           tools.Syllables(RelevanceLanguage::English));
+    const Readability en = MeasureReadability("The cat ate the fish! We sail in the morning?",
+                                              RelevanceLanguage::English, tools.Syllables(RelevanceLanguage::English));
     EXPECT_EQ(en.Sentences, 2);
     EXPECT_EQ(en.Words, 10);
     EXPECT_EQ(en.Syllables, 11);
@@ -318,8 +320,7 @@ TEST_F(KeywordRelevanceTest, TfIdfOfTheTermsOfAPage)
 TEST_F(KeywordRelevanceTest, PhrasesNeverStartOrEndWithAUsualWordNorCrossARun)
 {
     RelevanceTools tools(true, App.UsualWords);
-    const RelevancePage page =
-        Read("a.htm", Html("", "<p>voilier de course</p><p>bateau</p><p>port</p>"));
+    const RelevancePage page = Read("a.htm", Html("", "<p>voilier de course</p><p>bateau</p><p>port</p>"));
     PageTermMap terms;
     CollectTerms(page, WordKeys(page.Words, tools.Matcher(RelevanceLanguage::French)), tools, terms);
     std::vector<std::string> texts;

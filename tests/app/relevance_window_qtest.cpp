@@ -67,10 +67,10 @@ private slots:
     {
         test::TempDir dir;
         test::ScopedCurrentDir current(dir.Path());
-        const std::string page = dir.Write(
-            "site/voilier.htm", "<html lang=\"fr\"><head><title>Voilier</title>"
-                                "<meta name=\"keywords\" content=\"bateau\"></head>"
-                                "<body><p>Un voilier, un voilier et un bateau.</p></body></html>");
+        const std::string page =
+            dir.Write("site/voilier.htm", "<html lang=\"fr\"><head><title>Voilier</title>"
+                                          "<meta name=\"keywords\" content=\"bateau\"></head>"
+                                          "<body><p>Un voilier, un voilier et un bateau.</p></body></html>");
         dir.Write("site/port.htm", "<html><body><p>bateau au port</p></body></html>");
         kestrova::Page.CurrentPagePath = page;
         std::vector<std::string> added;
@@ -114,7 +114,8 @@ private slots:
             checked = true;
             window->reject();
         });
-        ShowKeywordRelevance(owner.get(), page, false, [&](const std::string& k) { added.push_back(k); });
+        ShowKeywordRelevance(owner.get(), page, dir.File("site/"), false,
+                             [&](const std::string& k) { added.push_back(k); });
         QVERIFY(checked);
         QCOMPARE(added, std::vector<std::string>{"voilier"});
         const std::string after = test::ReadAll(page);
@@ -123,8 +124,9 @@ private slots:
                  after.c_str());
         // One backup of the page as it was, one journal line.
         QCOMPARE(test::FolderEntries(dir.Path() / "site" / "Sauvegarde"), std::vector<std::string>{"voilier.htm"});
-        QVERIFY(test::ReadAll((dir.Path() / "site" / "Sauvegarde" / "voilier.htm").string()).find(
-                    "content=\"bateau\"") != std::string::npos);
+        QVERIFY(
+            test::ReadAll((dir.Path() / "site" / "Sauvegarde" / "voilier.htm").string()).find("content=\"bateau\"") !=
+            std::string::npos);
         const std::string journal = test::ReadAll((dir.Path() / "Kestrova_log.txt").string());
         QVERIFY2(Entries(journal) == 1, journal.c_str());
     }
@@ -151,7 +153,7 @@ private slots:
             checked = true;
             window->reject();
         });
-        ShowKeywordRelevance(owner.get(), page, true, {});
+        ShowKeywordRelevance(owner.get(), page, "", true, {});
         QVERIFY(checked);
         QVERIFY(!fs::exists(dir.Path() / "Sauvegarde"));
     }
@@ -179,7 +181,8 @@ private slots:
         });
         // Not read-only, so that the picture shows the button usable; nothing
         // is clicked, the sample page is not changed.
-        ShowKeywordRelevance(owner.get(), page, false, {});
+        ShowKeywordRelevance(owner.get(), page, std::string(KESTROVA_SOURCE_DIR) + "/resources/dist/Exemple/", false,
+                             {});
         QVERIFY(saved);
     }
 

@@ -3,10 +3,10 @@
 // they were); kestrova-cli relevance follows it.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <sstream>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "base/app_state.h"
 #include "base/settings.h"

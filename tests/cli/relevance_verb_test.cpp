@@ -2,11 +2,11 @@
 // failures.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
 #include "tests/support/temp_site.h"
@@ -28,10 +28,9 @@ protected:
 };
 
 // Windows-1252 page: "régate" written with its entity and as a byte.
-const char SailingPage[] =
-    "<html lang=\"fr\"><head><title>Voiliers de course</title>"
-    "<meta name=\"keywords\" content=\"voilier, r&eacute;gate\"></head>"
-    "<body><h1>La r\xE9gate</h1><p>Un voilier rapide.</p></body></html>";
+const char SailingPage[] = "<html lang=\"fr\"><head><title>Voiliers de course</title>"
+                           "<meta name=\"keywords\" content=\"voilier, r&eacute;gate\"></head>"
+                           "<body><h1>La r\xE9gate</h1><p>Un voilier rapide.</p></body></html>";
 
 TEST_F(RelevanceCliTest, JsonReportOverTheSiteFolder)
 {

@@ -33,8 +33,8 @@ TEST_F(SiteTermsTest, CountsThePagesHoldingEachTerm)
     dir.Write("a.htm", Html("voilier voilier bateau"));
     dir.Write("b.htm", Html("bateaux et port"));
     dir.Write("sous/c.html", Html("port mer"));
-    dir.Write("notes.txt", Html("voilier"));     // not a page
-    dir.Write(".cache.htm", Html("voilier"));    // hidden
+    dir.Write("notes.txt", Html("voilier"));         // not a page
+    dir.Write(".cache.htm", Html("voilier"));        // hidden
     dir.Write("Sauvegarde/a.htm", Html("voilier"));  // a backup
     SiteTermIndex index;
     EXPECT_EQ(index.Refresh(dir.Path().string(), Settings()), 3);
@@ -95,11 +95,13 @@ TEST_F(SiteTermsTest, TheSameFrequenciesOnOneThreadOrMany)
     SiteTermIndex one, many;
     int reported = 0;
     EXPECT_EQ(one.Refresh(dir.Path().string(), Settings(1)), 40);
-    EXPECT_EQ(many.Refresh(dir.Path().string(), Settings(4), [&](int done, int total) {
-        EXPECT_LE(done, total);
-        EXPECT_EQ(total, 40);
-        ++reported;
-    }), 40);
+    EXPECT_EQ(many.Refresh(dir.Path().string(), Settings(4),
+                           [&](int done, int total) {
+                               EXPECT_LE(done, total);
+                               EXPECT_EQ(total, 40);
+                               ++reported;
+                           }),
+              40);
     EXPECT_GE(reported, 1);
     WordFormMatcher matcher(RelevanceLanguage::French, true);
     const std::string commun = matcher.Key("commun"), rare = matcher.Key("rare"), mot = matcher.Key("mot3x"),
