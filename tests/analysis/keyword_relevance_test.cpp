@@ -210,6 +210,27 @@ TEST_F(KeywordRelevanceTest, PlacementOfEachKeyword)
     EXPECT_EQ(r.PageWords, 2 + 1 + 2 + 3 + 120 + 1);
 }
 
+TEST_F(KeywordRelevanceTest, AUtf8PageAndAnAccentedFileName)
+{
+    // A UTF-8 page whose file name is UTF-8 too: "régates.htm"; the Greek
+    // keyword is held escaped and lower-cased with Unicode's case mapping.
+    const RelevancePage page = Read(
+        "r\xC3\xA9gates.htm",
+        "<html lang=\"fr\"><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+        "<meta name=\"keywords\" content=\"r\xC3\xA9gate, \xCE\xB8\xCE\xAC\xCE\xBB\xCE\xB1\xCF\x83\xCF\x83\xCE\xB1\">"
+        "</head><body><p>Les r\xC3\xA9gates et la \xCE\x98\xCE\xAC\xCE\xBB\xCE\xB1\xCF\x83\xCF\x83\xCE\xB1."
+        "</p></body></html>");
+    EXPECT_TRUE(page.Utf8);
+    ASSERT_EQ(page.Keywords.size(), 2u);
+    EXPECT_EQ(page.Keywords[0], "r\xE9gate");
+    const RelevanceReport r = Measure(page);
+    EXPECT_EQ(r.PageWords, 5);
+    EXPECT_EQ(r.Keywords[0].Numbers.Occurrences, 1);
+    EXPECT_TRUE(r.Keywords[0].Placement.FileName);
+    EXPECT_EQ(r.Keywords[1].Numbers.Occurrences, 1);
+    EXPECT_EQ(r.Keywords[1].Numbers.Positions, (std::vector<int>{5}));
+}
+
 TEST_F(KeywordRelevanceTest, ReadsTheDeclaredKeywordsAndTheLanguage)
 {
     const RelevancePage page = Read("a.htm", "<html LANG='en-GB'><head><META NAME=\"Keywords\" CONTENT=\"one,, two ,"
