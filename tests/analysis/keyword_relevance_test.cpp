@@ -353,3 +353,32 @@ TEST_F(KeywordRelevanceTest, PhrasesNeverStartOrEndWithAUsualWordNorCrossARun)
 
 }  // namespace
 }  // namespace kestrova
+
+namespace kestrova {
+namespace {
+
+TEST(KeywordRelevanceTexts, BandsAndTheWindowInBothLanguages)
+{
+    const std::string language = App.Language;
+    App.Language = "English";
+    EXPECT_EQ(TranslateFrenchKey("Pertinence des mots cl\xE9s"), "Keyword relevance");
+    EXPECT_EQ(TranslateFrenchKey("Pertinence des &mots cl\xE9s"), "Keyword &relevance");
+    const char* const density[] = {"low", "good", "high", "excessive"};
+    int i = 0;
+    for (DensityBand band : {DensityBand::Low, DensityBand::Good, DensityBand::High, DensityBand::Excessive})
+        EXPECT_EQ(TranslateFrenchKey(DensityBandText(band)), density[i++]);
+    EXPECT_EQ(DensityBandText(DensityBand::None), "");
+    const char* const reading[] = {"very easy",        "easy",      "fairly easy",   "standard",
+                                   "fairly difficult", "difficult", "very difficult"};
+    i = 0;
+    for (double score : {95.0, 85.0, 75.0, 65.0, 55.0, 35.0, 10.0})
+        EXPECT_EQ(TranslateFrenchKey(ReadabilityBandText(ReadabilityBandOf(score))), reading[i++]);
+    App.Language = LanguageFrench;
+    EXPECT_EQ(TranslateFrenchKey(ReadabilityBandText(ReadabilityBand::VeryDifficult)), "tr\xE8s difficile");
+    EXPECT_EQ(TranslateFrenchKey(DensityBandText(DensityBand::High)), "\xE9lev\xE9"
+                                                                      "e");
+    App.Language = language;
+}
+
+}  // namespace
+}  // namespace kestrova
