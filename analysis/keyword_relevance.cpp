@@ -178,6 +178,9 @@ bool ReadRelevancePage(const std::string& path, RelevancePage& page)
                     if (!alt.empty())
                         page.AltTexts.push_back(alt);
                 } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
+                    // A heading left open ends where the next one starts.
+                    if (heading != 0)
+                        (heading == 1 ? page.H1Texts : page.OtherHeadingTexts).push_back(TrimSpaces(headingText));
                     heading = name[1] - '0';
                     headingText.clear();
                 } else if (name.size() == 3 && name[0] == '/' && name[1] == 'h' && name[2] >= '1' && name[2] <= '6') {
@@ -217,6 +220,8 @@ bool ReadRelevancePage(const std::string& path, RelevancePage& page)
             }
             EncodeUtf8PageText(decoded, page.ReadingText);
         });
+    if (heading != 0)
+        (heading == 1 ? page.H1Texts : page.OtherHeadingTexts).push_back(TrimSpaces(headingText));
     page.Utf8 = page.Utf8 || state.PageUtf8;
     return walked != 0;
 }

@@ -198,7 +198,9 @@ std::string RelevanceJson(const RelevancePage& page, const RelevanceReport& repo
     for (const std::string& s : report.Suggestions)
         suggestions.push_back(Shown(s));
     j["suggestions"] = suggestions;
-    return j.dump(2) + "\n";
+    // A path that is not UTF-8 is printed with replacement characters
+    // rather than failing the whole report.
+    return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 int RelevanceVerb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

@@ -244,6 +244,10 @@ TEST_F(KeywordRelevanceTest, ReadsTheDeclaredKeywordsAndTheLanguage)
     EXPECT_EQ(PageLanguage(other, RelevanceLanguage::French), RelevanceLanguage::French);
     RelevancePage missing;
     EXPECT_FALSE(ReadRelevancePage(dir.File("none.htm"), missing));
+    // Headings left open end at the next heading, or at the end of the page.
+    const RelevancePage open = Read("c.htm", "<html><body><h1>Grand voilier<h2>Petit bateau</body></html>");
+    EXPECT_EQ(open.H1Texts, (std::vector<std::string>{"Grand voilier"}));
+    EXPECT_EQ(open.OtherHeadingTexts, (std::vector<std::string>{"Petit bateau"}));
 }
 
 TEST_F(KeywordRelevanceTest, ReadabilityWithKnownCountsInBothLanguages)

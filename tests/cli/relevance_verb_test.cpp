@@ -73,6 +73,15 @@ TEST_F(RelevanceCliTest, JsonReportOverTheSiteFolder)
     }
 }
 
+TEST_F(RelevanceCliTest, AFileNameThatIsNotUtf8StillGivesJson)
+{
+    const std::string page = dir.Write("caf\xE9.htm", SailingPage);
+    ASSERT_EQ(Run({"relevance", page, "--format", "json"}), 0) << err.str();
+    const nlohmann::json j = nlohmann::json::parse(out.str());
+    EXPECT_EQ(j["keywords"][0]["occurrences"], 2);
+    EXPECT_NE(j["page"].get<std::string>().find("caf\xEF\xBF\xBD.htm"), std::string::npos);
+}
+
 TEST_F(RelevanceCliTest, TextReportInTheChosenLanguage)
 {
     const std::string page = dir.Write("index.htm", SailingPage);
