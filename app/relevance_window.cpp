@@ -59,12 +59,37 @@ QString Fixed(double value, int decimals)
     return QString::number(value, 'f', decimals);
 }
 
-QTableWidgetItem* Cell(const QString& text, bool number = false)
+// The value a numeric cell sorts by.
+constexpr int SortValueRole = Qt::UserRole;
+// The term a row of the term table shows (its index in the report).
+constexpr int TermIndexRole = Qt::UserRole + 1;
+
+// A cell that sorts as every report list does: numbers by their value,
+// texts without regard to case.
+class SortCell : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        const QVariant a = data(SortValueRole), b = other.data(SortValueRole);
+        if (a.isValid() && b.isValid())
+            return a.toDouble() < b.toDouble();
+        return QString::compare(text(), other.text(), Qt::CaseInsensitive) < 0;
+    }
+};
+
+QTableWidgetItem* Cell(const QString& text)
 {
-    auto* item = new QTableWidgetItem(text);
+    auto* item = new SortCell(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    if (number)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QTableWidgetItem* NumberCell(const QString& text, double value)
+{
+    QTableWidgetItem* item = Cell(text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setData(SortValueRole, value);
     return item;
 }
 
@@ -81,6 +106,15 @@ QTableWidget* MakeTable(QWidget* parent, const char* objectName, const std::vect
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setVisible(false);
     table->horizontalHeader()->setStretchLastSection(true);
+    // A click on a column header sorts: the first column ascending, the
+    // others descending; the selected row stays in view.
+    table->horizontalHeader()->setSectionsClickable(true);
+    QObject::connect(table->horizontalHeader(), &QHeaderView::sectionClicked, table, [table](int column) {
+        table->sortItems(column, column == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        const QList<QTableWidgetItem*> selected = table->selectedItems();
+        if (!selected.isEmpty())
+            table->scrollToItem(selected.front());
+    });
     return table;
 }
 
@@ -197,8 +231,12 @@ private:
                                      yesNo(p.First100Words),
                                      yesNo(p.AltText),
                                      yesNo(p.FileName)};
+            const double values[] = {0, static_cast<double>(k.Numbers.Occurrences), k.Numbers.Density,
+                                     k.Numbers.Prominence};
             for (int column = 0; column < 11; ++column)
-                keywords_->setItem(row, column, Cell(cells[column], column >= 1 && column <= 3));
+                keywords_->setItem(
+                    row, column,
+                    column >= 1 && column <= 3 ? NumberCell(cells[column], values[column]) : Cell(cells[column]));
         }
         keywords_->resizeColumnsToContents();
 
@@ -215,9 +253,11 @@ private:
         terms_->setRowCount(static_cast<int>(report_.Terms.size()));
         for (int row = 0; row < static_cast<int>(report_.Terms.size()); ++row) {
             const TermScore& t = report_.Terms[static_cast<std::size_t>(row)];
-            terms_->setItem(row, 0, Cell(ui::FromPage(t.Text)));
-            terms_->setItem(row, 1, Cell(QString::number(t.Count), true));
-            terms_->setItem(row, 2, Cell(Fixed(t.Score, 4), true));
+            QTableWidgetItem* text = Cell(ui::FromPage(t.Text));
+            text->setData(TermIndexRole, row);
+            terms_->setItem(row, 0, text);
+            terms_->setItem(row, 1, NumberCell(QString::number(t.Count), t.Count));
+            terms_->setItem(row, 2, NumberCell(Fixed(t.Score, 4), t.Score));
             terms_->setItem(row, 3, Cell(yesNo(t.Declared)));
         }
         terms_->resizeColumnsToContents();
@@ -229,10 +269,12 @@ private:
         const QList<QTableWidgetItem*> selected = terms_->selectedItems();
         if (selected.isEmpty())
             return nullptr;
-        const int row = selected.front()->row();
-        if (row < 0 || row >= static_cast<int>(report_.Terms.size()))
+        const QTableWidgetItem* first = terms_->item(selected.front()->row(), 0);
+        bool ok = false;
+        const int index = first ? first->data(TermIndexRole).toInt(&ok) : -1;
+        if (!ok || index < 0 || index >= static_cast<int>(report_.Terms.size()))
             return nullptr;
-        return &report_.Terms[static_cast<std::size_t>(row)];
+        return &report_.Terms[static_cast<std::size_t>(index)];
     }
 
     void TermSelected()

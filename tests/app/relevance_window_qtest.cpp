@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -102,7 +103,19 @@ private slots:
                     QVERIFY(!add->isEnabled());
                 }
             }
-            terms->selectRow(0);
+            // Sorted on a column, then on the first: the button acts on the
+            // term of the selected row wherever it went.
+            terms->horizontalHeader()->sectionClicked(1);  // occurrences, most first
+            QCOMPARE(Text(terms, 0, 0), QStringLiteral("voilier"));
+            terms->horizontalHeader()->sectionClicked(0);  // terms in order
+            for (int row = 1; row < terms->rowCount(); ++row)
+                QVERIFY(Text(terms, row - 1, 0) < Text(terms, row, 0));
+            int voilier = -1;
+            for (int row = 0; row < terms->rowCount(); ++row)
+                if (Text(terms, row, 0) == QStringLiteral("voilier"))
+                    voilier = row;
+            QVERIFY(voilier > 0);
+            terms->selectRow(voilier);
             QVERIFY(add->isEnabled());
             QTest::mouseClick(add, Qt::LeftButton);
             // The window shows the page as it is now.
