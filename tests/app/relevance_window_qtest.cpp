@@ -1,6 +1,7 @@
 // The window "Pertinence des mots clés": what it shows of a page of a small
 // site, and "Ajouter aux mots clés" on a suggested term making one change of
 // the page (one backup, one journal line).
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/main_window.h"
 #include "app/relevance_window.h"
 #include "base/app_state.h"
 #include "base/translate.h"
@@ -18,6 +20,7 @@
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "ui/dialogs.h"
 #include "ui/widget_ui.h"
 
 using namespace kestrova;
@@ -142,6 +145,49 @@ private slots:
             std::string::npos);
         const std::string journal = test::ReadAll((dir.Path() / "Kestrova_log.txt").string());
         QVERIFY2(Entries(journal) == 1, journal.c_str());
+    }
+
+    void theMainWindowOpensItAndShowsTheAddedKeyword()
+    {
+        test::TempDir dir;
+        test::ScopedCurrentDir current(dir.Path());
+        const std::string page =
+            dir.Write("site/voilier.htm", "<html lang=\"fr\"><head><title>Voilier</title>"
+                                          "<meta name=\"keywords\" content=\"bateau\"></head>"
+                                          "<body><p>Un voilier, un voilier et un bateau.</p></body></html>");
+        App.Preferences = "pub|";
+        App.BannerOn = false;
+        ui::Dialogs = ui::DialogHooks{};
+        MainWindow w;
+        w.resize(712, 600);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QAction* item = w.MenuAction(MainWindow::MenuKeywordRelevance);
+        QVERIFY(item != nullptr);
+        QVERIFY(!item->isEnabled());  // no page yet
+        ui::Dialogs.NextFileNames.push_back(page);
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(ui::Dialogs.NextFileNames.empty());
+        QVERIFY(item->isEnabled());
+        bool opened = false;
+        test::WhenModalOpen(QStringLiteral("KeywordRelevance"), [&](QDialog* window) {
+            auto* terms = window->findChild<QTableWidget*>(QStringLiteral("RelevanceTermTable"));
+            auto* add = window->findChild<QPushButton*>(QStringLiteral("AjouterAuxMotsClesButton"));
+            QVERIFY(terms && add);
+            QCOMPARE(Text(terms, 0, 0), QStringLiteral("voilier"));
+            terms->selectRow(0);
+            QTest::mouseClick(add, Qt::LeftButton);
+            opened = true;
+            window->reject();
+        });
+        QTest::keyClick(&w, Qt::Key_K, Qt::ControlModifier);
+        QVERIFY(opened);
+        // The main window's keyword list shows the keyword, used, in order.
+        const ReportList& keywords = kestrova::Page.KeywordList;
+        QCOMPARE(keywords.Rows.size(), std::size_t{2});
+        QCOMPARE(keywords.Rows[0], (std::vector<std::string>{"bateau", "Oui"}));
+        QCOMPARE(keywords.Rows[1], (std::vector<std::string>{"voilier", "Oui"}));
     }
 
     void aReadOnlyPageOffersNoAddition()
