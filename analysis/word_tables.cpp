@@ -1205,6 +1205,12 @@ void GatherWords(std::string_view Text, WordBatch& Batch)
         std::string().swap(Batch.WordBuffer);
 }
 
+void CutTextWords(std::string_view Text, const std::function<void(std::string_view)>& Sink)
+{
+    std::string wordBuffer, unicodeBuffer;
+    CutWords(Text, wordBuffer, unicodeBuffer, [&](std::string_view word, std::uint64_t) { Sink(word); });
+}
+
 void CountWordBatch(const WordBatch& Batch, const std::string& Origin, bool KeepUsual)
 {
     if (Batch.Words.empty())

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,12 @@ struct WordBatch {
 // Cuts Text into words as CountWords does and adds them to Batch. Uses no
 // table and nothing else shared: it may run on any thread.
 void GatherWords(std::string_view Text, WordBatch& Batch);
+
+// Cuts Text into words as CountWords does (lower-cased, at least two
+// characters, numbers left out) and calls Sink with each one in the order of
+// the text; usual words are kept. Uses nothing shared: it may run on any
+// thread.
+void CutTextWords(std::string_view Text, const std::function<void(std::string_view)>& Sink);
 
 // Counts the words of Batch under Origin: the tables end up exactly as
 // CountWords of each text gathered, in the same order, would leave them

@@ -1,3 +1,4 @@
+#include "app/relevance_window.h"
 #include "app/main_window.h"
 
 #include <QAction>
@@ -242,6 +243,10 @@ void MainWindow::BuildMenu()
     connect(add(file, {MenuBrowser, "OuvrirLaPageAvecVotreNavigateurAction", "Ouvrir la page avec votre navigateur",
                        "\tCTRL+N", "Ctrl+N"}),
             &QAction::triggered, this, [this] { OpenInBrowser(); });
+    // "Pertinence des mots clés"
+    connect(add(file, {MenuKeywordRelevance, "PertinenceDesMotsClesAction", "Pertinence des &mots cl\xE9s", "\tCTRL+K",
+                       "Ctrl+K"}),
+            &QAction::triggered, this, [this] { ShowKeywordRelevance(*this); });
     file->addSeparator();
     connect(add(file, {MenuSiteWords, "PertinenceDuSiteAction", "Pertinence du site", "\tCTRL+S", "Ctrl+S"}),
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
@@ -303,6 +308,8 @@ void MainWindow::EnablePageMenu(bool enabled)
         if (QAction* action = MenuAction(id))
             action->setEnabled(enabled && CommandBuilt(id));
     }
+    if (QAction* action = MenuAction(MenuKeywordRelevance))
+        action->setEnabled(enabled);
 }
 
 void MainWindow::BuildGadgets()

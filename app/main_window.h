@@ -45,6 +45,7 @@ public:
         MenuSiteWords = 12,
         MenuExport = 13,
         MenuQuit = 14,
+        MenuKeywordRelevance = 15,
     };
 
     // Commands that are not menu items.

@@ -38,6 +38,9 @@ struct AppState {
     std::string MakerSite;
     std::string MakerMail;
     std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
+    // A keyword also matches its other forms (voilier/voiliers) in the
+    // keyword relevance; setting "WordForms", 1 by default.
+    bool WordForms = true;
 };
 
 extern AppState App;

@@ -261,6 +261,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     App.UpdateServer = ReadSettingText(text, "UpdateServer", "");
     App.MakerSite = ReadSettingText(text, "MakerSite", "");
     App.MakerMail = ReadSettingText(text, "MakerMail", "");
+    App.WordForms = ReadSettingInt(text, "WordForms", 1) != 0;
 
     if (App.Preferences.find("disableupdates") != std::string::npos)
         App.DisableUpdates = true;
@@ -293,6 +294,9 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window, const s
         line("ServerPassword" + n, OneLine(entry.Password));
         line("HideServerList", "0");
     }
+    // Written only when switched off, so that files stay as they were.
+    if (!App.WordForms)
+        line("WordForms", "0");
     // The addresses are kept only when they were set by hand.
     if (!App.UpdateServer.empty())
         line("UpdateServer", OneLine(App.UpdateServer));

@@ -358,6 +358,46 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {"Dossier sur le serveur :", "Folder on the server:"},
     // Dossiers qui seront crÃ©Ã©s :
     {"Dossiers qui seront cr\xE9\xE9s :", "Folders that will be created:"},
+    // The keyword relevance window and report.
+    {"Pertinence des &mots cl\xE9s", "Keyword &relevance"},  // Pertinence des &mots clés
+    {"Pertinence des mots cl\xE9s", "Keyword relevance"},    // Pertinence des mots clés
+    {"Mot cl\xE9", "Keyword"},                               // Mot clé
+    {"Occurrences", "Occurrences"},
+    {"Densit\xE9", "Density"},         // Densité
+    {"Pro\xE9minence", "Prominence"},  // Proéminence
+    {"Autres titres", "Other headings"},
+    {"100 premiers mots", "First 100 words"},
+    {"Textes alt", "Alt texts"},
+    {"Nom du fichier", "File name"},
+    {"Lisibilit\xE9", "Readability"},  // Lisibilité
+    {"phrases", "sentences"},
+    {"mots", "words"},
+    {"syllabes", "syllables"},
+    {"Terme", "Term"},
+    {"D\xE9"
+     "clar\xE9",
+     "Declared"},  // Déclaré
+    {"non d\xE9"
+     "clar\xE9",
+     "not declared"},  // non déclaré
+    {"oui", "yes"},
+    {"non", "no"},
+    {"Formes des mots", "Word forms"},
+    {"faible", "low"},
+    {"bonne", "good"},
+    {"\xE9lev\xE9"
+     "e",
+     "high"},  // élevée
+    {"excessive", "excessive"},
+    {"tr\xE8s facile", "very easy"},  // très facile
+    {"facile", "easy"},
+    {"assez facile", "fairly easy"},
+    {"standard", "standard"},
+    {"assez difficile", "fairly difficult"},
+    {"difficile", "difficult"},
+    {"tr\xE8s difficile", "very difficult"},  // très difficile
+    {"Lecture du site ", "Reading the site "},
+    {"Termes qui distinguent la page du site (TF-IDF) :", "Terms that set the page apart from its site (TF-IDF):"},
     {"Fin", ""},
 };
 

@@ -2,6 +2,7 @@
 // takes the arguments as typed, starting with the verb).
 #include "cli/builtin_verbs.h"
 #include "cli/json_reports.h"
+#include "cli/relevance_verb.h"
 #include "cli/update_verb.h"
 #include "cli/verb_table.h"
 
@@ -155,6 +156,22 @@ std::vector<Verb> MakeVerbs()
                                       " \"unsent\": [{\"file\": PATH, \"reason\": TEXT}, ...],\n"
                                       " \"complete\": true|false}",
                          .ToJson = UploadJson});
+    verbs.push_back(Verb{
+        .Name = "relevance",
+        .Synopses = {"PAGE [--site FOLDER] [--lang fr|en] [--format text|json]"},
+        .Arguments = {Page},
+        .Options = {{"--site", "FOLDER", "the site the page is compared with (default: the page's folder)"},
+                    Lang,
+                    Format},
+        .Summary = "how well a page serves its declared keywords",
+        .Help = "How well PAGE serves its declared keywords: per keyword its\n"
+                "occurrences, density (with its band), prominence and placement\n"
+                "(title, description, h1, other headings, first 100 words, alt texts,\n"
+                "file name); the readability of the page; its 20 best terms by TF-IDF\n"
+                "over the pages below FOLDER (by default the page's folder), with the\n"
+                "best undeclared ones as suggestions.\n",
+        .Run = RelevanceVerb,
+        .JsonShape = RelevanceJsonShape});
     verbs.push_back(
         Verb{.Name = "update-check",
              .Synopses = {"[--install] [--format text|json]"},

@@ -401,6 +401,10 @@ private slots:
             {6, QStringLiteral("Images de la page\tCTRL+I"), QStringLiteral("Ctrl+I")},
             {7, QStringLiteral("Voir le code de la page\tCTRL+U"), QStringLiteral("Ctrl+U")},
             {8, QStringLiteral("Ouvrir la page avec votre navigateur\tCTRL+N"), QStringLiteral("Ctrl+N")},
+            {15,
+             P("Pertinence des &mots cl\xE9"
+               "s\tCTRL+K"),
+             QStringLiteral("Ctrl+K")},
             {12, QStringLiteral("Pertinence du site\tCTRL+S"), QStringLiteral("Ctrl+S")},
             {13,
              P("Exporter les donn\xE9"
@@ -422,7 +426,8 @@ private slots:
             QCOMPARE(action->text(), e.text);
             QCOMPARE(action->shortcut(), QKeySequence(e.shortcut));
             // Items 5 to 8 wait for a page; a command without its window waits for it.
-            QCOMPARE(action->isEnabled(), (e.id < 5 || e.id > 8) && MainWindow::CommandBuilt(e.id));
+            const bool pageItem = (e.id >= 5 && e.id <= 8) || e.id == MainWindow::MenuKeywordRelevance;
+            QCOMPARE(action->isEnabled(), !pageItem && MainWindow::CommandBuilt(e.id));
         }
         // Menu order: "Fichier" then "Infos", items in the order built.
         const QList<QAction*> menus = w.menuBar()->actions();
@@ -432,7 +437,7 @@ private slots:
         QList<int> order;
         for (QAction* a : menus[0]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
-        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 0, 12, 0, 13, 0, 14}));
+        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 15, 0, 12, 0, 13, 0, 14}));
         order.clear();
         for (QAction* a : menus[1]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
