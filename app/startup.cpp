@@ -68,6 +68,7 @@ int RunProgram(int argc, char* argv[])
     window.move(App.PosFenetreX, App.PosFenetreY);
     window.show();
 
+    ReportUpdateOutcome();
     StartProgramUpdateCheck(window);
     PurgeJournal();
 
@@ -82,6 +83,9 @@ int RunProgram(int argc, char* argv[])
         geometry.Y = window.pos().y();
         SaveSettings(SettingsFileName, GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
     }
+    // "Restart now": the settings are saved; the helper takes over.
+    if (RestartForUpdateRequested())
+        ApplyPendingUpdate();
     return exitCode;
 }
 
