@@ -250,7 +250,7 @@ ExtractOutcome Extract(const std::string& archive, const std::string& pattern, c
         if (!limits.Names.empty()) {
             bool listed = false;
             for (const std::string& wanted : limits.Names)
-                listed = listed || SameNameNoCase(wanted, bare);
+                listed = listed || SameNameNoCase(wanted, bare) || SameNameNoCase(wanted, ConvertArchiveName(bare));
             if (!listed)
                 continue;
         }

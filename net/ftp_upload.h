@@ -17,11 +17,13 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "base/app_state.h"
+#include "net/net_errors.h"
 
 namespace kestrova {
 
@@ -71,6 +73,20 @@ extern UploadSecurity UploadSecurityOptions;
 // in the server's order), each followed by CR; the translated "Error" when
 // the connection fails.
 std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password);
+
+// Why a listing failed, for the user.
+struct RemoteListFailure {
+    NetFailure Kind = NetFailure::None;  // None when the listing worked
+    bool Cancelled = false;              // ended by the cancel request
+    // The message to show: host not found, refused, time-out, login refused
+    // (530), certificate refused, or the client's own text; translated.
+    std::string Message;
+};
+
+// ListRemoteFolder that tells why it failed (in `failure`, may be null) and
+// stops soon after `cancel` (may be null) is set; for a worker thread.
+std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password,
+                             RemoteListFailure* failure, const std::atomic<bool>* cancel);
 
 // Connects to the destination's server and enters its folder, creating the
 // folders that are missing. When the destination's last segment holds a ".",
