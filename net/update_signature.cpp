@@ -39,11 +39,22 @@ bool FromHex(const std::string& hex, std::vector<unsigned char>& bytes)
     return true;
 }
 
+std::string& KeyOverride()
+{
+    static std::string key;
+    return key;
+}
+
 }  // namespace
 
 std::string BuiltInUpdateKey()
 {
-    return KESTROVA_UPDATE_PUBLIC_KEY;
+    return KeyOverride().empty() ? std::string(KESTROVA_UPDATE_PUBLIC_KEY) : KeyOverride();
+}
+
+void ReplaceBuiltInUpdateKeyForTests(const std::string& publicKeyHex)
+{
+    KeyOverride() = publicKeyHex;
 }
 
 bool VerifyUpdateSignature(const std::string& publicKeyHex, const std::string& message, const std::string& signature)

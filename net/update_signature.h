@@ -15,6 +15,11 @@ inline constexpr const char* VersionListSignatureSuffix = ".sig";
 // has none, so that only lists fetched over verified HTTPS are trusted.
 std::string BuiltInUpdateKey();
 
+// For tests running the program's code in their own process: the key
+// BuiltInUpdateKey gives from now on ("" gives the built-in one back).
+// Nothing outside the process can set it.
+void ReplaceBuiltInUpdateKeyForTests(const std::string& publicKeyHex);
+
 // True when `signature` (64 raw bytes) is a valid Ed25519 signature of
 // `message` by the key `publicKeyHex` (the 32-byte raw public key in 64
 // hexadecimal digits). False for any malformed key or signature.

@@ -4,6 +4,8 @@
 // analysis, and the failures.
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -286,6 +288,47 @@ private slots:
         QVERIFY(server_->WaitForStallsEndedByClient(1));
         QCOMPARE(Page.CurrentPagePath, std::string());
         QVERIFY(ui::WaitWindow.AbortButton.isNull());
+        QVERIFY(w.isEnabled());
+    }
+
+    void keyPressIsHandledWhileThePageHangs()
+    {
+        MainWindow& w = NewWindow();
+        HttpTestResponse stalled = HttpTestResponse::Page("<html>");
+        stalled.AnnouncedLength = 100;
+        stalled.Stall = true;
+        server_->Route("/hang.htm", stalled);
+
+        // While the server holds the connection, Space is pressed on the
+        // wait window's button: a queued key event, handled only by an event
+        // loop that runs.
+        qint64 handled = -1;
+        bool pressed = false;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, this, [&] {
+            if (pressed || !ui::WaitWindow.AbortButton || server_->Requests().empty())
+                return;
+            pressed = true;
+            QPointer<QPushButton> button = ui::WaitWindow.AbortButton;
+            QElapsedTimer clock;
+            clock.start();
+            QCoreApplication::postEvent(button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+            QCoreApplication::postEvent(button, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
+            while (!ui::Ui().AbortRequested() && clock.elapsed() < 20000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            if (ui::Ui().AbortRequested())
+                handled = clock.elapsed();
+        });
+        presser.start(10);
+        OpenOnline(server_->Url("/hang.htm"));
+        presser.stop();
+
+        QVERIFY(pressed);
+        qInfo("key press handled %lld ms after it was sent, while the page hung", handled);
+        // A frozen window would wait for the 30 s inactivity limit.
+        QVERIFY2(handled >= 0 && handled < 2000, qPrintable(QString::number(handled)));
+        QCOMPARE(server_->Requests().size(), std::size_t(1));
+        QVERIFY(server_->WaitForStallsEndedByClient(1));
         QVERIFY(w.isEnabled());
     }
 };
