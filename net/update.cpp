@@ -60,13 +60,6 @@ std::string ReportVersion(const std::string& version)
     return out;
 }
 
-void RemoveContents(const fs::path& folder)
-{
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        fs::remove_all(it->path(), ec);
-}
-
 std::string Path(const std::string& folder, const char* name)
 {
     return (fs::path(folder) / name).string();

@@ -140,7 +140,11 @@ TEST_F(HttpFetchTest, FetchesPagesAndSendsTheRefererFromTheSecondOn)
     EXPECT_EQ(requests[1].Target, "/two.htm");
     EXPECT_EQ(requests[1].Header("referer"), server.Url("/one.htm"));
     EXPECT_EQ(requests[1].Header("content-type"), "application/x-www-form-urlencoded");
-    EXPECT_TRUE(ui.Messages().empty());
+    // The second page's zero byte is told, with where the text stops.
+    const auto shown = ui.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, "The page holds a zero byte at position " + std::to_string(PageTwo.size()) +
+                                 ": the analysis stops there.");
 }
 
 TEST_F(HttpFetchTest, FollowsRedirectionsAndKeepsTheFinalUrl)
@@ -170,8 +174,7 @@ TEST_F(HttpFetchTest, ClientErrorsAreNotRetriedAndKeepTheOldAnswerFile)
     EXPECT_EQ(server.Requests().size(), 1u);
     const std::string error = LastFetchError();
     EXPECT_EQ(error, "Unable to open " + server.HostPort() +
-                         "/missing.htm. : Erreur N\xB0 / Error N# 22 : HTTP response code said error (HTTP 404 "
-                         "Not Found)");
+                         "/missing.htm : the server answered with the HTTP error 404. (Erreur N\xB0 / Error N# 22)");
     const auto shown = ui.Messages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].Title, "Error");
