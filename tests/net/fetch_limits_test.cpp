@@ -214,7 +214,7 @@ TEST_F(FetchLimitsTest, RedirectionsStopAfterTen)
     EXPECT_EQ(FetchWithRetry(server.Url("/b0")), "");
     EXPECT_EQ(server.Requests().size(), 11u + 11u);
     EXPECT_EQ(server.Requests().back().Target, "/b10");
-    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages().size(), 1u);
 
     // A loop costs at most 11 requests per attempt (the watchdog ends a
     // fetch that would go on for ever).
