@@ -7,8 +7,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -101,9 +101,8 @@ void BrowseRemoteFolder(QListWidget* list, QLineEdit* address, QLineEdit* login,
             browsing.push_back(w);
     for (QWidget* w : browsing)
         w->setEnabled(false);
-    const bool listed =
-        ListInBackground(dialog, ui::ToPage(address->text()), ui::ToPage(login->text()), ui::ToPage(password->text()),
-                         names, failure);
+    const bool listed = ListInBackground(dialog, ui::ToPage(address->text()), ui::ToPage(login->text()),
+                                         ui::ToPage(password->text()), names, failure);
     for (QWidget* w : browsing)
         w->setEnabled(true);
     list->clear();

@@ -237,8 +237,7 @@ ExtractOutcome Extract(const std::string& archive, const std::string& pattern, c
     bool folderMade = false;
     std::uint64_t total = 0;
     std::vector<fs::path> written;
-    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && !outcome.TooLarge;
-         status = unzGoToNextFile(zip)) {
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && !outcome.TooLarge; status = unzGoToNextFile(zip)) {
         if (!CurrentEntry(zip, name, info))
             continue;
         const std::string entry = Normalised(name);
@@ -275,20 +274,20 @@ ExtractOutcome Extract(const std::string& archive, const std::string& pattern, c
             fs::create_directories(target.parent_path(), ec);
         }
         switch (StreamCurrentEntry(zip, target, info.uncompressed_size, total, limits.MaxTotalBytes)) {
-        case EntryRead::Written:
-            SetModificationTime(target.string(), info.tmu_date);
-            written.push_back(target);
-            ++outcome.Written;
-            break;
-        case EntryRead::TooLarge:
-            outcome.TooLarge = true;
-            break;
-        case EntryRead::Damaged:
-            outcome.Damaged = true;
-            break;
-        case EntryRead::Empty:
-        case EntryRead::NotWritten:
-            break;
+            case EntryRead::Written:
+                SetModificationTime(target.string(), info.tmu_date);
+                written.push_back(target);
+                ++outcome.Written;
+                break;
+            case EntryRead::TooLarge:
+                outcome.TooLarge = true;
+                break;
+            case EntryRead::Damaged:
+                outcome.Damaged = true;
+                break;
+            case EntryRead::Empty:
+            case EntryRead::NotWritten:
+                break;
         }
     }
     unzClose(zip);

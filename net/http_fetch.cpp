@@ -332,10 +332,9 @@ HttpAnswer HttpRead(const FetchTarget& target, const std::string& referer, Fetch
         answer.Failure = ClassifyNetError(reported);
         answer.ErrorText = NetFailureMessage(where, answer.Failure, reported, status, control.MaxBytes, errorBuffer);
         const bool clientError = reported == CURLE_HTTP_RETURNED_ERROR && status >= 400 && status < 500;
-        answer.WorthRetrying =
-            !(clientError || reported == CURLE_PEER_FAILED_VERIFICATION || reported == CURLE_URL_MALFORMAT ||
-              reported == CURLE_UNSUPPORTED_PROTOCOL || reported == CURLE_FILESIZE_EXCEEDED ||
-              reported == CURLE_TOO_MANY_REDIRECTS);
+        answer.WorthRetrying = !(clientError || reported == CURLE_PEER_FAILED_VERIFICATION ||
+                                 reported == CURLE_URL_MALFORMAT || reported == CURLE_UNSUPPORTED_PROTOCOL ||
+                                 reported == CURLE_FILESIZE_EXCEEDED || reported == CURLE_TOO_MANY_REDIRECTS);
     }
 
     curl_slist_free_all(headers);

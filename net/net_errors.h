@@ -46,7 +46,7 @@ std::string NetFailureSentence(NetFailure kind, long status = 0, long long limit
 
 // "Unable to open WHERE: SENTENCE (Erreur N° / Error N# CODE)", in the
 // language of the interface; the code part is left out when code is 0.
-std::string NetFailureMessage(const std::string& where, NetFailure kind, int code, long status = 0,
-                              long long limit = 0, const std::string& detail = {});
+std::string NetFailureMessage(const std::string& where, NetFailure kind, int code, long status = 0, long long limit = 0,
+                              const std::string& detail = {});
 
 }  // namespace kestrova

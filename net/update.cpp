@@ -264,8 +264,9 @@ std::string TakeUpdateOutcomeMessage(const std::string& workFolder, const std::s
     return TranslateFrenchKey("La mise \xE0 jour vers ") + version +
            TranslateFrenchKey(" a \xE9"
                               "chou\xE9 ; la version ") +
-           currentVersion + TranslateFrenchKey(" est conserv\xE9"
-                                               "e.");
+           currentVersion +
+           TranslateFrenchKey(" est conserv\xE9"
+                              "e.");
 }
 
 UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)

@@ -231,8 +231,9 @@ private slots:
         auto asked = Asked();
         QCOMPARE(asked.size(), std::size_t(2));
         QCOMPARE(asked[0].Title, std::string("Erreur"));
-        QVERIFY(asked[0].Text.find("/missing.htm : le serveur a r\xE9pondu par l'erreur HTTP 404. (Erreur N\xB0 / Error "
-                                   "N# 22)") != std::string::npos);
+        QVERIFY(
+            asked[0].Text.find("/missing.htm : le serveur a r\xE9pondu par l'erreur HTTP 404. (Erreur N\xB0 / Error "
+                               "N# 22)") != std::string::npos);
         QCOMPARE(asked[1].Title, std::string("Attention !"));
         QCOMPARE(asked[1].Text, std::string("Impossible de lire l'URL fournie !"));
         QCOMPARE(Page.CurrentPagePath, std::string());
@@ -312,8 +313,8 @@ private slots:
             pressed = true;
             QPointer<QPushButton> button = ui::WaitWindow.AbortButton;
             clock.start();
-            QCoreApplication::postEvent(button,
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+            QCoreApplication::postEvent(
+                button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
             QCoreApplication::postEvent(
                 button, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
         });

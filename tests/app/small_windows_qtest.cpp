@@ -286,8 +286,8 @@ private slots:
         // The list is signed with a key the program is given for the test.
         test::SigningKey key;
         ReplaceBuiltInUpdateKeyForTests(key.PublicHex());
-        const std::string list = "Kestrova|1.38|" + server.Url("/downloads/k.zip") + "#sha256=" + Sha256Hex(archive) +
-                                 "|kestrova|End\r\n";
+        const std::string list =
+            "Kestrova|1.38|" + server.Url("/downloads/k.zip") + "#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n";
         server.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
         server.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(key.Sign(list)));
         App.UpdateServer = server.Url("");

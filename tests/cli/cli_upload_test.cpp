@@ -97,7 +97,8 @@ TEST_F(CliUploadTest, AWrongPasswordIsReportedWithTheServersAnswer)
     std::ofstream(work.File("Kestrova_log.txt")) << a << "|10\n";
     EXPECT_EQ(Upload("--server site --lang fr"), 1);
     EXPECT_EQ(out, "");
-    EXPECT_NE(err.find("not sent: " + a + ": Impossible d'ouvrir 127.0.0.1 : le serveur refuse l'identifiant ou le mot "
+    EXPECT_NE(err.find("not sent: " + a +
+                       ": Impossible d'ouvrir 127.0.0.1 : le serveur refuse l'identifiant ou le mot "
                        "de passe (530)."),
               std::string::npos)
         << err;

@@ -335,8 +335,8 @@ TEST_F(FetchLimitsTest, AnAnswerFileThatCannotBeWrittenIsSaidSo)
     AnalyseOnlinePage([](const std::string&) { return PageOne; });
     const auto shown = ui.Messages();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Text, "The page was fetched, but temp.htm cannot be written in " +
-                                 std::filesystem::current_path().string());
+    EXPECT_EQ(shown[0].Text,
+              "The page was fetched, but temp.htm cannot be written in " + std::filesystem::current_path().string());
     EXPECT_EQ(Page.CurrentPagePath, "");
 }
 

@@ -298,7 +298,7 @@ TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
     EXPECT_FALSE(fs::exists(program_ / StagingFolderName));
     // No temporary or kept copy is left.
     EXPECT_EQ(test::FolderEntries(program_), (std::vector<std::string>{"Datas", "UpdateOutcome.txt", "UpdateProg.exe",
-                                                                      "kestrova-prog", "restarted.txt"}));
+                                                                       "kestrova-prog", "restarted.txt"}));
     // The outcome is read once at the next start; a success says nothing.
     EXPECT_EQ(ReadAll((program_ / UpdateOutcomeName).string()), "ok\r\n1.38\r\n");
     EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.38"), "");
@@ -327,7 +327,8 @@ TEST_F(FullUpdate, AFailingFilePutsBackTheFilesAlreadyReplaced)
     EXPECT_EQ(test::FolderEntries(program_ / "Datas"), (std::vector<std::string>{"logo_m.gif"}));
     EXPECT_FALSE(fs::exists(program_ / StagingFolderName));
     // The user learns it at the next start, once.
-    EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.37b"), "The update to 1.40 failed; version 1.37b is kept.");
+    EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.37b"),
+              "The update to 1.40 failed; version 1.37b is kept.");
     EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.37b"), "");
 }
 

@@ -301,16 +301,14 @@ TEST_F(TrustedUpdate, ABombIsRefusedWithSmallMemoryAndNothingStaged)
     EXPECT_EQ(staged.Reason, "The archive expands to more than 200 MB: the update is refused.");
     ASSERT_GT(staged.PeakKiB, 0);
     EXPECT_LT(staged.PeakKiB, 100 * 1024) << "peak KiB " << staged.PeakKiB;
-    std::printf("zip bomb staging: archive %zu bytes, peak resident memory %ld KiB\n", archive.size(),
-                staged.PeakKiB);
+    std::printf("zip bomb staging: archive %zu bytes, peak resident memory %ld KiB\n", archive.size(), staged.PeakKiB);
     ExpectNothingStaged();
 }
 
 TEST_F(TrustedUpdate, AnEntryLyingAboutItsSizeIsRefused)
 {
     // The header announces 500 MiB for 1 MiB of data, then 1 KiB for 300 MiB.
-    for (const auto& [mebibytes, announced] :
-         {std::pair<std::uint64_t, std::uint64_t>{1, 500ull << 20}, {300, 1024}}) {
+    for (const auto& [mebibytes, announced] : {std::pair<std::uint64_t, std::uint64_t>{1, 500ull << 20}, {300, 1024}}) {
         const std::string zip = dir_.File("liar.zip");
         fs::remove(zip);
         ASSERT_TRUE(test::WriteZeroBomb(zip, "kestrova-prog", mebibytes, announced));
@@ -328,9 +326,8 @@ TEST(ArchiveLimits, OnlyNamedEntriesAndNothingKeptPastTheLimit)
 {
     test::TempDir dir;
     const std::string zip = dir.File("a.zip");
-    ASSERT_TRUE(test::WriteZip(zip, {{"a/one.txt", std::string(3000, 'x')},
-                                     {"two.txt", std::string(3000, 'y')},
-                                     {"three.txt", "z"}}));
+    ASSERT_TRUE(test::WriteZip(
+        zip, {{"a/one.txt", std::string(3000, 'x')}, {"two.txt", std::string(3000, 'y')}, {"three.txt", "z"}}));
     ExtractLimits limits;
     limits.Names = {"ONE.txt", "three.txt"};
     ExtractOutcome outcome = ExtractArchiveWithLimits(zip, dir.File("named"), limits);

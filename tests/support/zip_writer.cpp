@@ -30,12 +30,12 @@ bool WriteZeroBomb(const std::string& path, const std::string& name, std::uint64
     // One MiB of zeros deflated and flushed to a byte boundary: the same
     // bytes repeated inflate to one more MiB each (they refer back only to
     // zeros), and an empty final block ends the stream.
-    const std::vector<unsigned char> zeros(1 << 20, 0);
+    std::vector<unsigned char> zeros(1 << 20, 0);
     z_stream stream{};
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         return false;
     std::vector<unsigned char> chunk(64 * 1024);
-    stream.next_in = const_cast<unsigned char*>(zeros.data());
+    stream.next_in = zeros.data();
     stream.avail_in = static_cast<uInt>(zeros.size());
     stream.next_out = chunk.data();
     stream.avail_out = static_cast<uInt>(chunk.size());
