@@ -249,6 +249,15 @@ private slots:
         QCOMPARE(shown[0].Text, std::string("Unable to open 127.0.0.1 : the server refused the login or the password "
                                             "(530). (Erreur N\xB0 / Error N# 67)"));
 
+        // A TLS server whose certificate the system does not trust.
+        test::TempDir secureHome;
+        test::FtpTestServer secure(secureHome.Path(), true);
+        QVERIFY2(secure.Running(), secure.Problem().c_str());
+        shown = Browse(secure.Address(), test::FtpTestServer::Password);
+        QCOMPARE(shown.size(), std::size_t(1));
+        QVERIFY2(shown[0].Text.rfind("Unable to open 127.0.0.1 : the server's certificate was refused.", 0) == 0,
+                 shown[0].Text.c_str());
+
         // The right password lists the folder, with no message.
         shown = Browse(ftp.Address(), test::FtpTestServer::Password);
         QVERIFY(shown.empty());
