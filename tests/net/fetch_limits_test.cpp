@@ -305,6 +305,28 @@ TEST_F(FetchLimitsTest, BackslashesInAWebAddressAreNoLocalPath)
     EXPECT_TRUE(ParseFetchAddress("C:\\site\\page.htm").LocalFile);
 }
 
+TEST_F(FetchLimitsTest, TheSizeLimitIsASettingKeptOnlyWhenSet)
+{
+    const std::string prefs = dir.Write("Kestrova.prefs", "Language = English\r\nMaxPageSize = 1000\r\n");
+    SettingsHost host;
+    host.ScreenWidth = 1024;
+    host.ScreenHeight = 768;
+    ASSERT_TRUE(LoadSettings(prefs, host));
+    EXPECT_EQ(MaxPageSizeBytes(), 1000);
+    ASSERT_TRUE(SaveSettings(prefs, WindowGeometry{712, 600, 0, 0}, ""));
+    EXPECT_NE(ReadAll(prefs).find("MaxPageSize = 1000\r\n"), std::string::npos);
+
+    // Not set, or not a size: the built-in 20 MB, and nothing written.
+    for (const char* value : {"", "-5", "beaucoup"}) {
+        dir.Write("Kestrova.prefs", std::string("Language = English\r\nMaxPageSize = ") + value + "\r\n");
+        ResetAppState();
+        ASSERT_TRUE(LoadSettings(prefs, host));
+        EXPECT_EQ(MaxPageSizeBytes(), DefaultMaxPageSize) << value;
+        ASSERT_TRUE(SaveSettings(prefs, WindowGeometry{712, 600, 0, 0}, ""));
+        EXPECT_EQ(ReadAll(prefs).find("MaxPageSize"), std::string::npos) << value;
+    }
+}
+
 TEST(NetFailureText, EachKindHasItsSentenceInBothLanguages)
 {
     App.Language = LanguageFrench;
