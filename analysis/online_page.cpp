@@ -1,6 +1,7 @@
 #include "analysis/online_page.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include "base/address_text.h"
 #include "base/file_io.h"
@@ -63,8 +64,16 @@ AnalysisResult AnalyseOnlinePage(const PageFetcher& fetch)
     }
     if (!kept) {
         Page.CurrentPagePath.clear();
-        ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"),
-                             TranslateFrenchKey("Impossible de lire l'URL fournie !"));
+        std::string message = TranslateFrenchKey("Impossible de lire l'URL fournie !");
+        if (!text.empty()) {
+            // The page came, but the working folder does not take it.
+            std::error_code ec;
+            const std::string folder = std::filesystem::current_path(ec).string();
+            message = TranslateFrenchKey("La page a \xE9t\xE9 lue, mais temp.htm ne peut pas \xEAtre \xE9"
+                                         "crit dans ") +
+                      folder;
+        }
+        ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"), message);
     }
     // The address names the page in the caption and the export, without
     // any password written in it.

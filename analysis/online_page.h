@@ -36,7 +36,8 @@ using PageFetcher = std::function<std::string(const std::string& address)>;
 // its text, with CR LF line ends, replaces "temp.htm", which becomes
 // Page.CurrentPagePath. When nothing came, Page.CurrentPagePath is emptied
 // and "Impossible de lire l'URL fournie !" is shown, the lists keeping their
-// content. The caption names the page by its address.
+// content; when the page came but "temp.htm" cannot be written, the message
+// says so and names the working folder. The caption names the page by its address.
 AnalysisResult AnalyseOnlinePage(const PageFetcher& fetch);
 
 }  // namespace kestrova

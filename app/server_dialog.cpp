@@ -7,12 +7,17 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 #include "app/icons.h"
 #include "app/server_folder_line.h"
 #include "base/app_state.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
 #include "net/ftp_upload.h"
 #include "net/remote_folder.h"
 #include "ui/text_convert.h"
@@ -20,15 +25,99 @@
 
 namespace kestrova {
 
+namespace {
+
+// One listing, shared by the worker thread that runs it and the dialog that
+// waits for it; a worker whose wait was cancelled ends alone and only ever
+// touches its own job.
+struct ListingJob {
+    std::atomic<bool> Cancel{false};
+    std::atomic<bool> Done{false};
+    std::string Names;
+    RemoteListFailure Failure;
+    // Where the address leads on the server, asked once the listing worked.
+    RemoteFolderPlace Place;
+};
+
+// Runs the listing on a worker thread while the dialog stays usable, with a
+// wait window whose "Annuler" (or Escape, or the dialog closing) gives the
+// listing up. False when it was given up.
+bool ListInBackground(QDialog* dialog, const std::string& address, const std::string& login,
+                      const std::string& password, std::string& names, RemoteListFailure& failure)
+{
+    auto job = std::make_shared<ListingJob>();
+    std::thread([job, address, login, password] {
+        job->Names = ListRemoteFolder(address, login, password, &job->Failure, &job->Cancel);
+        if (job->Failure.Message.empty() && !job->Cancel.load())
+            job->Place = LocateRemoteFolder(address, login, password);
+        job->Done.store(true);
+    }).detach();
+
+    QDialog wait(dialog);
+    wait.setObjectName(QStringLiteral("ServerWaitWindow"));
+    wait.setWindowTitle(ui::FromPage(TranslateEnglishKey("Servers")));
+    wait.setFixedSize(240, 70);
+    auto* text = new QLabel(ui::FromPage(TranslateEnglishKey("Wait...")), &wait);
+    text->setGeometry(10, 10, 220, 20);
+    auto* cancel = new QPushButton(ui::FromPage(TranslateEnglishKey("Cancel")), &wait);
+    cancel->setObjectName(QStringLiteral("ServerWaitCancel"));
+    cancel->setGeometry(80, 38, 80, 22);
+
+    QEventLoop loop;
+    const auto giveUp = [&job, &loop] {
+        job->Cancel.store(true);
+        loop.quit();
+    };
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&job, &loop] {
+        if (job->Done.load())
+            loop.quit();
+    });
+    QObject::connect(cancel, &QPushButton::clicked, &loop, giveUp);
+    QObject::connect(&wait, &QDialog::rejected, &loop, giveUp);
+    QObject::connect(dialog, &QDialog::finished, &loop, giveUp);
+    wait.show();
+    poll.start();
+    loop.exec();
+    poll.stop();
+    wait.hide();
+    if (!job->Done.load() || job->Cancel.load())
+        return false;
+    names = job->Names;
+    failure = job->Failure;
+    place = job->Place;
+    return true;
+}
+
+}  // namespace
+
 void BrowseRemoteFolder(QListWidget* list, QLineEdit* address, QLineEdit* login, QLineEdit* password)
 {
+    auto* dialog = qobject_cast<QDialog*>(list->window());
     list->clear();
     list->addItem(ui::FromPage(TranslateEnglishKey("Wait...")));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     address->setText(ui::FromPage(StripFtpScheme(ui::ToPage(address->text()))));
-    const std::string names =
-        ListRemoteFolder(ui::ToPage(address->text()), ui::ToPage(login->text()), ui::ToPage(password->text()));
+    std::string names;
+    RemoteListFailure failure;
+    RemoteFolderPlace place;
+    // While the listing runs, browsing again waits for it.
+    QList<QWidget*> browsing{list};
+    for (const char* name : {"ConnectButton", "UpButton"})
+        if (auto* w = list->window()->findChild<QWidget*>(QString::fromLatin1(name)))
+            browsing.push_back(w);
+    for (QWidget* w : browsing)
+        w->setEnabled(false);
+    const bool listed = ListInBackground(dialog, ui::ToPage(address->text()), ui::ToPage(login->text()),
+                                         ui::ToPage(password->text()), names, failure, place);
+    for (QWidget* w : browsing)
+        w->setEnabled(true);
     list->clear();
+    if (!listed)
+        return;
+    SetRemoteFolderLine(list->window(), place);
+    if (!failure.Message.empty())
+        ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"), failure.Message);
     std::size_t pos = 0;
     while (pos < names.size()) {
         std::size_t end = names.find('\r', pos);
@@ -39,8 +128,6 @@ void BrowseRemoteFolder(QListWidget* list, QLineEdit* address, QLineEdit* login,
     }
     list->clearSelection();
     list->setCurrentRow(-1, QItemSelectionModel::Clear);
-    ShowRemoteFolderLine(list->window(), ui::ToPage(address->text()), ui::ToPage(login->text()),
-                         ui::ToPage(password->text()));
 }
 
 int ServerDialog(int number, QWidget* parent)

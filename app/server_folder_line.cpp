@@ -38,10 +38,4 @@ void SetRemoteFolderLine(QWidget* dialog, const RemoteFolderPlace& place)
         line->setText(ui::FromPage(RemoteFolderPlaceText(place)));
 }
 
-void ShowRemoteFolderLine(QWidget* dialog, const std::string& address, const std::string& login,
-                          const std::string& password)
-{
-    SetRemoteFolderLine(dialog, LocateRemoteFolder(address, login, password));
-}
-
 }  // namespace kestrova

@@ -20,10 +20,7 @@ std::string RemoteFolderPlaceText(const RemoteFolderPlace& place);
 // The line under the dialog's fields (object name "RemoteFolderPlace").
 QLabel* AddRemoteFolderLine(QWidget* dialog);
 // Shows a place found by LocateRemoteFolder (net/ftp_upload.h) on the
-// dialog's line; main thread only (the search itself may run on a worker).
+// dialog's line; main thread only (the dialog's listing worker finds it).
 void SetRemoteFolderLine(QWidget* dialog, const RemoteFolderPlace& place);
-// Asks the server where the address leads and shows it on the dialog's line.
-void ShowRemoteFolderLine(QWidget* dialog, const std::string& address, const std::string& login,
-                          const std::string& password);
 
 }  // namespace kestrova

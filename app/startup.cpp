@@ -88,6 +88,7 @@ int RunProgram(int argc, char* argv[])
     window.move(App.PosFenetreX, App.PosFenetreY);
     window.show();
 
+    ReportUpdateOutcome();
     if (!folders.Installed)
         StartProgramUpdateCheck(window);
     PurgeJournal();
@@ -105,6 +106,9 @@ int RunProgram(int argc, char* argv[])
         geometry.Y = window.pos().y();
         SaveSettings(SettingsFilePath(), GeometryToSave(asked, given, geometry), Page.CurrentPagePath);
     }
+    // "Restart now": the settings are saved; the helper takes over.
+    if (RestartForUpdateRequested())
+        ApplyPendingUpdate();
     return exitCode;
 }
 

@@ -16,6 +16,7 @@
 #include "base/app_state.h"
 #include "base/settings.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
 #include "net/update.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -108,6 +109,22 @@ void EndProgramUpdateCheck()
     StopUpdateCheck();
 }
 
+namespace {
+bool RestartRequested = false;
+}  // namespace
+
+bool RestartForUpdateRequested()
+{
+    return RestartRequested;
+}
+
+void ReportUpdateOutcome()
+{
+    const std::string message = TakeUpdateOutcomeMessage(".", CurrentVersion);
+    if (!message.empty())
+        ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Update"), message);
+}
+
 void UpdateReadyDialog(QWidget* parent)
 {
     QSize screen(1024, 768);
@@ -132,7 +149,13 @@ void UpdateReadyDialog(QWidget* parent)
     ok->setObjectName(QStringLiteral("OK"));
     ok->setGeometry(320, 70, 70, 22);
     ok->setDefault(true);
-    QObject::connect(restart, &QPushButton::clicked, window, [] { ApplyPendingUpdate(); });
+    // The program ends through its normal way out, which saves the settings,
+    // and starts the helper after that.
+    QObject::connect(restart, &QPushButton::clicked, window, [window] {
+        RestartRequested = true;
+        window->accept();
+        QCoreApplication::quit();
+    });
     QObject::connect(ok, &QPushButton::clicked, window, &QDialog::accept);
     window->exec();
     ui::CloseChildWindow(window, parent);

@@ -16,9 +16,17 @@ void StartProgramUpdateCheck(MainWindow& window);
 // for is dropped (taken as No) and the thread is joined.
 void EndProgramUpdateCheck();
 
-// "Download is done." with the buttons to restart now (which installs the
-// update and ends the program) and OK (the update is installed at the next
+// "Download is done." with the buttons to restart now (which ends the
+// program's event loop, so that the settings are saved, and asks for the
+// update to be installed then) and OK (the update is installed at the next
 // start). Modal over `parent`.
 void UpdateReadyDialog(QWidget* parent);
+
+// Whether "restart now" was chosen: the program, once its settings are
+// saved, starts the helper (ApplyPendingUpdate).
+bool RestartForUpdateRequested();
+
+// Shows the outcome the update helper left, when the last update failed.
+void ReportUpdateOutcome();
 
 }  // namespace kestrova

@@ -37,6 +37,9 @@ struct AppState {
     std::string UpdateServer;
     std::string MakerSite;
     std::string MakerMail;
+    // Largest online page accepted, in bytes, as set in the settings file
+    // ("MaxPageSize"); 0 means the built-in 20 MB.
+    long long MaxPageSize = 0;
     std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
     // A keyword also matches its other forms (voilier/voiliers) in the
     // keyword relevance; setting "WordForms", 1 by default.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -186,6 +187,11 @@ std::string WithoutTrailingSlash(std::string address)
 
 }  // namespace
 
+long long MaxPageSizeBytes()
+{
+    return App.MaxPageSize > 0 ? App.MaxPageSize : DefaultMaxPageSize;
+}
+
 std::string UpdateServerAddress()
 {
     const std::string set = WithoutTrailingSlash(App.UpdateServer);
@@ -262,6 +268,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     App.MakerSite = ReadSettingText(text, "MakerSite", "");
     App.MakerMail = ReadSettingText(text, "MakerMail", "");
     App.WordForms = ReadSettingInt(text, "WordForms", 1) != 0;
+    App.MaxPageSize = std::max(0, ReadSettingInt(text, "MaxPageSize", 0));
 
     if (App.Preferences.find("disableupdates") != std::string::npos)
         App.DisableUpdates = true;
@@ -304,6 +311,8 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window, const s
         line("MakerSite", OneLine(App.MakerSite));
     if (!App.MakerMail.empty())
         line("MakerMail", OneLine(App.MakerMail));
+    if (App.MaxPageSize > 0)
+        line("MaxPageSize", std::to_string(App.MaxPageSize));
 
     // A settings file the user made read-only stays as it is.
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)

@@ -31,6 +31,11 @@ std::string UpdateServerAddress();
 std::string MakerSiteAddress(bool french);
 std::string MakerMailAddress();
 
+// The largest online page accepted, in bytes: "MaxPageSize" of the settings
+// file when set above 0, else 20 MB.
+inline constexpr long long DefaultMaxPageSize = 20LL * 1024 * 1024;
+long long MaxPageSizeBytes();
+
 // What reading the settings needs from the window side.
 struct SettingsHost {
     int ScreenWidth = 0;

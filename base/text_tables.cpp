@@ -398,6 +398,55 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {"tr\xE8s difficile", "very difficult"},  // tr�s difficile
     {"Lecture du site ", "Reading the site "},
     {"Termes qui distinguent la page du site (TF-IDF) :", "Terms that set the page apart from its site (TF-IDF):"},
+    // Network failures, one sentence per kind (after "Impossible d'ouvrir ADRESSE : ").
+    {"Impossible d'ouvrir ", "Unable to open "},
+    // le serveur est introuvable (nom d'hôte inconnu).
+    {"le serveur est introuvable (nom d'h\xF4te inconnu).", "the server cannot be found (unknown host name)."},
+    // le serveur a refusé la connexion.
+    {"le serveur a refus\xE9 la connexion.", "the server refused the connection."},
+    // le serveur ne répond pas (délai dépassé).
+    {"le serveur ne r\xE9pond pas (d\xE9lai d\xE9pass\xE9).", "the server does not answer (time-out)."},
+    // le certificat du serveur est refusé.
+    {"le certificat du serveur est refus\xE9.", "the server's certificate was refused."},
+    // le serveur a répondu par l'erreur HTTP
+    {"le serveur a r\xE9pondu par l'erreur HTTP ", "the server answered with the HTTP error "},
+    {"le serveur refuse l'identifiant ou le mot de passe (530).",
+     "the server refused the login or the password (530)."},
+    // la page dépasse la taille maximale de
+    {"la page d\xE9passe la taille maximale de ", "the page is larger than the limit of "},
+    // octets (réglage MaxPageSize de Kestrova.prefs).
+    {" octets (r\xE9glage MaxPageSize de Kestrova.prefs).", " bytes (setting MaxPageSize of Kestrova.prefs)."},
+    // erreur réseau
+    {"erreur r\xE9seau", "network error"},
+    // La page contient un octet nul à la position N : l'analyse s'arrête là.
+    {"La page contient un octet nul \xE0 la position ", "The page holds a zero byte at position "},
+    {" : l'analyse s'arr\xEAte l\xE0.", ": the analysis stops there."},
+    // La page a été lue, mais temp.htm ne peut pas être écrit dans DOSSIER
+    {"La page a \xE9t\xE9 lue, mais temp.htm ne peut pas \xEAtre \xE9"
+     "crit dans ",
+     "The page was fetched, but temp.htm cannot be written in "},
+    // Update check: refused lists and archives, and a failed installation.
+    // La liste des versions reçue n'est pas valide.
+    {"La liste des versions re\xE7ue n'est pas valide.", "The version list received is not valid."},
+    // La liste des versions n'est pas signée : la mise à jour est refusée.
+    {"La liste des versions n'est pas sign\xE9"
+     "e : la mise \xE0 jour est refus\xE9"
+     "e.",
+     "The version list is not signed: the update is refused."},
+    // L'archive dépasse 200 Mo une fois décompressée : la mise à jour est refusée.
+    {"L'archive d\xE9passe 200 Mo une fois d\xE9"
+     "compress\xE9"
+     "e : la mise \xE0 jour est refus\xE9"
+     "e.",
+     "The archive expands to more than 200 MB: the update is refused."},
+    // La mise à jour vers VERSION a échoué ; la version VERSION est conservée.
+    {"La mise \xE0 jour vers ", "The update to "},
+    {" a \xE9"
+     "chou\xE9 ; la version ",
+     " failed; version "},
+    {" est conserv\xE9"
+     "e.",
+     " is kept."},
     {"Fin", ""},
 };
 

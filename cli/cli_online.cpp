@@ -59,6 +59,8 @@ bool AnalyseOnlineAddress(Session& session, const std::string& address, Analysis
             session.Error("interrupted");
         else if (text.empty() && !LastFetchError().empty())
             session.Error(Cp1252ToUtf8(LastFetchError()));
+        else if (!LastFetchNotice().empty())
+            session.Error(Cp1252ToUtf8(LastFetchNotice()));
         return text;
     });
     return result.Ok;

@@ -1,10 +1,12 @@
 #include "net/archive.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unzip.h>
 #include <utime.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <vector>
@@ -16,9 +18,6 @@ namespace kestrova {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Entries larger than this are not read into memory.
-constexpr unsigned long long MaxEntrySize = 512ull * 1024 * 1024;
 
 char LowerAscii(char c)
 {
@@ -82,20 +81,77 @@ bool CurrentEntry(unzFile zip, std::string& name, unz_file_info64& info)
     return true;
 }
 
-bool ReadCurrentEntry(unzFile zip, const unz_file_info64& info, std::string& data)
+enum class EntryRead { Written, Empty, Damaged, TooLarge, NotWritten };
+
+// Inflates the current entry block by block into `target` (replaced in one
+// step through a temporary file beside it), adding what it writes to
+// `total`; stops past `limit` (0: none). The size the entry's header
+// announces allocates nothing; an entry that does not inflate to exactly
+// that size is damaged.
+EntryRead StreamCurrentEntry(unzFile zip, const fs::path& target, std::uint64_t announced, std::uint64_t& total,
+                             std::uint64_t limit)
 {
-    if (info.uncompressed_size > MaxEntrySize || unzOpenCurrentFile(zip) != UNZ_OK)
-        return false;
-    data.resize(static_cast<std::size_t>(info.uncompressed_size));
-    std::size_t got = 0;
-    int n = 0;
-    while (got < data.size() &&
-           (n = unzReadCurrentFile(zip, data.data() + got,
-                                   static_cast<unsigned>(std::min<std::size_t>(data.size() - got, 1u << 20)))) > 0)
-        got += static_cast<std::size_t>(n);
+    if (unzOpenCurrentFile(zip) != UNZ_OK)
+        return EntryRead::Damaged;
+    const fs::path partial = target.string() + ".part";
+    std::FILE* out = std::fopen(partial.c_str(), "wb");
+    if (out == nullptr) {
+        unzCloseCurrentFile(zip);
+        return EntryRead::NotWritten;
+    }
+    std::vector<char> block(64 * 1024);
+    std::uint64_t got = 0;
+    EntryRead outcome = EntryRead::Written;
+    for (;;) {
+        const int n = unzReadCurrentFile(zip, block.data(), static_cast<unsigned>(block.size()));
+        if (n < 0) {
+            outcome = EntryRead::Damaged;
+            break;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::uint64_t>(n);
+        total += static_cast<std::uint64_t>(n);
+        if (limit != 0 && total > limit) {
+            outcome = EntryRead::TooLarge;
+            break;
+        }
+        if (std::fwrite(block.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
+            outcome = EntryRead::NotWritten;
+            break;
+        }
+    }
     // A damaged entry fails its check when it is closed.
-    const bool intact = unzCloseCurrentFile(zip) == UNZ_OK && got == data.size();
-    return intact && got > 0;
+    const bool intact = unzCloseCurrentFile(zip) == UNZ_OK;
+    const bool flushed = std::fflush(out) == 0 && ::fsync(fileno(out)) == 0;
+    std::fclose(out);
+    if (outcome == EntryRead::Written && (!intact || got != announced))
+        outcome = EntryRead::Damaged;
+    if (outcome == EntryRead::Written && got == 0)
+        outcome = EntryRead::Empty;
+    if (outcome == EntryRead::Written && !flushed)
+        outcome = EntryRead::NotWritten;
+    std::error_code ec;
+    if (outcome != EntryRead::Written) {
+        fs::remove(partial, ec);
+        return outcome;
+    }
+    fs::rename(partial, target, ec);
+    if (ec) {
+        fs::remove(partial, ec);
+        return EntryRead::NotWritten;
+    }
+    return EntryRead::Written;
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
 }
 
 void SetModificationTime(const std::string& path, const tm_unz& date)
@@ -147,15 +203,22 @@ std::string ConvertArchiveName(const std::string& name)
     return out;
 }
 
-int ExtractArchive(const std::string& archive, const std::string& pattern, const std::string& folder, bool keepFolders)
+namespace {
+
+ExtractOutcome Extract(const std::string& archive, const std::string& pattern, const std::string& folder,
+                       bool keepFolders, const ExtractLimits& limits)
 {
+    ExtractOutcome outcome;
     unzFile zip = unzOpen64(archive.c_str());
-    if (zip == nullptr)
-        return 0;
+    if (zip == nullptr) {
+        outcome.Unreadable = true;
+        return outcome;
+    }
     unz_global_info64 global{};
     if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) {
         unzClose(zip);
-        return 0;
+        outcome.Unreadable = true;
+        return outcome;
     }
 
     // Every name is checked before anything is written: one entry that would
@@ -165,24 +228,33 @@ int ExtractArchive(const std::string& archive, const std::string& pattern, const
     for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
         if (!CurrentEntry(zip, name, info) || !IsSafeEntryName(Normalised(name))) {
             unzClose(zip);
-            return 0;
+            outcome.Unreadable = true;
+            return outcome;
         }
     }
 
     const fs::path base = fs::path(folder);
     bool folderMade = false;
-    int written = 0;
-    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+    std::uint64_t total = 0;
+    std::vector<fs::path> written;
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && !outcome.TooLarge; status = unzGoToNextFile(zip)) {
         if (!CurrentEntry(zip, name, info))
             continue;
         const std::string entry = Normalised(name);
         const std::string bare = entry.substr(entry.find_last_of('/') + 1);
-        const bool isFolder = info.uncompressed_size == 0;
+        // A folder entry ends with "/"; a file's announced size of 0 may lie.
+        const bool isFolder = bare.empty() || (keepFolders && info.uncompressed_size == 0);
         if (!(MatchesPattern(bare, pattern) || (keepFolders && isFolder)))
             continue;
+        if (!limits.Names.empty()) {
+            bool listed = false;
+            for (const std::string& wanted : limits.Names)
+                listed = listed || SameNameNoCase(wanted, bare) || SameNameNoCase(wanted, ConvertArchiveName(bare));
+            if (!listed)
+                continue;
+        }
         if (isFolder) {
-            // A folder entry (or an empty file) writes nothing; with the
-            // folders kept, the folder is made.
+            // With the folders kept, the folder is made.
             if (keepFolders) {
                 std::error_code ec;
                 fs::create_directories(base / fs::path(entry).parent_path(), ec);
@@ -191,11 +263,6 @@ int ExtractArchive(const std::string& archive, const std::string& pattern, const
             }
             continue;
         }
-        if (bare.empty())
-            continue;
-        std::string data;
-        if (!ReadCurrentEntry(zip, info, data))
-            continue;
         std::error_code ec;
         if (!folderMade) {
             fs::create_directories(base, ec);
@@ -206,13 +273,46 @@ int ExtractArchive(const std::string& archive, const std::string& pattern, const
             target = base / entry;
             fs::create_directories(target.parent_path(), ec);
         }
-        if (!ReplaceFileContent(target.string(), data, 0644))
-            continue;
-        SetModificationTime(target.string(), info.tmu_date);
-        ++written;
+        switch (StreamCurrentEntry(zip, target, info.uncompressed_size, total, limits.MaxTotalBytes)) {
+            case EntryRead::Written:
+                SetModificationTime(target.string(), info.tmu_date);
+                written.push_back(target);
+                ++outcome.Written;
+                break;
+            case EntryRead::TooLarge:
+                outcome.TooLarge = true;
+                break;
+            case EntryRead::Damaged:
+                outcome.Damaged = true;
+                break;
+            case EntryRead::Empty:
+            case EntryRead::NotWritten:
+                break;
+        }
     }
     unzClose(zip);
-    return written;
+    if (outcome.TooLarge) {
+        // Past the limit nothing of this archive is kept.
+        std::error_code ec;
+        for (const fs::path& file : written)
+            fs::remove(file, ec);
+        outcome.Written = 0;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+int ExtractArchive(const std::string& archive, const std::string& pattern, const std::string& folder, bool keepFolders)
+{
+    const ExtractOutcome outcome = Extract(archive, pattern, folder, keepFolders, {});
+    return outcome.Unreadable ? 0 : outcome.Written;
+}
+
+ExtractOutcome ExtractArchiveWithLimits(const std::string& archive, const std::string& folder,
+                                        const ExtractLimits& limits)
+{
+    return Extract(archive, "*.*", folder, false, limits);
 }
 
 }  // namespace kestrova

@@ -74,6 +74,11 @@ size_t Discard(char*, size_t size, size_t count, void*)
     return size * count;
 }
 
+int CancelRequested(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+}
+
 size_t Collect(char* data, size_t size, size_t count, void* userdata)
 {
     static_cast<std::string*>(userdata)->append(data, size * count);
@@ -94,6 +99,9 @@ struct Connection {
     std::string Login;
     std::string Password;
     char ErrorBuffer[CURL_ERROR_SIZE] = {};
+    // When set, requests end soon after it is set (the server dialog's
+    // "Cancel").
+    const std::atomic<bool>* Cancel = nullptr;
 
     bool Open(const RemoteAddress& address, const std::string& login, const std::string& password)
     {
@@ -121,6 +129,14 @@ struct Connection {
         curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Discard);
+        if (Cancel != nullptr) {
+            // Called about once a second, also while nothing moves.
+            curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, CancelRequested);
+            curl_easy_setopt(h, CURLOPT_XFERINFODATA, Cancel);
+            // A server that accepts and never answers is a time-out.
+            curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, 30L);
+        }
         if (!Login.empty())
             curl_easy_setopt(h, CURLOPT_USERNAME, Login.c_str());
         if (!Password.empty())
@@ -325,10 +341,23 @@ void WakeUploadWorker()
 
 std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password)
 {
+    return ListRemoteFolder(address, login, password, nullptr, nullptr);
+}
+
+std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password,
+                             RemoteListFailure* failure, const std::atomic<bool>* cancel)
+{
+    RemoteListFailure ignored;
+    RemoteListFailure& why = failure != nullptr ? *failure : ignored;
+    why = {};
     RemoteAddress remote;
     Connection connection;
-    if (!ParseRemoteAddress(address, remote) || !connection.Open(remote, login, password))
+    connection.Cancel = cancel;
+    if (!ParseRemoteAddress(address, remote) || !connection.Open(remote, login, password)) {
+        why.Kind = NetFailure::Other;
+        why.Message = TranslateEnglishKey("Server adress:") + " " + address;
         return TranslateEnglishKey("Error");
+    }
     // A folder that cannot be entered is left out, as the folders above it
     // are still worth showing.
     std::vector<std::string> folders = remote.Folders;
@@ -357,8 +386,12 @@ std::string ListRemoteFolder(const std::string& address, const std::string& logi
         }
         bool folderMissing = code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_REMOTE_FILE_NOT_FOUND ||
                              code == CURLE_FTP_COULDNT_RETR_FILE;
-        if (!folderMissing || folders.empty())
+        if (!folderMissing || folders.empty()) {
+            why.Cancelled = code == CURLE_ABORTED_BY_CALLBACK && cancel != nullptr && cancel->load();
+            why.Kind = ClassifyNetError(code);
+            why.Message = NetFailureMessage(remote.Host, why.Kind, code, 0, 0, connection.ErrorText(code));
             return TranslateEnglishKey("Error");
+        }
         folders.pop_back();
     }
 }
@@ -471,7 +504,11 @@ int FtpConnectToFolder(const std::string& destination, const std::string& login,
             where = *folder;
     }
     if (code != CURLE_OK) {
-        ShowUploadMessage(cannotConnect + "\r" + current.ErrorText(code));
+        // A refused login, an unknown host, a refused connection... say so;
+        // only an unexplained failure keeps the general message.
+        const NetFailure kind = ClassifyNetError(code);
+        ShowUploadMessage(kind == NetFailure::Other ? cannotConnect + "\r" + current.ErrorText(code)
+                                                    : NetFailureMessage(remote.Host, kind, code));
         current.Handle.reset();
         return 0;
     }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,7 @@
 
 #include "base/app_state.h"
 #include "page/journal.h"
+#include "net/net_errors.h"
 
 namespace kestrova {
 
@@ -88,6 +90,19 @@ struct RemoteFolderPlace {
 };
 // Connects and walks the address's folders without changing anything.
 RemoteFolderPlace LocateRemoteFolder(const std::string& address, const std::string& login, const std::string& password);
+// Why a listing failed, for the user.
+struct RemoteListFailure {
+    NetFailure Kind = NetFailure::None;  // None when the listing worked
+    bool Cancelled = false;              // ended by the cancel request
+    // The message to show: host not found, refused, time-out, login refused
+    // (530), certificate refused, or the client's own text; translated.
+    std::string Message;
+};
+
+// ListRemoteFolder that tells why it failed (in `failure`, may be null) and
+// stops soon after `cancel` (may be null) is set; for a worker thread.
+std::string ListRemoteFolder(const std::string& address, const std::string& login, const std::string& password,
+                             RemoteListFailure* failure, const std::atomic<bool>* cancel);
 
 // Connects to the destination's server and enters its folder, creating the
 // folders that are missing (UploadProgress then tells where it stands and

@@ -10,6 +10,7 @@
 #include "base/address_text.h"
 #include "base/file_io.h"
 #include "base/program_folders.h"
+#include "base/settings.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
 #include "net/net_errors.h"
@@ -24,6 +25,8 @@ namespace {
 std::mutex StateMutex;
 std::string LastFinalUrlValue;
 std::string LastFetchErrorValue;
+std::string LastFetchNoticeValue;
+bool LastAnswerFileFailed = false;
 // The attempt running now, or the last one.
 std::shared_ptr<FetchAttempt> CurrentAttempt;
 
@@ -61,6 +64,7 @@ struct Transfer {
     FetchControl* Control = nullptr;
     std::string Body;
     bool GotResponse = false;
+    bool TooLarge = false;   // the body passed the size limit
     std::string StatusLine;  // the last status line (one per redirection)
 };
 
@@ -71,6 +75,11 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user)
     if (t->Control->Cancel.load())
         return 0;  // ends the transfer
     t->GotResponse = true;
+    const std::int64_t limit = t->Control->MaxBytes;
+    if (limit > 0 && static_cast<std::int64_t>(t->Body.size() + n) > limit) {
+        t->TooLarge = true;
+        return 0;  // ends the transfer before the body grows past the limit
+    }
     t->Body.append(data, n);
     t->Control->BytesReceived.store(static_cast<std::int64_t>(t->Body.size()));
     t->Control->LastActivity.store(NowTicks());
@@ -228,7 +237,19 @@ FetchTarget ParseFetchAddress(const std::string& address)
     const std::size_t cut = text.find_first_of("/\\");
     target.Host = cut == std::string::npos ? text : text.substr(0, cut);
     target.Path = cut == std::string::npos ? std::string() : text.substr(cut);
-    target.LocalFile = file || text.find('\\') != std::string::npos;
+    // A backslash names a local path only in an address without a web
+    // scheme ("C:\\site\\page.htm"); in an http(s) address it separates
+    // folders like "/", so "http://\\etc\\x" never reads a local file.
+    const bool webScheme = schemeSeen && !file;
+    target.LocalFile = file || (!webScheme && text.find('\\') != std::string::npos);
+    if (webScheme) {
+        for (char& c : target.Path)
+            if (c == '\\')
+                c = '/';
+        for (char& c : target.Host)
+            if (c == '\\')
+                c = '/';
+    }
     if (target.LocalFile) {
         std::string local = text;
         for (char& c : local) {
@@ -272,6 +293,9 @@ HttpAnswer HttpRead(const FetchTarget& target, const std::string& referer, Fetch
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, FetchBlockSize);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(FetchConnectLimit.count() * 1000));
+    if (control.MaxBytes > 0)
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(control.MaxBytes));
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
@@ -298,18 +322,23 @@ HttpAnswer HttpRead(const FetchTarget& target, const std::string& referer, Fetch
         if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl) == CURLE_OK && finalUrl != nullptr)
             answer.FinalUrl = finalUrl;
     } else if (!control.Cancel.load()) {
-        if (code == CURLE_HTTP_RETURNED_ERROR)
-            SetLastNetError(code, StatusDetail(status, transfer.StatusLine));
+        // The body callback's refusal reads as a write error.
+        const CURLcode reported = transfer.TooLarge ? CURLE_FILESIZE_EXCEEDED : code;
+        if (reported == CURLE_HTTP_RETURNED_ERROR)
+            SetLastNetError(reported, StatusDetail(status, transfer.StatusLine));
         else
-            SetLastNetError(code, errorBuffer);
+            SetLastNetError(reported, errorBuffer);
         // A failure before any answer came is the host's; later ones are
         // the page's.
         const std::string where = transfer.GotResponse ? target.Host + target.Path : target.Host;
+        answer.Failure = ClassifyNetError(reported);
         // (A password written in the address is never shown.)
-        answer.ErrorText = HidePasswordOf(target.Url, "Unable to open " + where + ". : " + LastNetErrorText());
-        const bool clientError = code == CURLE_HTTP_RETURNED_ERROR && status >= 400 && status < 500;
-        answer.WorthRetrying = !(clientError || code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_URL_MALFORMAT ||
-                                 code == CURLE_UNSUPPORTED_PROTOCOL);
+        answer.ErrorText =
+            HidePasswordOf(target.Url, NetFailureMessage(where, answer.Failure, reported, status, control.MaxBytes, errorBuffer));
+        const bool clientError = reported == CURLE_HTTP_RETURNED_ERROR && status >= 400 && status < 500;
+        answer.WorthRetrying = !(clientError || reported == CURLE_PEER_FAILED_VERIFICATION ||
+                                 reported == CURLE_URL_MALFORMAT || reported == CURLE_UNSUPPORTED_PROTOCOL ||
+                                 reported == CURLE_FILESIZE_EXCEEDED || reported == CURLE_TOO_MANY_REDIRECTS);
     }
 
     curl_slist_free_all(headers);
@@ -329,6 +358,8 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
     {
         std::lock_guard<std::mutex> lock(StateMutex);
         LastFetchErrorValue.clear();
+        LastFetchNoticeValue.clear();
+        LastAnswerFileFailed = false;
     }
     if (address.empty())
         return {};
@@ -336,17 +367,20 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
     if (target.Host.empty() && !target.LocalFile)
         return {};
     std::string result;
+    std::string failure;  // the message of the last failed attempt
     bool aborted = false;
+    const std::int64_t maxBytes = options.MaxBytes > 0 ? options.MaxBytes : MaxPageSizeBytes();
 
     for (int attempts = 0; attempts < FetchAttempts && !aborted && result.empty(); ++attempts) {
         auto attempt = std::make_shared<FetchAttempt>();
         attempt->Target = target;
         attempt->Referer = target.LocalFile ? std::string() : LastFinalUrl();
-        attempt->Control.LastActivity.store(NowTicks());
+        attempt->Control.MaxBytes = maxBytes;
+        const std::int64_t started = NowTicks();
+        attempt->Control.LastActivity.store(started);
         {
             std::lock_guard<std::mutex> lock(StateMutex);
             CurrentAttempt = attempt;
-            LastFetchErrorValue.clear();
         }
         std::thread worker(FetchWorker, attempt);
 
@@ -359,8 +393,10 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
                 aborted = true;
                 break;
             }
-            const auto idle = std::chrono::nanoseconds(NowTicks() - attempt->Control.LastActivity.load());
-            if (idle > FetchInactivityLimit) {
+            const std::int64_t now = NowTicks();
+            const auto idle = std::chrono::nanoseconds(now - attempt->Control.LastActivity.load());
+            const auto running = std::chrono::nanoseconds(now - started);
+            if (idle > FetchInactivityLimit || running > FetchAttemptLimit) {
                 timedOut = true;
                 break;
             }
@@ -368,6 +404,11 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
 
         if (aborted || timedOut) {
             EndWorker(worker, attempt, options);
+            if (timedOut) {
+                const bool answered = attempt->Control.BytesReceived.load() > 0;
+                failure = NetFailureMessage(answered ? target.Host + target.Path : target.Host, NetFailure::TimedOut,
+                                            CURLE_OPERATION_TIMEDOUT);
+            }
             if (!aborted)
                 aborted = Pause(FailedAttemptPause, options);
             continue;
@@ -376,27 +417,57 @@ std::string FetchWithRetry(const std::string& address, const FetchOptions& optio
         worker.join();
         const HttpAnswer& answer = attempt->Answer;
         if (answer.Complete) {
+            failure.clear();
             // The answer file gets every byte; the caller gets the text up
             // to the first zero byte.
-            ReplaceFileContent(TempPageFilePath(), answer.Bytes, 0644);
+            if (!ReplaceFileContent(TempPageFilePath(), answer.Bytes, 0644)) {
+                std::lock_guard<std::mutex> lock(StateMutex);
+                LastAnswerFileFailed = true;
+            }
             if (!target.LocalFile)
                 SetLastFinalUrl(answer.FinalUrl);
-            result = answer.Bytes.substr(0, answer.Bytes.find('\0'));
+            const std::size_t zero = answer.Bytes.find('\0');
+            result = answer.Bytes.substr(0, zero);
+            if (zero != std::string::npos && !result.empty()) {
+                std::lock_guard<std::mutex> lock(StateMutex);
+                LastFetchNoticeValue = TranslateFrenchKey("La page contient un octet nul \xE0 la position ") +
+                                       std::to_string(zero) + TranslateFrenchKey(" : l'analyse s'arr\xEAte l\xE0.");
+            }
             if (result.empty())
                 aborted = Pause(EmptyAnswerPause, options);
             continue;
         }
-        {
-            std::lock_guard<std::mutex> lock(StateMutex);
-            LastFetchErrorValue = answer.ErrorText;
-        }
-        if (options.ShowErrors && !answer.ErrorText.empty())
-            ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"), answer.ErrorText);
+        failure = answer.ErrorText;
         if (!answer.WorthRetrying)
             break;
         aborted = Pause(FailedAttemptPause, options);
     }
+
+    // One message for the whole fetch, after its last attempt.
+    if (aborted || !result.empty())
+        failure.clear();
+    {
+        std::lock_guard<std::mutex> lock(StateMutex);
+        LastFetchErrorValue = failure;
+    }
+    if (options.ShowErrors && !failure.empty())
+        ui::Ui().ShowMessage(ui::MainWindowId, TranslateEnglishKey("Error"), failure);
+    const std::string notice = LastFetchNotice();
+    if (options.ShowErrors && !notice.empty())
+        ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Attention !"), notice);
     return result;
+}
+
+std::string LastFetchNotice()
+{
+    std::lock_guard<std::mutex> lock(StateMutex);
+    return LastFetchNoticeValue;
+}
+
+bool LastFetchAnswerFileFailed()
+{
+    std::lock_guard<std::mutex> lock(StateMutex);
+    return LastAnswerFileFailed;
 }
 
 }  // namespace kestrova

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "net/net_errors.h"
 
 namespace kestrova {
 
@@ -29,6 +30,11 @@ constexpr std::chrono::milliseconds FetchPollInterval{50};
 // An attempt that received nothing for longer than this is given up
 // (measured with MonotonicNow, from the attempt's start or its last block).
 constexpr std::chrono::seconds FetchInactivityLimit{30};
+// An attempt is given up this long after it started, however the data come
+// (measured with MonotonicNow).
+constexpr std::chrono::seconds FetchAttemptLimit{60};
+// A connection not made within this time fails the attempt.
+constexpr std::chrono::seconds FetchConnectLimit{15};
 // Size of the blocks the answer is read in.
 constexpr long FetchBlockSize = 5000;
 // Redirections followed at most.
@@ -78,6 +84,9 @@ struct FetchControl {
     std::atomic<std::int64_t> LastActivity{0};
     // Body bytes received so far.
     std::atomic<std::int64_t> BytesReceived{0};
+    // The body is refused (the transfer ends) when it would grow past this
+    // many bytes; 0 means no limit.
+    std::int64_t MaxBytes = 0;
 };
 
 // The outcome of one request.
@@ -94,8 +103,11 @@ struct HttpAnswer {
     // cancelled): "Unable to open " + host (+ path) + ". : " + the error text.
     std::string ErrorText;
     // Whether another attempt may do better: false for a 4xx status, a
-    // refused certificate and an address the client cannot use.
+    // refused certificate, an answer over the size limit, too many
+    // redirections and an address the client cannot use.
     bool WorthRetrying = true;
+    // What the failure was, for the user (None when Complete or cancelled).
+    NetFailure Failure = NetFailure::None;
 };
 
 // One request and its answer, on the calling thread (the fetch worker's):
@@ -131,6 +143,9 @@ struct FetchOptions {
     bool UseAbortButton = false;
     // Another abort request, checked every 50 ms (may be null).
     const std::atomic<bool>* AbortFlag = nullptr;
+    // The largest answer accepted, in bytes; 0 means the online page limit
+    // (MaxPageSizeBytes of the settings).
+    long long MaxBytes = 0;
     // The show-errors flag: each failure message is shown in a message box
     // titled "Error" (translated) through the interface port, on the
     // caller's thread; a caller that is not the user-interface thread (the
@@ -139,19 +154,31 @@ struct FetchOptions {
 };
 
 // Fetches an address: up to 6 attempts, each in its own worker thread. An
-// empty answer is tried again after 100 ms; an attempt that failed, or that
-// received nothing for more than 30 s, is given up and the next one starts
-// after 500 ms. A 4xx status or a refused certificate ends the fetch at once.
-// An abort request ends it at the next 50 ms check. On success the answer is
-// written whole to "temp.htm" in the working folder (safe replace) and the
-// URL it ended at becomes LastFinalUrl (not for a local file). An address
-// without a host asks for nothing. Returns the answer up to its first
-// zero byte; "" when every attempt failed, on abort, or for an empty address.
+// empty answer is tried again after 100 ms; an attempt that failed, that
+// received nothing for more than 30 s or that still runs 60 s after its
+// start is given up and the next one starts after 500 ms. A 4xx status, a
+// refused certificate, too many redirections or an answer over the size
+// limit end the fetch at once. An abort request ends it at the next 50 ms
+// check. A failed fetch shows one message, after its last attempt (when
+// ShowErrors is set). On success the answer is written whole to "temp.htm"
+// in the working folder (safe replace) and the URL it ended at becomes
+// LastFinalUrl (not for a local file). An address without a host asks for
+// nothing. Returns the answer up to its first zero byte (LastFetchNotice
+// then says where it was cut, and is shown as a message too when ShowErrors
+// is set); "" when every attempt failed, on abort, or for an empty address.
 std::string FetchWithRetry(const std::string& address, const FetchOptions& options = {});
 
-// The failure message of the last attempt of the last fetch ("" when it
-// succeeded, timed out or was aborted).
+// The failure message of the last fetch ("" when it succeeded or was
+// aborted).
 std::string LastFetchError();
+
+// What the user should know about the answer of the last fetch that
+// succeeded: that it holds a zero byte and where the text was cut; "" when
+// nothing.
+std::string LastFetchNotice();
+
+// Whether the last fetch got an answer that could not be kept in "temp.htm".
+bool LastFetchAnswerFileFailed();
 
 // For tests and diagnostics: the body bytes received so far by the attempt
 // running now (or by the last one).

@@ -22,4 +22,31 @@ std::string LastNetErrorText();
 // The same text for a given code and detail.
 std::string NetErrorText(int code, const std::string& detail);
 
+// What a user is told about a failed transfer, whatever the protocol.
+enum class NetFailure {
+    None,
+    HostNotFound,  // the name does not resolve
+    Refused,       // nothing listens, or the connection was refused
+    TimedOut,      // connect, inactivity or overall limit reached
+    Certificate,   // the TLS certificate was not accepted
+    HttpStatus,    // the server answered with an HTTP error status
+    LoginRefused,  // the server refused the login or password (FTP 530)
+    TooLarge,      // the answer is larger than the limit
+    Other,
+};
+
+// The kind of failure behind a client code (0 is None).
+NetFailure ClassifyNetError(int code);
+
+// The user's sentence for a failure, in the language of the interface,
+// ending with a full stop: `status` is the HTTP status for HttpStatus,
+// `limit` the size limit in bytes for TooLarge and `detail` the client's
+// description for Other.
+std::string NetFailureSentence(NetFailure kind, long status = 0, long long limit = 0, const std::string& detail = {});
+
+// "Unable to open WHERE: SENTENCE (Erreur N° / Error N# CODE)", in the
+// language of the interface; the code part is left out when code is 0.
+std::string NetFailureMessage(const std::string& where, NetFailure kind, int code, long status = 0, long long limit = 0,
+                              const std::string& detail = {});
+
 }  // namespace kestrova

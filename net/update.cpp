@@ -61,13 +61,6 @@ std::string ReportVersion(const std::string& version)
     return out;
 }
 
-void RemoveContents(const fs::path& folder)
-{
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        fs::remove_all(it->path(), ec);
-}
-
 std::string Path(const std::string& folder, const char* name)
 {
     return (fs::path(folder) / name).string();
@@ -81,7 +74,7 @@ std::string UpdateTitle()
 
 }  // namespace
 
-FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
+FetchedFile FetchForUpdate(const std::string& url, const std::string& referer, long long maxBytes)
 {
     FetchedFile fetched;
     // The online page fetch and the check take turns on the fetch service.
@@ -102,6 +95,7 @@ FetchedFile FetchForUpdate(const std::string& url, const std::string& referer)
     // user accepted.
     options.ShowErrors = false;
     options.AbortFlag = &UpdateCheckStopRequested();
+    options.MaxBytes = maxBytes;
     FetchWithRetry(url, options);
     // The service keeps the whole answer in "temp.htm" (its returned text
     // stops at the first zero byte, which an archive has).
@@ -154,13 +148,33 @@ void SplitDownloadAddress(const std::string& address, std::string& fetch, std::s
     sha256 = digits;
 }
 
-std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download)
+bool VersionListTrusted(const FetchedFile& list, const FetchedFile& signature, const std::string& publicKeyHex)
+{
+    if (!list.Received)
+        return false;
+    // Certificates are always verified: a list that ended on HTTPS came from
+    // the server it names.
+    if (Lower(list.FinalUrl.substr(0, 8)) == "https://")
+        return true;
+    return signature.Received && VerifyUpdateSignature(publicKeyHex, list.Body, signature.Body);
+}
+
+std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download,
+                        bool listTrusted)
 {
     // The install list names the files the helper will replace: an item
     // outside the program folder refuses the whole update.
-    for (const std::string& item : InstallItems(record.InstallList))
+    const std::vector<std::string> items = InstallItems(record.InstallList);
+    for (const std::string& item : items)
         if (!IsSafeInstallItem(item))
             return "The update lists a file outside the program folder: " + item;
+    // La liste des versions n'est pas signée : la mise à jour est refusée.
+    if (!listTrusted)
+        return TranslateFrenchKey("La liste des versions n'est pas sign\xE9"
+                                  "e : la mise \xE0 jour est refus\xE9"
+                                  "e.");
+    if (!IsWebAddress(record.Address))
+        return "The update's address is not an http or https address.";
 
     std::string fetch;
     std::string sha256;
@@ -177,42 +191,96 @@ std::string StageUpdate(const std::string& workFolder, const UpdateRecord& recor
     }
 
     const fs::path staging = fs::path(workFolder) / StagingFolderName;
+    const fs::path partial = fs::path(workFolder) / PartialStagingFolderName;
     const std::string archive = Path(workFolder, DownloadedArchiveName);
     std::error_code ec;
     fs::remove(archive, ec);
     if (!ReplaceFileContent(archive, download.Body, 0600))
         return TranslateEnglishKey("The new version can't be downloaded. Try again later.");
-    fs::create_directories(staging, ec);
-    // Files of an earlier staging that this archive does not bring would be
-    // installed too: the folder holds this update only.
-    RemoveContents(staging);
+    // The update is put together apart; "UpdateProg" appears only whole.
+    fs::remove_all(partial, ec);
+    fs::create_directories(partial, ec);
 
-    const int written = ExtractArchive(archive, "*.*", staging.string(), false);
-    fs::remove(archive, ec);
-    if (written <= 0) {
-        RemoveContents(staging);
-        return TranslateEnglishKey("Downloaded archive is corrupted. Try again.");
+    ExtractLimits limits;
+    limits.MaxTotalBytes = MaxUpdateUnpackedBytes;
+    limits.Names.push_back(InstallListName);
+    for (const std::string& item : items) {
+        if (item.rfind("execute:", 0) == 0)
+            continue;
+        std::string bare = item;
+        const std::size_t cut = bare.find_last_of("/\\");
+        if (cut != std::string::npos)
+            bare.erase(0, cut + 1);
+        limits.Names.push_back(bare);
     }
+    const ExtractOutcome unpacked = ExtractArchiveWithLimits(archive, partial.string(), limits);
+    fs::remove(archive, ec);
+    const auto fail = [&](const std::string& reason) {
+        std::error_code ignored;
+        fs::remove_all(partial, ignored);
+        return reason;
+    };
+    if (unpacked.TooLarge)
+        // L'archive dépasse 200 Mo une fois décompressée : la mise à jour est refusée.
+        return fail(TranslateFrenchKey("L'archive d\xE9passe 200 Mo une fois d\xE9"
+                                       "compress\xE9"
+                                       "e : la mise \xE0 jour est refus\xE9"
+                                       "e."));
+    if (unpacked.Written <= 0 || unpacked.Damaged || unpacked.Unreadable)
+        return fail(TranslateEnglishKey("Downloaded archive is corrupted. Try again."));
     // Names stored in code page 437 take their Windows-1252 form.
-    for (fs::directory_iterator it(staging, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(partial, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const std::string converted = ConvertArchiveName(name);
         if (converted != name) {
             std::error_code renameError;
-            fs::rename(it->path(), staging / converted, renameError);
+            fs::rename(it->path(), partial / converted, renameError);
         }
     }
-    if (!ReplaceFileContent((staging / InstallListName).string(), record.InstallList + "\r\n", 0644)) {
-        RemoveContents(staging);
-        return TranslateEnglishKey("Downloaded archive is corrupted. Try again.");
-    }
+    if (!ReplaceFileContent((partial / InstallListName).string(), record.InstallList + "\r\n", 0644) ||
+        !ReplaceFileContent((partial / StagedVersionName).string(), record.Version + "\r\n", 0644))
+        return fail(TranslateEnglishKey("Downloaded archive is corrupted. Try again."));
+    // A later accepted record replaces an earlier staged one.
+    fs::remove_all(staging, ec);
+    fs::rename(partial, staging, ec);
+    if (ec)
+        return fail(TranslateEnglishKey("Downloaded archive is corrupted. Try again."));
     return "";
+}
+
+std::string TakeUpdateOutcomeMessage(const std::string& workFolder, const std::string& currentVersion)
+{
+    const std::string path = Path(workFolder, UpdateOutcomeName);
+    std::string text;
+    if (!ReadWholeFile(path, text))
+        return "";
+    std::error_code ec;
+    fs::remove(path, ec);
+    const std::size_t lineEnd = text.find_first_of("\r\n");
+    const std::string state = text.substr(0, lineEnd);
+    std::string version;
+    if (lineEnd != std::string::npos) {
+        const std::size_t start = text.find_first_not_of("\r\n", lineEnd);
+        if (start != std::string::npos)
+            version = text.substr(start, text.find_first_of("\r\n", start) - start);
+    }
+    if (state != "failed")
+        return "";
+    // La mise à jour vers 1.40 a échoué ; la version 1.37b est conservée.
+    return TranslateFrenchKey("La mise \xE0 jour vers ") + version +
+           TranslateFrenchKey(" a \xE9"
+                              "chou\xE9 ; la version ") +
+           currentVersion +
+           TranslateFrenchKey(" est conserv\xE9"
+                              "e.");
 }
 
 UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
 {
     UpdateCheckResult result;
-    const auto get = [](const std::string& url, const std::string& referer) { return FetchForUpdate(url, referer); };
+    const auto get = [](const std::string& url, const std::string& referer, long long maxBytes) {
+        return FetchForUpdate(url, referer, maxBytes);
+    };
 
     // The usage report: its answer is not used.
     std::time_t now = std::time(nullptr);
@@ -221,17 +289,35 @@ UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
     get(setup.Server + "/downloads/log.php" +
             UsageReportQuery(local.tm_hour, local.tm_min, local.tm_sec, setup.ScreenWidth, setup.ScreenHeight,
                              setup.SiteAddress, setup.Version),
-        setup.SiteAddress + "/kestrova.htm");
+        setup.SiteAddress + "/kestrova.htm", MaxVersionListBytes);
     if (setup.DisableUpdates) {
         result.Result = UpdateCheckResult::Outcome::Disabled;
         return result;
     }
 
-    const FetchedFile list = get(setup.Server + "/downloads/versions.txt", "");
+    const std::string listUrl = setup.Server + "/downloads/versions.txt";
+    const FetchedFile list = get(listUrl, "", MaxVersionListBytes);
     if (!list.Received) {
         // Not shown: a machine without network would see it at each start.
         result.Result = UpdateCheckResult::Outcome::Failed;
         result.Reason = "the version list could not be fetched: " + list.Error;
+        return result;
+    }
+    if (!LooksLikeVersionList(list.Body)) {
+        result.Result = UpdateCheckResult::Outcome::Failed;
+        // La liste des versions reçue n'est pas valide.
+        result.Reason = TranslateFrenchKey("La liste des versions re\xE7ue n'est pas valide.");
+        return result;
+    }
+    // A list that came over plain HTTP counts only with its signature.
+    FetchedFile signature;
+    if (Lower(list.FinalUrl.substr(0, 8)) != "https://")
+        signature = get(listUrl + VersionListSignatureSuffix, "", 4096);
+    if (!VersionListTrusted(list, signature, setup.PublicKey)) {
+        result.Result = UpdateCheckResult::Outcome::Failed;
+        result.Reason = TranslateFrenchKey("La liste des versions n'est pas sign\xE9"
+                                           "e : la mise \xE0 jour est refus\xE9"
+                                           "e.");
         return result;
     }
 
@@ -263,7 +349,7 @@ UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup)
             if (!IsSafeInstallItem(item))
                 reason = "The update lists a file outside the program folder: " + item;
         if (reason.empty())
-            reason = StageUpdate(setup.WorkFolder, record, get(fetch, ""));
+            reason = StageUpdate(setup.WorkFolder, record, get(fetch, "", MaxUpdateArchiveBytes), true);
         if (reason.empty()) {
             staged = true;
             result.Result = UpdateCheckResult::Outcome::Staged;

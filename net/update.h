@@ -3,9 +3,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "net/update_signature.h"
 #include "net/version_list.h"
 
 namespace kestrova {
@@ -15,6 +17,19 @@ inline constexpr const char* StagingFolderName = "UpdateProg";
 inline constexpr const char* InstallListName = "Paths.txt";
 inline constexpr const char* HelperProgramName = "UpdateProg.exe";
 inline constexpr const char* DownloadedArchiveName = "Temp.zip";
+// The update is unpacked here and renamed to StagingFolderName when whole.
+inline constexpr const char* PartialStagingFolderName = "UpdateProg.partial";
+// In the staging folder: the version the staged update brings.
+inline constexpr const char* StagedVersionName = "UpdateVersion.txt";
+// Written by the helper in the working folder: "ok" or "failed" on its first
+// line, the version it installed (or tried to) on its second.
+inline constexpr const char* UpdateOutcomeName = "UpdateOutcome.txt";
+
+// The most an update archive may expand to, counted while inflating.
+inline constexpr std::uint64_t MaxUpdateUnpackedBytes = 200ull * 1024 * 1024;
+// The largest archive and version list downloaded.
+inline constexpr long long MaxUpdateArchiveBytes = 100LL * 1024 * 1024;
+inline constexpr long long MaxVersionListBytes = 1024LL * 1024;
 
 // What a fetch of the update check brought.
 struct FetchedFile {
@@ -28,7 +43,7 @@ struct FetchedFile {
 // for its turn (UpdateFetchBusy / PageFetchBusy, every 100 ms), sends
 // `referer` as the last final URL ("" for none), shows no error box, and
 // deletes "temp.htm" afterwards. Certificates of HTTPS servers are verified.
-FetchedFile FetchForUpdate(const std::string& url, const std::string& referer);
+FetchedFile FetchForUpdate(const std::string& url, const std::string& referer, long long maxBytes);
 
 // SHA-256 of the data as 64 lower-case hexadecimal digits.
 std::string Sha256Hex(const std::string& data);
@@ -43,6 +58,9 @@ struct UpdateCheckSetup {
     std::string SiteAddress;  // the maker's site, sent in the usage report
     std::string Version = CurrentVersion;
     bool DisableUpdates = false;
+    // The key signed version lists are checked with (64 hexadecimal digits;
+    // see net/update_signature.h).
+    std::string PublicKey = BuiltInUpdateKey();
     int ScreenWidth = 0;
     int ScreenHeight = 0;
     // A Yes/No question (title, text; translated); true for Yes.
@@ -75,13 +93,27 @@ UpdateCheckResult UpdateCheck(const UpdateCheckSetup& setup);
 std::string UsageReportQuery(int hour, int minute, int second, int screenWidth, int screenHeight,
                              const std::string& siteAddress, const std::string& version);
 
+// Whether a fetched version list may be believed: it came over HTTPS (the
+// certificate is always verified), or its detached signature verifies
+// against the public key.
+bool VersionListTrusted(const FetchedFile& list, const FetchedFile& signature, const std::string& publicKeyHex);
+
 // Unpacks a downloaded archive into the staging folder and writes the
-// install list, after checking the archive against the record's address:
-// an address ending in "#sha256=" + 64 hexadecimal digits must match the
-// archive; without it, the archive must have come over HTTPS (finalUrl).
-// Nothing is written for a refused archive or install list. Returns "" on
-// success, else the reason (a translated message for the user).
-std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download);
+// install list, after checking the archive against the record's address.
+// The record must come from a trusted list; then an address ending in
+// "#sha256=" + 64 hexadecimal digits must match the archive, and without it
+// the archive must have come over HTTPS (finalUrl). Only the entries the
+// install list names (and "Paths.txt") are unpacked, at most 200 MB in all.
+// The update is unpacked under a temporary folder and renamed to
+// "UpdateProg" only when complete: nothing is staged for a refused or
+// broken archive. Returns "" on success, else the reason (a translated
+// message for the user).
+std::string StageUpdate(const std::string& workFolder, const UpdateRecord& record, const FetchedFile& download,
+                        bool listTrusted);
+
+// The helper's outcome left by the last update, read and removed: the
+// message to show the user ("" when there is none or the update went well).
+std::string TakeUpdateOutcomeMessage(const std::string& workFolder, const std::string& currentVersion);
 
 // The address to fetch for a record's download address (without the
 // "#sha256=..." part) and the hash it names ("" when none; lower case).
@@ -98,7 +130,7 @@ bool StartUpdateHelper(const std::string& workFolder, const std::string& program
 
 // At start and from the "restart now" button: when an update is staged and
 // automatic updates are on, starts the helper and ends the program at once
-// (no settings are written).
+// (no settings are written: the "restart now" button saves them first).
 void ApplyPendingUpdate();
 
 // Starts the update check on its own thread (the program's start-up), with

@@ -37,6 +37,26 @@ bool StartsWithHttp(const std::string& field)
 
 }  // namespace
 
+bool IsWebAddress(const std::string& address)
+{
+    const std::string lower = Lower(address.substr(0, 8));
+    return (lower.rfind("http://", 0) == 0 && address.size() > 7) || (lower == "https://" && address.size() > 8);
+}
+
+bool LooksLikeVersionList(const std::string& text)
+{
+    if (text.find("|End") == std::string::npos)
+        return false;
+    // A text file: no zero bytes nor control characters besides line ends
+    // and tabs.
+    for (char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b < 0x20 && c != '\r' && c != '\n' && c != '\t')
+            return false;
+    }
+    return true;
+}
+
 double VersionValue(const std::string& version)
 {
     std::string text = Lower(version);
@@ -109,8 +129,14 @@ std::vector<UpdateRecord> ParseVersionList(const std::string& text, const std::s
         // rather than read the next record into this one's install list.
         const std::size_t end = text.find("|End", pos);
         const std::size_t lineEnd = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos || lineEnd < end)
+        if (end == std::string::npos)
             break;
+        if (lineEnd < end) {
+            // A line naming the program without a record (a heading, a
+            // record cut short): the search goes on on the next line.
+            pos = text.find("Kestrova", lineEnd);
+            continue;
+        }
         // The record's text up to and including the "|" in front of "End".
         const std::string record = text.substr(pos, end + 1 - pos);
         std::vector<std::size_t> bars;
@@ -132,7 +158,14 @@ std::vector<UpdateRecord> ParseVersionList(const std::string& text, const std::s
         if (addressField != 0) {
             r.Address = Trim(field(addressField));
             r.InstallList = record.substr(bars[addressField + 1] + 1);
-            records.push_back(std::move(r));
+            // Archives come from the web only; a record given twice is
+            // offered once.
+            bool known = false;
+            for (const UpdateRecord& seen : records)
+                known = known || (seen.Version == r.Version && seen.Conditions == r.Conditions &&
+                                  seen.Address == r.Address && seen.InstallList == r.InstallList);
+            if (IsWebAddress(r.Address) && !known)
+                records.push_back(std::move(r));
         }
         pos = text.find("Kestrova", end + 4);
     }

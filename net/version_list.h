@@ -30,8 +30,19 @@ struct UpdateRecord {
 };
 
 // The records of the program in the list, in order. Each record is one line;
-// a record without "|End" on its line ends the list (it is not returned).
+// a line that names the program without "|End" (a heading, a broken
+// record) is passed over. A record given more than once is returned once;
+// a record whose download address is not http:// or https:// is left out.
 std::vector<UpdateRecord> ParseVersionList(const std::string& text, const std::string& current);
+
+// True when the text can be a version list: it holds at least one "|End"
+// and no zero byte or control character besides CR, LF and tab. An empty,
+// binary or cut list is not one.
+bool LooksLikeVersionList(const std::string& text);
+
+// True for an address that begins with "http://" or "https://" (any case)
+// and names something after it.
+bool IsWebAddress(const std::string& address);
 
 // True when the record offers a version newer than `current` whose
 // condition list applies to it.

@@ -11,6 +11,10 @@
 // renamed over it, so that no target is ever half written; the replaced files
 // are kept until all are in place and put back if any step fails, so the
 // program is either wholly updated or left as it was.
+//
+// The outcome is left in "UpdateOutcome.txt" in the working folder ("ok" or
+// "failed", then the version from "UpdateProg/UpdateVersion.txt"), for the
+// program to tell the user at its next start.
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,6 +207,18 @@ int main(int argc, char** argv)
             if (entry.HadOld)
                 fs::remove(entry.Backup, ec);
         }
+    }
+
+    // The outcome, for the program's next start.
+    std::string version;
+    std::ifstream versionFile(fs::path(Staging) / "UpdateVersion.txt", std::ios::binary);
+    if (versionFile)
+        std::getline(versionFile, version);
+    if (const std::size_t end = version.find_first_of("\r\n"); end != std::string::npos)
+        version.erase(end);
+    if (std::FILE* outcome = std::fopen("UpdateOutcome.txt", "wb")) {
+        std::fprintf(outcome, "%s\r\n%s\r\n", status == 0 ? "ok" : "failed", version.c_str());
+        std::fclose(outcome);
     }
 
     std::error_code ec;

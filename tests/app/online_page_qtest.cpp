@@ -4,6 +4,8 @@
 // analysis, and the failures.
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -229,7 +231,9 @@ private slots:
         auto asked = Asked();
         QCOMPARE(asked.size(), std::size_t(2));
         QCOMPARE(asked[0].Title, std::string("Erreur"));
-        QVERIFY(asked[0].Text.find("/missing.htm. : Erreur N\xB0 / Error N# 22") != std::string::npos);
+        QVERIFY(
+            asked[0].Text.find("/missing.htm : le serveur a r\xE9pondu par l'erreur HTTP 404. (Erreur N\xB0 / Error "
+                               "N# 22)") != std::string::npos);
         QCOMPARE(asked[1].Title, std::string("Attention !"));
         QCOMPARE(asked[1].Text, std::string("Impossible de lire l'URL fournie !"));
         QCOMPARE(Page.CurrentPagePath, std::string());
@@ -285,6 +289,54 @@ private slots:
         QVERIFY(server_->WaitForStallsEndedByClient(1));
         QCOMPARE(Page.CurrentPagePath, std::string());
         QVERIFY(ui::WaitWindow.AbortButton.isNull());
+        QVERIFY(w.isEnabled());
+    }
+
+    void keyPressIsHandledWhileThePageHangs()
+    {
+        MainWindow& w = NewWindow();
+        HttpTestResponse stalled = HttpTestResponse::Page("<html>");
+        stalled.AnnouncedLength = 100;
+        stalled.Stall = true;
+        server_->Route("/hang.htm", stalled);
+
+        // While the server holds the connection, Space is pressed on the
+        // wait window's button: a queued key event, handled only by an event
+        // loop that runs.
+        qint64 handled = -1;
+        bool pressed = false;
+        QElapsedTimer clock;
+        QTimer presser;
+        connect(&presser, &QTimer::timeout, this, [&] {
+            if (pressed || !ui::WaitWindow.AbortButton || server_->Requests().empty())
+                return;
+            pressed = true;
+            QPointer<QPushButton> button = ui::WaitWindow.AbortButton;
+            clock.start();
+            QCoreApplication::postEvent(
+                button, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+            QCoreApplication::postEvent(
+                button, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")));
+        });
+        // The fetch's own event pumping handles the queued key; this timer
+        // of the same pumping notes when.
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (pressed && handled < 0 && ui::Ui().AbortRequested())
+                handled = clock.elapsed();
+        });
+        watch.start(1);
+        presser.start(10);
+        OpenOnline(server_->Url("/hang.htm"));
+        presser.stop();
+        watch.stop();
+
+        QVERIFY(pressed);
+        qInfo("key press handled %lld ms after it was sent, while the page hung", handled);
+        // A frozen window would wait for the 30 s inactivity limit.
+        QVERIFY2(handled >= 0 && handled < 2000, qPrintable(QString::number(handled)));
+        QCOMPARE(server_->Requests().size(), std::size_t(1));
+        QVERIFY(server_->WaitForStallsEndedByClient(1));
         QVERIFY(w.isEnabled());
     }
 };

@@ -21,9 +21,11 @@
 #include "base/translate.h"
 #include "net/banner.h"
 #include "net/update.h"
+#include "net/update_signature.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/update_signing.h"
 #include "tests/support/zip_writer.h"
 #include "ui/shell_open.h"
 #include "ui/text_convert.h"
@@ -281,9 +283,13 @@ private slots:
         QVERIFY(test::WriteZip(temp_->File("new.zip"), {{"kestrova", "new program"}}));
         const std::string archive = test::ReadAll(temp_->File("new.zip"));
         server.Route("/downloads/k.zip", test::HttpTestResponse::Page(archive));
-        server.Route("/downloads/versions.txt",
-                     test::HttpTestResponse::Page("Kestrova|1.38|" + server.Url("/downloads/k.zip") +
-                                                  "#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n"));
+        // The list is signed with a key the program is given for the test.
+        test::SigningKey key;
+        ReplaceBuiltInUpdateKeyForTests(key.PublicHex());
+        const std::string list =
+            "Kestrova|1.38|" + server.Url("/downloads/k.zip") + "#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n";
+        server.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
+        server.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(key.Sign(list)));
         App.UpdateServer = server.Url("");
         // Yes to the offer; the next answer closes the "download will start" box.
         qtUi_->NextAnswers = {ui::YesNoAll::Yes, ui::YesNoAll::Yes};
@@ -313,8 +319,19 @@ private slots:
         QCOMPARE(qtUi_->Recorded[1].Text,
                  std::string("Download will start. You will be notified when it will be finished."));
         QCOMPARE(test::ReadAll(temp_->File("UpdateProg/kestrova")), std::string("new program"));
+        QVERIFY(!RestartForUpdateRequested());
+
+        // "Restart now" leaves through the program's normal end, which
+        // saves the settings and then starts the helper.
+        test::WhenModalOpen(QStringLiteral("UpdateReadyDialog"),
+                            [](QDialog* dialog) { Child<QPushButton>(dialog, "RestartNow")->click(); });
+        UpdateReadyDialog(&window);
+        QVERIFY(RestartForUpdateRequested());
+        QVERIFY(UpdateIsStaged(temp_->Path().string()));
+        QVERIFY(window.isEnabled());
         fs::remove_all(temp_->Path() / "UpdateProg");
         App.UpdateServer.clear();
+        ReplaceBuiltInUpdateKeyForTests("");
     }
 
     void backgroundCheckShowsNothingWithoutAServer()

@@ -100,8 +100,8 @@ TEST_F(CliOnlineTest, FailuresWriteNothing)
     EXPECT_FALSE(fs::exists(dir.Path() / "temp.htm"));
     // The fetch's error, once, then the unreadable address.
     const std::string error = "kestrova-cli: Unable to open " + server.HostPort() +
-                              "/missing.htm. : Erreur N\xC2\xB0 / Error N# 22 : HTTP response code said error "
-                              "(HTTP 404 Not Found)\n";
+                              "/missing.htm : the server answered with the HTTP error 404. (Erreur N\xC2\xB0 / Error "
+                              "N# 22)\n";
     EXPECT_EQ(err.str(), error + "kestrova-cli: Caution!: Impossible to read the given URL!\n");
     EXPECT_EQ(server.Requests().size(), 1u);
 }

@@ -8,8 +8,10 @@
 #include "base/app_state.h"
 #include "cli/cli.h"
 #include "net/update.h"
+#include "net/update_signature.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/update_signing.h"
 #include "tests/support/zip_writer.h"
 
 using namespace kestrova;
@@ -29,9 +31,22 @@ protected:
     void SetUp() override
     {
         dir.Write("Kestrova.prefs", "Language = English\r\nUpdateServer = " + server.Url("") + "/\r\n");
+        ReplaceBuiltInUpdateKeyForTests(key.PublicHex());
     }
-    void TearDown() override { ResetAppState(); }
+    void TearDown() override
+    {
+        ReplaceBuiltInUpdateKeyForTests("");
+        ResetAppState();
+    }
 
+    // Serves a version list with its signature.
+    void ServeList(const std::string& list)
+    {
+        server.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
+        server.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(key.Sign(list)));
+    }
+
+    test::SigningKey key;
     test::TempDir dir;
     test::ScopedCurrentDir cwd{dir.Path()};
     test::HttpTestServer server;
@@ -41,20 +56,19 @@ protected:
 
 TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
 {
-    server.Route("/downloads/versions.txt", test::HttpTestResponse::Page("Kestrova|1.37b|http://x/a.zip|a|End\r\n"));
+    ServeList("Kestrova|1.37b|http://x/a.zip|a|End\r\n");
     EXPECT_EQ(Run({"update-check"}), 0);
     EXPECT_EQ(out.str(), "Kestrova 1.37b is up to date.\n");
     // The usage report went first, to the server of the settings.
-    ASSERT_EQ(server.Requests().size(), 2u);
+    ASSERT_EQ(server.Requests().size(), 3u);
     EXPECT_EQ(server.Requests()[0].Target.rfind("/downloads/log.php?&hl=", 0), 0u);
 
     test::TempDir zips;
     ASSERT_TRUE(test::WriteZip(zips.File("k.zip"), {{"kestrova", "new program"}}));
     const std::string archive = test::ReadAll(zips.File("k.zip"));
     server.Route("/downloads/k.zip", test::HttpTestResponse::Page(archive));
-    server.Route("/downloads/versions.txt",
-                 test::HttpTestResponse::Page("Kestrova|1.38|" + server.Url("") +
-                                              "/downloads/k.zip#sha256=" + Sha256Hex(archive) + "|kestrova|End\r\n"));
+    ServeList("Kestrova|1.38|" + server.Url("") + "/downloads/k.zip#sha256=" + Sha256Hex(archive) +
+              "|kestrova|End\r\n");
     EXPECT_EQ(Run({"update-check"}), 0);
     EXPECT_NE(out.str().find("Do you want to update it? no\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("Kestrova 1.38 is available"), std::string::npos) << out.str();
@@ -70,6 +84,23 @@ TEST_F(UpdateVerbTest, UpToDateOfferedStagedOrFailed)
     EXPECT_NE(err.str().find("does not match its checksum"), std::string::npos) << err.str();
 
     EXPECT_EQ(Run({"update-check", "--force"}), 2);
+}
+
+TEST_F(UpdateVerbTest, ListsThatAreNotSignedOrNotListsAreFailures)
+{
+    // Signed with another key: refused, nothing offered.
+    test::SigningKey other;
+    const std::string list = "Kestrova|1.38|http://x/a.zip|a|End\r\n";
+    server.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
+    server.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(other.Sign(list)));
+    EXPECT_EQ(Run({"update-check"}), 1);
+    EXPECT_EQ(err.str(), "kestrova-cli: update check failed: The version list is not signed: the update is refused.\n");
+    EXPECT_EQ(out.str(), "");
+
+    // A server's home page instead of the list.
+    ServeList("<html><body>Welcome</body></html>");
+    EXPECT_EQ(Run({"update-check"}), 1);
+    EXPECT_EQ(err.str(), "kestrova-cli: update check failed: The version list received is not valid.\n");
 }
 
 TEST_F(UpdateVerbTest, UnreachableServerIsAFailure)

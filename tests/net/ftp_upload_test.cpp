@@ -292,10 +292,9 @@ TEST_F(UploadTest, AWrongPasswordIsReportedAndNothingIsSent)
     EXPECT_EQ(Upload.UploadState.load(), 1);
     ASSERT_EQ(window.Messages.size(), 1u);
     const std::string& message = window.Messages[0];
-    EXPECT_EQ(message.rfind("a.htm: Impossible d'\xE9tablir la connection (il y a d\xE9j\xE0 peut-\xEAtre trop de "
-                            "connections ouvertes...)\r",
-                            0),
-              0u)
+    // A refused login is told as such, not as too many connections.
+    EXPECT_EQ(message, "a.htm: Impossible d'ouvrir 127.0.0.1 : le serveur refuse l'identifiant ou le mot de passe "
+                       "(530). (Erreur N\xB0 / Error N# 67)")
         << message;
     EXPECT_NE(message.find("530"), std::string::npos) << message;  // the server's answer
     EXPECT_EQ(message.find("Wr0ng-Passw0rd"), std::string::npos);

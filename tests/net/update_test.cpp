@@ -18,6 +18,7 @@
 #include "net/version_list.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/update_signing.h"
 #include "tests/support/zip_writer.h"
 
 using namespace kestrova;
@@ -86,14 +87,19 @@ TEST(VersionList, RecordsAndWhatIsOffered)
     EXPECT_EQ(offered, (std::vector<std::string>{"1.38", "1.37c"}));
 }
 
-TEST(VersionList, ARecordWithoutEndEndsTheSearch)
+TEST(VersionList, ALineWithoutEndIsPassedOver)
 {
+    // A broken record and a heading naming the program do not end the
+    // search, nor does the broken record swallow the next one.
     const auto records = ParseVersionList("Kestrova|1.38|http://h/a.zip|a.exe|End\n"
                                           "Kestrova|1.39|http://h/b.zip|b.exe|\n"
+                                          "== Kestrova updates ==\n"
                                           "Kestrova|1.40|http://h/c.zip|c.exe|End\n",
                                           "1.37b");
-    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].Version, "1.38");
+    EXPECT_EQ(records[1].Version, "1.40");
+    EXPECT_EQ(records[1].InstallList, "c.exe|");
     EXPECT_TRUE(ParseVersionList("Kestrova|1.38|http://h/a.zip|a.exe|", "1.37b").empty());
 }
 
@@ -207,11 +213,12 @@ protected:
                 {"Datas/logo_m.gif", "new logo"}};
     }
 
+    // A version list offering 1.38, served with its signature.
     void Offer(const std::string& address, const std::string& installList)
     {
-        server_.Route("/downloads/versions.txt",
-                      test::HttpTestResponse::Page("Kestrova|1.38|" + address + "|" + installList +
-                                                   "End\r\nKestrova|1.37b|x|y|End\r\n"));
+        const std::string list = "Kestrova|1.38|" + address + "|" + installList + "End\r\nKestrova|1.37b|x|y|End\r\n";
+        server_.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
+        server_.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(key_.Sign(list)));
     }
 
     UpdateCheckSetup MakeSetup()
@@ -220,6 +227,7 @@ protected:
         setup.WorkFolder = program_.string();
         setup.Server = server_.Url("");
         setup.SiteAddress = "https://site.invalid";
+        setup.PublicKey = key_.PublicHex();
         setup.ScreenWidth = 800;
         setup.ScreenHeight = 600;
         setup.Ask = [this](const std::string& title, const std::string& text) {
@@ -236,6 +244,7 @@ protected:
     std::vector<std::string> StagedEntries() const { return test::FolderEntries(program_ / StagingFolderName); }
 
     TempDir dir_;
+    test::SigningKey key_;
     fs::path program_;
     std::unique_ptr<test::ScopedCurrentDir> cwd_;
     HttpTestServer server_;
@@ -259,16 +268,19 @@ TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
     EXPECT_EQ(shown_[2], "ready");
 
     const auto requests = server_.Requests();
-    ASSERT_EQ(requests.size(), 3u);
+    ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(requests[0].Target.rfind("/downloads/log.php?&hl=", 0), 0u) << requests[0].Target;
     EXPECT_NE(requests[0].Target.find("x&r=800x600x256x256&ref="), std::string::npos) << requests[0].Target;
     EXPECT_NE(requests[0].Target.find("site.invalid?hl=fr&q=Kestrova_1-37b"), std::string::npos) << requests[0].Target;
     EXPECT_EQ(requests[0].Header("referer"), "https://site.invalid/kestrova.htm");
     EXPECT_EQ(requests[1].Target, "/downloads/versions.txt");
     EXPECT_EQ(requests[1].Header("referer"), "");
-    EXPECT_EQ(requests[2].Target, "/downloads/k138.zip");
+    EXPECT_EQ(requests[2].Target, "/downloads/versions.txt.sig");
+    EXPECT_EQ(requests[3].Target, "/downloads/k138.zip");
 
-    EXPECT_EQ(StagedEntries(), (std::vector<std::string>{"Paths.txt", "kestrova-prog", "logo_m.gif"}));
+    EXPECT_EQ(StagedEntries(),
+              (std::vector<std::string>{"Paths.txt", "UpdateVersion.txt", "kestrova-prog", "logo_m.gif"}));
+    EXPECT_FALSE(fs::exists(program_ / PartialStagingFolderName));
     EXPECT_EQ(ReadAll((program_ / "UpdateProg/Paths.txt").string()), "kestrova-prog|Datas\\logo_m.gif|\r\n");
     EXPECT_FALSE(fs::exists(program_ / "Temp.zip"));
 
@@ -285,8 +297,12 @@ TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
     EXPECT_EQ(ReadAll((program_ / "Datas/logo_m.gif").string()), "new logo");
     EXPECT_FALSE(fs::exists(program_ / StagingFolderName));
     // No temporary or kept copy is left.
-    EXPECT_EQ(test::FolderEntries(program_),
-              (std::vector<std::string>{"Datas", "UpdateProg.exe", "kestrova-prog", "restarted.txt"}));
+    EXPECT_EQ(test::FolderEntries(program_), (std::vector<std::string>{"Datas", "UpdateOutcome.txt", "UpdateProg.exe",
+                                                                       "kestrova-prog", "restarted.txt"}));
+    // The outcome is read once at the next start; a success says nothing.
+    EXPECT_EQ(ReadAll((program_ / UpdateOutcomeName).string()), "ok\r\n1.38\r\n");
+    EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.38"), "");
+    EXPECT_FALSE(fs::exists(program_ / UpdateOutcomeName));
     EXPECT_EQ(test::FolderEntries(program_ / "Datas"), (std::vector<std::string>{"logo_m.gif"}));
     EXPECT_FALSE(StartUpdateHelper(program_.string(), self.string()));  // nothing staged any more
 }
@@ -298,6 +314,7 @@ TEST_F(FullUpdate, AFailingFilePutsBackTheFilesAlreadyReplaced)
     Write(program_ / "UpdateProg/kestrova-prog", "#!/bin/sh\necho new > restarted.txt\n");
     // The second item has no staged file: the first must be undone.
     Write(program_ / "UpdateProg/Paths.txt", "Datas\\logo_m.gif|Datas\\missing.dat|kestrova-prog|\r\n");
+    Write(program_ / "UpdateProg/UpdateVersion.txt", "1.40\r\n");
     ASSERT_TRUE(StartUpdateHelper(program_.string(), (program_ / "kestrova-prog").string()));
     const fs::path marker = program_ / "restarted.txt";
     for (int i = 0; i < 600 && !fs::exists(marker); ++i)
@@ -309,6 +326,10 @@ TEST_F(FullUpdate, AFailingFilePutsBackTheFilesAlreadyReplaced)
     EXPECT_EQ(ReadAll((program_ / "Datas/logo_m.gif").string()), "old logo");
     EXPECT_EQ(test::FolderEntries(program_ / "Datas"), (std::vector<std::string>{"logo_m.gif"}));
     EXPECT_FALSE(fs::exists(program_ / StagingFolderName));
+    // The user learns it at the next start, once.
+    EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.37b"),
+              "The update to 1.40 failed; version 1.37b is kept.");
+    EXPECT_EQ(TakeUpdateOutcomeMessage(program_.string(), "1.37b"), "");
 }
 
 TEST_F(FullUpdate, WrongHashPlainHttpAndClimbingPathsAreRefused)
@@ -336,7 +357,7 @@ TEST_F(FullUpdate, WrongHashPlainHttpAndClimbingPathsAreRefused)
         ASSERT_EQ(shown_.size(), 3u) << c.address;
         EXPECT_EQ(shown_[2], "tell Update: " + result.Reason);
         EXPECT_TRUE(StagedEntries().empty()) << c.address;
-        EXPECT_EQ(server_.Requests().size() - before, c.downloads ? 3u : 2u) << c.address;
+        EXPECT_EQ(server_.Requests().size() - before, c.downloads ? 4u : 3u) << c.address;
         EXPECT_EQ(ReadAll((program_ / "Datas/logo_m.gif").string()), "old logo");
         EXPECT_FALSE(fs::exists(program_ / "Temp.zip"));
         EXPECT_FALSE(fs::exists(dir_.Path() / "outside.txt"));
@@ -357,9 +378,9 @@ TEST_F(FullUpdate, HttpsNeedsACertificateTheSystemTrusts)
     EXPECT_TRUE(StagedEntries().empty());
 }
 
-TEST_F(FullUpdate, ZipSlipArchiveLeavesTheStagingFolderEmpty)
+TEST_F(FullUpdate, ZipSlipArchiveStagesNothing)
 {
-    // An earlier staging is replaced, not mixed in.
+    // What was staged before is neither replaced nor mixed with this.
     fs::create_directories(program_ / StagingFolderName);
     Write(program_ / "UpdateProg/stale.txt", "stale");
     const std::string archive = NewArchive({{"kestrova-prog", "new"}, {"../../escaped.txt", "evil"}});
@@ -368,7 +389,8 @@ TEST_F(FullUpdate, ZipSlipArchiveLeavesTheStagingFolderEmpty)
     const UpdateCheckResult result = UpdateCheck(MakeSetup());
     EXPECT_EQ(result.Result, UpdateCheckResult::Outcome::Failed);
     EXPECT_EQ(result.Reason, "Downloaded archive is corrupted. Try again.");
-    EXPECT_TRUE(StagedEntries().empty());
+    EXPECT_EQ(StagedEntries(), (std::vector<std::string>{"stale.txt"}));
+    EXPECT_FALSE(fs::exists(program_ / PartialStagingFolderName));
     EXPECT_FALSE(fs::exists(dir_.Path() / "escaped.txt"));
     EXPECT_FALSE(fs::exists(program_.parent_path().parent_path() / "escaped.txt"));
 }

@@ -301,7 +301,8 @@ void HttpTestServer::Serve(int fd)
         std::string out = "HTTP/1.1 " + std::to_string(answer.Status) + " " + answer.Reason + "\r\n";
         for (const auto& [name, value] : answer.Headers)
             out += name + ": " + value + "\r\n";
-        out += "Content-Length: " + std::to_string(std::max(bodyLength, answer.AnnouncedLength)) + "\r\n";
+        if (!answer.CloseDelimited)
+            out += "Content-Length: " + std::to_string(std::max(bodyLength, answer.AnnouncedLength)) + "\r\n";
         out += "Connection: close\r\n\r\n";
         bool ok = SendAll(fd, out);
         if (answer.Pieces.empty()) {

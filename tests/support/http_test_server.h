@@ -58,6 +58,9 @@ struct HttpTestResponse {
     // After the body, the connection stays open with nothing sent until the
     // client closes it (or the server stops).
     bool Stall = false;
+    // No Content-Length: the body ends when the connection closes (an
+    // answer whose size the client cannot know in advance).
+    bool CloseDelimited = false;
 
     static HttpTestResponse Page(std::string body);
     static HttpTestResponse Redirect(std::string location, int status = 302);
