@@ -64,6 +64,8 @@ TEST_F(EditorVerbsTest, ImagesAndAlt)
 
     EXPECT_EQ(Run({"alt", page, "5", "--set", "x"}), 1);
     EXPECT_NE(err.str().find("no row 5"), std::string::npos);
+    EXPECT_EQ(Run({"alt", page, "12345", "--set", "x"}), 1);  // a row past 9999 is a row
+    EXPECT_NE(err.str().find("no row 12345"), std::string::npos);
     EXPECT_EQ(Run({"alt", page, "0", "--set", "x"}), 2);
     EXPECT_EQ(Run({"alt", page, "1"}), 2);
     EXPECT_EQ(Run({"images", page, "--site", "x"}), 2);
