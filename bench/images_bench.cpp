@@ -71,10 +71,18 @@ int main(int argc, char** argv)
         for (int i = 1; i <= images; ++i) {
             const std::string name = "img/i" + std::to_string(i) + ".gif";
             switch (i % 4) {
-                case 0: out << "<img src=\"" << name << "\">"; break;
-                case 1: out << "<img border=0 src=\"" << name << "\" alt=\"Image " << i << "\">"; break;
-                case 2: out << "<img alt=\"Image " << i << "\" src='" << name << "'>"; break;
-                default: out << "<p>texte " << i << "</p><img class=c src=" << name << ">"; break;
+                case 0:
+                    out << "<img src=\"" << name << "\">";
+                    break;
+                case 1:
+                    out << "<img border=0 src=\"" << name << "\" alt=\"Image " << i << "\">";
+                    break;
+                case 2:
+                    out << "<img alt=\"Image " << i << "\" src='" << name << "'>";
+                    break;
+                default:
+                    out << "<p>texte " << i << "</p><img class=c src=" << name << ">";
+                    break;
             }
             out << '\n';
         }

@@ -10,8 +10,8 @@
 
 #include "base/codec.h"
 #include "base/paths.h"
-#include "base/translate.h"
 #include "base/text_rules.h"
+#include "base/translate.h"
 #include "editing/image_tags.h"
 #include "editing/meta_catalogue.h"
 #include "editing/page_images.h"
@@ -115,40 +115,40 @@ int ReplaceAllReferences(ui::WindowId owner, const ImageTarget& target, const st
     auto names = [&](const std::string& reference) {
         return !reference.empty() && TargetOf(pagePath, reference) == target;
     };
-    const int walked = WalkPage(
-        pagePath, WalkOptions{.Owner = owner, .ShowProgress = true, .WriteCopy = true},
-        [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
-            std::string& tag = Page.CurrentTag;
-            if (tag.empty())
-                return;
-            const std::string element = ToLower(Left(tag, ElementNameLength(tag)));
-            std::vector<TagEdit> edits;
-            ForEachTagAttribute(tag, [&](const TagAttribute& a) {
-                if (!a.HasValue)
-                    return true;
-                if (!ListedDesignator(tag, a, "img src/background").empty()) {
-                    if (names(AttributeValue(tag, a)))
-                        edits.push_back(WholeValueEdit(a, newReference));
-                } else if (AttributeNamed(tag, a, "srcset") && (element == "img" || element == "source")) {
-                    // A bare value cannot hold the spaces that separate the
-                    // candidates' parts, nor a quote of the value's own kind.
-                    std::string text = QuoteSafe(newReference);
-                    if (a.Quote == '\'')
-                        text = ReplaceAll(text, "'", "&#39;");
-                    if (a.Quote == 0 && text.find_first_of(" \t'\"<>`=") != std::string::npos)
-                        return true;
-                    ForEachSrcsetAddress(tag, a.ValueStart, a.ValueEnd, [&](Pos first, Pos last) {
-                        if (names(DecodeEntities(Mid(tag, first, last - first + 1))))
-                            edits.push_back({first, last, text});
-                    });
-                }
-                return true;
-            });
-            // From the end of the tag, so that the positions before stay.
-            for (auto e = edits.rbegin(); e != edits.rend(); ++e)
-                tag = Left(tag, e->First - 1) + e->Text + From(tag, e->Last + 1);
-            count += static_cast<int>(edits.size());
-        });
+    const int walked =
+        WalkPage(pagePath, WalkOptions{.Owner = owner, .ShowProgress = true, .WriteCopy = true},
+                 [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+                     std::string& tag = Page.CurrentTag;
+                     if (tag.empty())
+                         return;
+                     const std::string element = ToLower(Left(tag, ElementNameLength(tag)));
+                     std::vector<TagEdit> edits;
+                     ForEachTagAttribute(tag, [&](const TagAttribute& a) {
+                         if (!a.HasValue)
+                             return true;
+                         if (!ListedDesignator(tag, a, "img src/background").empty()) {
+                             if (names(AttributeValue(tag, a)))
+                                 edits.push_back(WholeValueEdit(a, newReference));
+                         } else if (AttributeNamed(tag, a, "srcset") && (element == "img" || element == "source")) {
+                             // A bare value cannot hold the spaces that separate the
+                             // candidates' parts, nor a quote of the value's own kind.
+                             std::string text = QuoteSafe(newReference);
+                             if (a.Quote == '\'')
+                                 text = ReplaceAll(text, "'", "&#39;");
+                             if (a.Quote == 0 && text.find_first_of(" \t'\"<>`=") != std::string::npos)
+                                 return true;
+                             ForEachSrcsetAddress(tag, a.ValueStart, a.ValueEnd, [&](Pos first, Pos last) {
+                                 if (names(DecodeEntities(Mid(tag, first, last - first + 1))))
+                                     edits.push_back({first, last, text});
+                             });
+                         }
+                         return true;
+                     });
+                     // From the end of the tag, so that the positions before stay.
+                     for (auto e = edits.rbegin(); e != edits.rend(); ++e)
+                         tag = Left(tag, e->First - 1) + e->Text + From(tag, e->Last + 1);
+                     count += static_cast<int>(edits.size());
+                 });
     return walked ? count : 0;
 }
 

@@ -64,8 +64,8 @@ void ImagesOfTag(const std::string& tag, std::int64_t tagOffset, std::vector<Ima
             return true;
         // The cursor value as the attribute handler counts it: the "<" is at
         // tagOffset, the tag's character p at tagOffset + p.
-        out.push_back(ImageInPage{tagOffset, tagOffset + a.ValueStart + 1, std::move(designator), std::move(src),
-                                  false, {}});
+        out.push_back(
+            ImageInPage{tagOffset, tagOffset + a.ValueStart + 1, std::move(designator), std::move(src), false, {}});
         return true;
     });
     for (std::size_t i = first; i < out.size(); ++i) {
@@ -79,11 +79,12 @@ bool FindPageImages(const std::string& pagePath, WalkOptions options, std::vecto
     out.clear();
     options.WriteCopy = false;
     PageState& state = options.State ? *options.State : Page;
-    return WalkPage(pagePath, options, [&](std::int64_t pieceOffset, const std::string&, const std::string&,
-                                           const std::string&) {
-               if (!state.CurrentTag.empty())
-                   ImagesOfTag(state.CurrentTag, PieceStart(pieceOffset, state.CurrentText, state.CurrentTag), out);
-           }) != 0;
+    return WalkPage(pagePath, options,
+                    [&](std::int64_t pieceOffset, const std::string&, const std::string&, const std::string&) {
+                        if (!state.CurrentTag.empty())
+                            ImagesOfTag(state.CurrentTag, PieceStart(pieceOffset, state.CurrentText, state.CurrentTag),
+                                        out);
+                    }) != 0;
 }
 
 }  // namespace kestrova

@@ -33,9 +33,10 @@ inline constexpr char ResultEmptyMeta[] = "balisevide";  // the meta tag exists,
 
 // Refusal of an edit that needs a stretch of the page the walker could not
 // read whole (a piece longer than it reads), shown before nothing is written.
-inline constexpr char LongPieceRefusal[] = "Une balise ou un texte de cette page est trop long pour \xEAtre lu, la page "
-                                           "n'a pas \xE9t\xE9 modifi\xE9"
-                                           "e !!!";
+inline constexpr char LongPieceRefusal[] =
+    "Une balise ou un texte de cette page est trop long pour \xEAtre lu, la page "
+    "n'a pas \xE9t\xE9 modifi\xE9"
+    "e !!!";
 
 // How a "/" inside one word of a "/"-separated word list is written.
 inline constexpr char TempSlash[] = "!tempslash!";

@@ -626,16 +626,16 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         utf8 = false;
         while (from < fileEnd) {
             const ssize_t got =
-                ReadAt(page.Get(), chunk.get(), static_cast<std::size_t>(std::min<std::int64_t>(ChunkSize, fileEnd - from)),
-                       from);
+                ReadAt(page.Get(), chunk.get(),
+                       static_cast<std::size_t>(std::min<std::int64_t>(ChunkSize, fileEnd - from)), from);
             if (got <= 0)
                 break;
             const std::size_t n = static_cast<std::size_t>(got);
             const std::size_t high = FirstHighByte(chunk.get(), n);
             if (high < n) {
                 const long valid = ValidUtf8Prefix(chunk.get() + high, n - high);
-                utf8 = valid >= 0 &&
-                       IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
+                utf8 =
+                    valid >= 0 && IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
                 break;
             }
             from += got;

@@ -29,8 +29,8 @@ bool InList(const std::string& list, const std::string& item)
 
 bool UnderPath(const std::string& path, const std::string& root)
 {
-    return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-                            path[root.size()] == '/');
+    return path == root ||
+           (path.size() > root.size() && path.compare(0, root.size(), root) == 0 && path[root.size()] == '/');
 }
 
 // File systems of the kernel and its devices (statfs types).

@@ -266,8 +266,8 @@ TEST_F(RenameTest, RefusalsComeBeforeAnyChange)
         std::string NewSrc;
         const char* Key;
     };
-    for (const Case& c : {Case{"/tmp/logo.gif", RenameOutsideSite},
-                          Case{"../../logo.gif", RenameOutsideSite}, Case{"nofolder/logo.gif", RenameNoFolder}}) {
+    for (const Case& c : {Case{"/tmp/logo.gif", RenameOutsideSite}, Case{"../../logo.gif", RenameOutsideSite},
+                          Case{"nofolder/logo.gif", RenameNoFolder}}) {
         SCOPED_TRACE(c.NewSrc);
         ui_.Clear();
         Edit.LastMatchPosition = 0;

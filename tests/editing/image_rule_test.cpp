@@ -46,7 +46,7 @@ TEST(ImageRule, SrcAnywhereInAnImgTagAnyQuoting)
     ImagesOfTag(R"(IMG class="x" SRC = "c.gif" ALT='Le c')", 300, found);
     ImagesOfTag(R"(img title="src=&quot;fake.gif" src="d&eacute;.gif")", 400, found);
     ImagesOfTag(R"(input type=image src="no.gif")", 500, found);  // not an img element
-    ImagesOfTag(R"(img src="" alt="vide")", 600, found);           // no reference
+    ImagesOfTag(R"(img src="" alt="vide")", 600, found);          // no reference
     ImagesOfTag(R"(imgx src="no2.gif")", 700, found);
     ImagesOfTag(R"(td background=fond.jpg)", 800, found);
     ASSERT_EQ(found.size(), 5u);
@@ -72,8 +72,8 @@ TEST_F(RewriteFixture, ListAndAltTextsFollowTheRule)
     UsePage(Wrap(R"(<img alt="Premier" src="a.gif"><img border=0 src=b.gif><img class='c' src='c.gif' alt=Trois>)"
                  R"(<table background="fond.jpg"><img src="images/logo.gif" alt="Logo">)"));
     auto images = ListPageImages(W);
-    EXPECT_EQ(References(images), (std::vector<std::string>{"a.gif=Premier", "b.gif=", "c.gif=Trois", "fond.jpg=",
-                                                           "images/logo.gif=Logo"}));
+    EXPECT_EQ(References(images), (std::vector<std::string>{"a.gif=Premier", "b.gif=", "c.gif=Trois",
+                                                            "fond.jpg=", "images/logo.gif=Logo"}));
 
     // The alt text of an image whose src is not first, bare or single-quoted.
     ASSERT_TRUE(SavePageImageAlt(W, images, 1, "Deux"));
@@ -82,9 +82,8 @@ TEST_F(RewriteFixture, ListAndAltTextsFollowTheRule)
               Wrap(R"(<img alt="Premier" src="a.gif"><img border=0 src=b.gif alt="Deux" ><img class='c' src='c.gif' )"
                    R"(alt="Trois bis">)"
                    R"(<table background="fond.jpg"><img src="images/logo.gif" alt="Logo">)"));
-    EXPECT_EQ(References(ListPageImages(W)), (std::vector<std::string>{"a.gif=Premier", "b.gif=Deux",
-                                                                      "c.gif=Trois bis", "fond.jpg=",
-                                                                      "images/logo.gif=Logo"}));
+    EXPECT_EQ(References(ListPageImages(W)), (std::vector<std::string>{"a.gif=Premier", "b.gif=Deux", "c.gif=Trois bis",
+                                                                       "fond.jpg=", "images/logo.gif=Logo"}));
 }
 
 TEST_F(RewriteFixture, SentencesSeeEveryImageAndNeverWrite)

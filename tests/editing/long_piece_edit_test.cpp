@@ -37,8 +37,8 @@ TEST_F(RewriteFixture, ATitleLongerThanAPieceIsNotCut)
     for (const std::size_t length : {WalkMaxPieceLength + 10, 3 * WalkMaxPieceLength + 17}) {
         SCOPED_TRACE(length);
         ui_.Clear();
-        const std::string page = "<html><head><title>" + std::string(length, 'a') +
-                                 "</title></head><body><p>texte</p></body></html>";
+        const std::string page =
+            "<html><head><title>" + std::string(length, 'a') + "</title></head><body><p>texte</p></body></html>";
         UsePage(page);
         EXPECT_EQ(ReplaceTitle("Nouveau"), 0);
         EXPECT_EQ(PageBytes(), page);
@@ -52,8 +52,8 @@ TEST_F(RewriteFixture, ATitleLongerThanAPieceIsNotCut)
     EXPECT_EQ(PageBytes(), unclosed);
 
     // A long piece before the title does not matter.
-    const std::string before = "<html><!-- " + std::string(WalkMaxPieceLength + 5, 'c') +
-                               " --><head><title>Ancien</title></head></html>";
+    const std::string before =
+        "<html><!-- " + std::string(WalkMaxPieceLength + 5, 'c') + " --><head><title>Ancien</title></head></html>";
     UsePage(before);
     EXPECT_EQ(ReplaceTitle("Nouveau"), 1);
     EXPECT_NE(PageBytes().find("<title>Nouveau</title>"), std::string::npos);

@@ -2,8 +2,9 @@
 // links reach it, folders of the system refused, pages and folders that
 // cannot be read named; and the site report, whose rows page names cannot
 // forge.
-#include <gtest/gtest.h>
+#include "site/site_pages.h"
 
+#include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -14,7 +15,6 @@
 
 #include "analysis/word_tables.h"
 #include "cli/cli.h"
-#include "site/site_pages.h"
 #include "site/site_scan.h"
 #include "tests/support/temp_site.h"
 
