@@ -51,6 +51,12 @@ TEST_F(RewriteFixture, ATitleLongerThanAPieceIsNotCut)
     EXPECT_EQ(ReplaceTitle("Nouveau"), 0);
     EXPECT_EQ(PageBytes(), unclosed);
 
+    // A new title longer than a piece is refused as well.
+    const std::string shortTitle = "<html><head><title>Court</title></head></html>";
+    UsePage(shortTitle, "short.htm");
+    EXPECT_EQ(ReplaceTitle(std::string(WalkMaxPieceLength + 1, 'z')), 0);
+    EXPECT_EQ(PageBytes(), shortTitle);
+
     // A long piece before the title does not matter.
     const std::string before =
         "<html><!-- " + std::string(WalkMaxPieceLength + 5, 'c') + " --><head><title>Ancien</title></head></html>";
