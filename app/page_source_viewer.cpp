@@ -173,7 +173,7 @@ QPushButton* NewButton(QDialog* window, const QString& caption, const char* name
 
 void SavePage(QWidget* viewer, PageSource& source, QPlainTextEdit* editor)
 {
-    const std::string bytes = WithPageLineEnds(EditorText(editor), source.LineEnd);
+    const std::string bytes = WithOwnLineEnds(EditorText(editor), source.OnDisk, source.LineEnd);
     SourceSaveResult result = SavePageSource(source, bytes, false);
     if (result == SourceSaveResult::ChangedOnDisk) {
         // Another program changed the page since it was opened here.

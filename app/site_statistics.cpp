@@ -8,6 +8,7 @@
 
 #include "analysis/word_tables.h"
 #include "app/report_list.h"
+#include "base/codec.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
@@ -56,6 +57,28 @@ private:
     ReportListView* list_;
     QPushButton* close_;
 };
+
+// After a scan: a folder of the system was refused, or pages and folders
+// could not be read (at most 20 named, then how many more).
+void ShowSiteScanProblems(const std::string& folder, const SiteScanReport& report)
+{
+    const std::string title = TranslateFrenchKey("Pertinence du site");
+    if (!report.RefusedFolder.empty()) {
+        ui::Ui().ShowMessage(ui::MainWindowId, title,
+                             TranslateFrenchKey("Ce dossier appartient au syst\xE8me et ne contient pas de pages :") +
+                                 "\n" + Utf8ToCp1252Lossy(folder));
+        return;
+    }
+    if (report.Unreadable.empty())
+        return;
+    constexpr std::size_t Shown = 20;
+    std::string text = TranslateFrenchKey("Ces pages ou dossiers n'ont pas pu \xEAtre lus :");
+    for (std::size_t i = 0; i < report.Unreadable.size() && i < Shown; ++i)
+        text += "\n" + Utf8ToCp1252Lossy(report.Unreadable[i]);
+    if (report.Unreadable.size() > Shown)
+        text += "\n(+" + std::to_string(report.Unreadable.size() - Shown) + ")";
+    ui::Ui().ShowMessage(ui::MainWindowId, title, text);
+}
 
 }  // namespace
 
@@ -108,16 +131,21 @@ void SiteWordStatistics(QWidget* MainWindow)
         MainWindow, TranslateFrenchKey("Analyse du dossier ") + DisplayFileName(SiteDisplayName(folder)));
     ui::WaitWindow.ProgressWindowPos.ry() += 110;
 
-    ScanSiteFolder(folder, [](const std::string& path, int percent) {
-        if (ui::WaitWindow.ProgressText)
-            ui::WaitWindow.ProgressText->setText(ui::FromFileName(path));
-        if (ui::WaitWindow.ProgressBar)
-            ui::WaitWindow.ProgressBar->setValue(percent);
-        ui::Ui().PumpEvents();
-    });
+    SiteScanReport report;
+    ScanSiteFolder(
+        folder,
+        [](const std::string& path, int percent) {
+            if (ui::WaitWindow.ProgressText)
+                ui::WaitWindow.ProgressText->setText(ui::FromFileName(path));
+            if (ui::WaitWindow.ProgressBar)
+                ui::WaitWindow.ProgressBar->setValue(percent);
+            ui::Ui().PumpEvents();
+        },
+        0, &report);
 
     ui::CloseChildWindow(progress, MainWindow);
     ui::WaitWindow.ProgressWindowPos.ry() += 110;
+    ShowSiteScanProblems(folder, report);
     ShowSiteWordStatistics(MainWindow, folder);
 }
 

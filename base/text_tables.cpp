@@ -447,6 +447,18 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {" est conserv\xE9"
      "e.",
      " is kept."},
+    // A piece of the page too long to be read was met where the edit needs the whole text.
+    // Une balise ou un texte de cette page est trop long pour être lu, la page n'a pas été modifiée !!!
+    {"Une balise ou un texte de cette page est trop long pour \xEAtre lu, la page n'a pas \xE9t\xE9 "
+     "modifi\xE9"
+     "e !!!",
+     "A tag or a text of this page is too long to be read; the page was not modified!!!"},
+    // Site scan: a folder of the system, and the pages and folders that could not be read.
+    // Ce dossier appartient au système et ne contient pas de pages :
+    {"Ce dossier appartient au syst\xE8me et ne contient pas de pages :",
+     "This folder belongs to the system and holds no pages:"},
+    // Ces pages ou dossiers n'ont pas pu être lus :
+    {"Ces pages ou dossiers n'ont pas pu \xEAtre lus :", "These pages or folders could not be read:"},
     {"Fin", ""},
 };
 

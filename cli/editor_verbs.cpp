@@ -13,6 +13,8 @@
 #include "editing/sentence_rows.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
+#include "site/site_pages.h"
+#include "site/site_scan.h"
 
 namespace kestrova::cli {
 
@@ -49,41 +51,16 @@ bool UsePage(Session& session, const std::string& page, bool forEdit)
     return true;
 }
 
-bool HasPageExtension(const fs::path& file)
-{
-    std::string ext = file.extension().string();
-    if (ext.empty())
-        return false;
-    ext = ToLower(ext.substr(1));
-    for (const char* known : {"shtm", "shtml", "htm", "html", "php", "asp", "cgi"})
-        if (ext == known)
-            return true;
-    return false;
-}
-
 }  // namespace
 
 std::string SitePages(const std::string& folder)
 {
-    std::vector<std::string> pages;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        const fs::directory_entry& entry = *it;
-        const std::string name = entry.path().filename().string();
-        if (entry.is_directory(ec)) {
-            // Backups are never pages of the site; hidden folders neither.
-            if (name == "Sauvegarde" || (!name.empty() && name[0] == '.'))
-                it.disable_recursion_pending();
-            continue;
-        }
-        if (!name.empty() && name[0] != '.' && entry.is_regular_file(ec) && HasPageExtension(entry.path()))
-            pages.push_back(fs::absolute(entry.path()).lexically_normal().string());
-    }
-    std::sort(pages.begin(), pages.end());
+    // The site walk of the statistics and of the program's site-wide update.
+    const std::string root = fs::absolute(folder).lexically_normal().string();
     std::string out;
-    for (const std::string& p : pages)
-        out += p + "\r";
+    for (const std::string& page : ListSitePages(root, "*", SiteExtensions).Pages)
+        if (page.find('\r') == std::string::npos)  // the list cannot carry it
+            out += page + "\r";
     return out;
 }
 
@@ -102,7 +79,7 @@ int ImagesVerb(Session& session, const std::string& page, std::ostream& out)
 int AltVerb(Session& session, const std::string& page, const std::string& row, const std::string& text)
 {
     std::size_t n = 0;
-    if (row.empty() || row.size() > 4 || row.find_first_not_of("0123456789") != std::string::npos ||
+    if (row.empty() || row.size() > 9 || row.find_first_not_of("0123456789") != std::string::npos ||
         (n = std::stoul(row)) == 0)
         return ExitUsage;
     if (!UsePage(session, page, true))

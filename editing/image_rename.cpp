@@ -10,23 +10,21 @@
 
 #include "base/codec.h"
 #include "base/paths.h"
+#include "base/text_rules.h"
 #include "base/translate.h"
+#include "editing/image_tags.h"
 #include "editing/meta_catalogue.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "page/page_walker.h"
 
 namespace kestrova {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ValueOf(const std::string& result)
-{
-    const std::size_t bar = result.find('|');
-    return bar == std::string::npos ? std::string() : result.substr(bar + 1);
-}
+using namespace rewrite;
 
 // What a reference names: a full address as written, or a local file.
 struct ImageTarget {
@@ -52,22 +50,22 @@ std::string ReferenceFrom(const std::string& pagePath, const std::string& NewSrc
     return Utf8ToCp1252Lossy(fs::path(target.Key).lexically_relative(folder).generic_string());
 }
 
-// Positions of the image references of the current page, from the cursor
-// on, that name target: each the cursor value of its reference.
+// Positions of the image references of the current page beyond the cursor
+// that name target (one walk): each the cursor value of its reference.
 // Stops after the first one when firstOnly.
 std::vector<std::pair<std::int64_t, std::string>> FindReferences(ui::WindowId owner, const ImageTarget& target,
                                                                  bool firstOnly)
 {
     std::vector<std::pair<std::int64_t, std::string>> found;
-    for (int n = 0; n < MaxPageImages; ++n) {
-        const std::string reference = ValueOf(EditAttribute(owner, OpListe, ImageDesignators, ""));
-        if (reference.empty())
+    std::vector<ImageInPage> images;
+    if (!FindPageImages(Page.CurrentPagePath, WalkOptions{.Owner = owner, .ShowProgress = true}, images))
+        return found;
+    for (ImageInPage& image : images) {
+        if (image.Position <= Edit.LastMatchPosition || !(TargetOf(Page.CurrentPagePath, image.Src) == target))
+            continue;
+        found.emplace_back(image.Position, std::move(image.Src));
+        if (firstOnly)
             break;
-        if (TargetOf(Page.CurrentPagePath, reference) == target) {
-            found.emplace_back(Edit.LastMatchPosition, reference);
-            if (firstOnly)
-                break;
-        }
     }
     return found;
 }
@@ -84,21 +82,74 @@ bool ReplaceReferenceAt(ui::WindowId owner, std::int64_t at, const std::string& 
     return done;
 }
 
-// Every reference of the current page that names target, rewritten. The
-// replacement only changes the inside of a value, so the positions of the
-// values before it, and of the value itself, stay as they were.
+// One replacement inside a tag: the characters from First to Last (1-based,
+// included) become Text.
+struct TagEdit {
+    Pos First = 0;
+    Pos Last = 0;
+    std::string Text;
+};
+
+// The new text of a whole attribute value (quotes included) that held a
+// reference: written in double quotes.
+TagEdit WholeValueEdit(const TagAttribute& a, const std::string& newReference)
+{
+    const std::string quoted = "\"" + QuoteSafe(newReference) + "\"";
+    if (a.Quote == '"')
+        return {a.ValueStart, a.ValueEnd, QuoteSafe(newReference)};
+    if (a.Quote == '\'' && a.Closed)
+        return {a.ValueStart - 1, a.ValueEnd + 1, quoted};
+    if (a.Quote == '\'')  // never closed: the value runs to the end of the tag
+        return {a.ValueStart - 1, a.ValueEnd, quoted};
+    return {a.ValueStart, a.ValueEnd, quoted};
+}
+
+// Every reference of the current page that names target, rewritten, in one
+// walk: image sources, background attributes and the addresses of srcset
+// lists. Returns the number of references replaced (0 when the page could
+// not be changed).
 int ReplaceAllReferences(ui::WindowId owner, const ImageTarget& target, const std::string& newReference)
 {
+    const std::string pagePath = Page.CurrentPagePath;
     int count = 0;
-    Edit.LastMatchPosition = 0;
-    for (int n = 0; n < MaxPageImages; ++n) {
-        auto next = FindReferences(owner, target, true);
-        if (next.empty())
-            break;
-        if (ReplaceReferenceAt(owner, next[0].first, next[0].second, newReference))
-            ++count;
-    }
-    return count;
+    auto names = [&](const std::string& reference) {
+        return !reference.empty() && TargetOf(pagePath, reference) == target;
+    };
+    const int walked =
+        WalkPage(pagePath, WalkOptions{.Owner = owner, .ShowProgress = true, .WriteCopy = true},
+                 [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+                     std::string& tag = Page.CurrentTag;
+                     if (tag.empty())
+                         return;
+                     const std::string element = ToLower(Left(tag, ElementNameLength(tag)));
+                     std::vector<TagEdit> edits;
+                     ForEachTagAttribute(tag, [&](const TagAttribute& a) {
+                         if (!a.HasValue)
+                             return true;
+                         if (!ListedDesignator(tag, a, "img src/background").empty()) {
+                             if (names(AttributeValue(tag, a)))
+                                 edits.push_back(WholeValueEdit(a, newReference));
+                         } else if (AttributeNamed(tag, a, "srcset") && (element == "img" || element == "source")) {
+                             // A bare value cannot hold the spaces that separate the
+                             // candidates' parts, nor a quote of the value's own kind.
+                             std::string text = QuoteSafe(newReference);
+                             if (a.Quote == '\'')
+                                 text = ReplaceAll(text, "'", "&#39;");
+                             if (a.Quote == 0 && text.find_first_of(" \t'\"<>`=") != std::string::npos)
+                                 return true;
+                             ForEachSrcsetAddress(tag, a.ValueStart, a.ValueEnd, [&](Pos first, Pos last) {
+                                 if (names(DecodeEntities(Mid(tag, first, last - first + 1))))
+                                     edits.push_back({first, last, text});
+                             });
+                         }
+                         return true;
+                     });
+                     // From the end of the tag, so that the positions before stay.
+                     for (auto e = edits.rbegin(); e != edits.rend(); ++e)
+                         tag = Left(tag, e->First - 1) + e->Text + From(tag, e->Last + 1);
+                     count += static_cast<int>(edits.size());
+                 });
+    return walked ? count : 0;
 }
 
 bool IsAbsoluteName(const std::string& name)
@@ -174,12 +225,11 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
             return 0;
         }
         if (oldSize > 0 && newFile != oldFile) {
-            if (fs::exists(fs::symlink_status(newFile, ec))) {
-                Refuse(owner, RenameTargetExists, NewSrc);
-                told.Refused = true;
-                return 0;
-            }
-            if (!fs::is_directory(fs::path(newFile).parent_path(), ec)) {
+            // The pages may point at a file that is already there; both
+            // files are then kept.
+            if (fs::exists(fs::symlink_status(newFile, ec)))
+                told.TargetKept = true;
+            else if (!fs::is_directory(fs::path(newFile).parent_path(), ec)) {
                 Refuse(owner, RenameNoFolder, NewSrc);
                 told.Refused = true;
                 return 0;
@@ -217,6 +267,12 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
         ui::Ui().CloseProgress();
     }
 
+    if (result != 0 && told.TargetKept) {
+        // The references now name the existing file; the old one stays.
+        Refuse(owner, RenameTargetExists, NewSrc);
+        return result;
+    }
+    told.TargetKept = false;
     if (result != 0 && !chosen.empty() && oldSize > 0 && !newFile.empty() && newFile != oldFile) {
         if (const int error = RenameNoReplace(oldFile, newFile); error != 0) {
             Refuse(owner, RenameFailed, OldSrc + " -> " + NewSrc + "\n" + Utf8ToCp1252Lossy(std::strerror(error)));

@@ -38,9 +38,10 @@ inline constexpr char RenameReminder[] = "Pensez \xE0 renommer votre image pour 
 //
 // Refused with a message before any page changes: a NewSrc that is an
 // absolute path or a local file outside siteFolder (the folder of the current
-// page when empty) and outside the old file's folder; a NewSrc naming a file
-// that already exists while the old file exists; a NewSrc whose folder does
-// not exist. A failed rename is reported.
+// page when empty) and outside the old file's folder; a NewSrc whose folder
+// does not exist. A NewSrc naming a file that already exists while the old
+// file exists re-points the references and keeps both files, with a message
+// that the image was not renamed. A failed rename is reported.
 //
 // Returns 0 (nothing replaced in the current page, or refused), 1 (the
 // reference was replaced in the current page) or 2 (the current page was
@@ -49,6 +50,9 @@ struct RenameReport {
     bool Refused = false;       // refused before any change (message shown)
     bool FileRenamed = false;   // the old file now has the new name
     bool RenameFailed = false;  // the file rename was tried and failed (message shown)
+    // The new name was already a file: the references now name it, both
+    // files are kept, and a message said the image was not renamed.
+    bool TargetKept = false;
 };
 int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string& OldSrc,
                 const SitePageChooser& chooseSite, const std::string& siteFolder = "", RenameReport* report = nullptr);

@@ -5,50 +5,23 @@
 #include "base/codec.h"
 #include "base/paths.h"
 #include "base/text_rules.h"
+#include "editing/image_tags.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 
 namespace kestrova {
 
-namespace {
-
-// The value after the designator of an EditAttribute result.
-std::string ValueOf(const std::string& result)
-{
-    const std::size_t bar = result.find('|');
-    return bar == std::string::npos ? std::string() : result.substr(bar + 1);
-}
-
-}  // namespace
-
 std::vector<PageImage> ListPageImages(ui::WindowId owner)
 {
     std::vector<PageImage> images;
-    Edit.LastMatchPosition = 0;
-    while (static_cast<int>(images.size()) < MaxPageImages) {
-        const std::int64_t before = Edit.LastMatchPosition;
-        const std::string reference = ValueOf(EditAttribute(owner, OpListe, ImageDesignators, ""));
-        if (reference.empty())
-            break;
-        images.push_back(PageImage{reference, "", before, Edit.LastMatchPosition});
-        Edit.LastMatchPosition += 1;
-    }
-
-    Edit.LastMatchPosition = 0;
-    for (;;) {
-        const std::string alt = ValueOf(EditAttribute(owner, OpListe, AltDesignator, ""));
-        if (alt.empty())
-            break;
-        const std::int64_t at = Edit.LastMatchPosition;
-        for (std::size_t r = 0; r < images.size(); ++r) {
-            const bool last = r + 1 == images.size();
-            if (at > images[r].ImageEnd && (last || at < images[r + 1].ImageEnd)) {
-                if (images[r].Alt.empty())
-                    images[r].Alt = alt;
-                break;
-            }
-        }
-        Edit.LastMatchPosition += 1;
+    std::vector<ImageInPage> found;
+    if (!FindPageImages(Page.CurrentPagePath, WalkOptions{.Owner = owner, .ShowProgress = true}, found))
+        return images;
+    images.reserve(found.size());
+    std::int64_t start = 0;
+    for (ImageInPage& image : found) {
+        images.push_back(PageImage{std::move(image.Src), std::move(image.Alt), start, image.Position});
+        start = image.Position + 1;
     }
     return images;
 }

@@ -15,9 +15,6 @@ namespace kestrova {
 inline constexpr char ImageDesignators[] = "img src/background|";
 inline constexpr char AltDesignator[] = "alt|";
 
-// Most images listed for one page.
-inline constexpr int MaxPageImages = 999;
-
 struct PageImage {
     std::string Reference;  // as written in the page (decoded)
     std::string Alt;        // the alt text attached to it, "" when none
@@ -28,10 +25,10 @@ struct PageImage {
     std::int64_t ImageEnd = 0;
 };
 
-// Lists the images of the current page in page order (one walk per image,
-// one per alt text). An alt text goes to the last image found before it: an
-// alt written before the src of its own tag goes to the previous image, or
-// to none. Only the first alt attached to an image counts.
+// Lists the images of the current page in page order, in one walk (the rule
+// of editing/image_tags.h): every img element with a src attribute wherever
+// it stands among the attributes, and every background attribute. An
+// image's alt text is the alt attribute of its own tag.
 std::vector<PageImage> ListPageImages(ui::WindowId owner);
 
 // Gives image r the alt text alt (replacing its alt or adding one after its

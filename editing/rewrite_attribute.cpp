@@ -1,7 +1,9 @@
-// Image references, background images and alternative texts: finding a
-// quoted attribute value by its designator ("src" right after "img",
-// "background", "alt"), replacing it, and giving the image an alt text.
+// Image references, background images and alternative texts: finding an
+// attribute value by its designator ("img src": src anywhere in an img
+// element; "background", "alt": on any element), replacing it, and giving
+// the image an alt text.
 #include "base/text_rules.h"
+#include "editing/image_tags.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
 #include "page/page_state.h"
@@ -13,29 +15,10 @@ using namespace rewrite;
 
 namespace {
 
-// Characters that end a designator word when walking back from an "=".
-bool EndsDesignator(char c)
-{
-    return c == '<' || c == ' ' || c == '\n' || c == '\r';
-}
-
-// A value typed by the user, made safe to stand between double quotes: a
-// double quote would end the value early, and a line break would end the
-// quoted run for the page walker, which then takes a later ">" for part of
-// the value and reads the rest of the page wrongly. A line break is written
-// as a space.
-std::string QuoteSafe(const std::string& value)
-{
-    std::string out = ReplaceAll(value, "\r\n", " ");
-    for (char& c : out)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return ReplaceAll(out, "\"", "&quot;");
-}
-
 // Gives the tag the alt text newAlt (already made quote-safe) next to the
-// matched value whose closing quote is at closeQuote (0: not closed).
-void SetAltText(std::string& tag, Pos closeQuote, const std::string& newAlt)
+// matched value whose attribute ends at attributeEnd (its closing quote, or
+// the last character of a bare value; 0: a quote never closed).
+void SetAltText(std::string& tag, Pos attributeEnd, const std::string& newAlt)
 {
     TagAttribute alt;
     if (FindTagAttribute(tag, "alt", alt)) {
@@ -53,9 +36,9 @@ void SetAltText(std::string& tag, Pos closeQuote, const std::string& newAlt)
         return;
     }
     // No alt yet: insert one right after the matched value.
-    if (closeQuote == 0)
+    if (attributeEnd == 0)
         return;
-    tag = Left(tag, closeQuote) + " alt=\"" + newAlt + "\" " + From(tag, closeQuote + 1);
+    tag = Left(tag, attributeEnd) + " alt=\"" + newAlt + "\" " + From(tag, attributeEnd + 1);
 }
 
 }  // namespace
@@ -69,48 +52,25 @@ void AttributeHandler(std::int64_t PieceOffset, const std::string& Operation, co
     const std::size_t bar = AttributeSpec.find('|');
     if (bar == std::string::npos)
         return;
-    const std::string designators = "/" + AttributeSpec.substr(0, bar) + "/";
+    const std::string designators = AttributeSpec.substr(0, bar);
     const std::string words = AttributeSpec.substr(bar + 1);
     // Positions count from the start of the tag piece: "<" is at pieceStart,
     // the tag's character p at pieceStart + p.
     const std::int64_t pieceStart = PieceStart(PieceOffset, Page.CurrentText, tag);
-    auto listed = [&](const std::string& name) { return designators.find("/" + name + "/") != std::string::npos; };
 
-    for (Pos eq = FindFrom(tag, "="); eq != 0 && Edit.EditResult.empty(); eq = FindFrom(tag, "=", eq + 1)) {
-        // The designator: the word before the "=", or that word with the one
-        // before it ("img src").
-        Pos NE = eq - 1;
-        while (At(tag, NE) == ' ' || At(tag, NE) == '\r' || At(tag, NE) == '\n')
-            --NE;
-        if (NE <= 0)
-            continue;
-        Pos NS = NE;
-        while (NS > 0 && !EndsDesignator(At(tag, NS)))
-            --NS;
-        std::string name = ToLower(Mid(tag, NS + 1, NE - NS));
-        if (!listed(name)) {
-            if (NS > 0)
-                --NS;
-            while (NS > 0 && !EndsDesignator(At(tag, NS)))
-                --NS;
-            name = ToLower(Mid(tag, NS + 1, NE - NS));
-            if (!listed(name))
-                continue;
-        }
-
-        // Only double-quoted values are handled.
-        Pos p = NE + 1;
-        while (At(tag, p) == ' ' || At(tag, p) == '=')
-            ++p;
-        if (At(tag, p) != '"')
-            continue;
-        const Pos VS = p + 1;
-        const Pos closeQuote = FindFrom(tag, "\"", VS);
-        const Pos VE = closeQuote != 0 ? closeQuote - 1 : Len(tag);
-        const std::string value = DecodeEntities(TrimSpaces(Mid(tag, VS, VE - VS + 1)));
-
-        const std::int64_t position = pieceStart + VS + 1;
-        std::string found;
+    // The attribute found, kept apart: the tag is changed after the walk
+    // over its attributes.
+    TagAttribute hit;
+    std::string hitName;
+    std::string found;
+    ForEachTagAttribute(tag, [&](const TagAttribute& a) {
+        if (!a.HasValue)
+            return true;
+        std::string name = ListedDesignator(tag, a, designators);
+        if (name.empty())
+            return true;
+        const std::string value = AttributeValue(tag, a);
+        const std::int64_t position = pieceStart + a.ValueStart + 1;
         if (Operation == OpListe) {
             if (!value.empty() && position > Edit.LastMatchPosition) {
                 found = value;
@@ -129,21 +89,37 @@ void AttributeHandler(std::int64_t PieceOffset, const std::string& Operation, co
             Edit.LastMatchPosition = found.empty() ? cursor : position;
         }
         if (found.empty())
-            continue;
+            return true;
+        hit = a;
+        hitName = std::move(name);
+        return false;
+    });
+    if (found.empty())
+        return;
 
-        if (Operation == OpToutRemplacer)
-            tag = Left(tag, VS - 1) + QuoteSafe(NewValue) + From(tag, VE + 1);
-        else if (Operation == OpAddAlt)
-            SetAltText(tag, closeQuote, QuoteSafe(NewValue));
-        Edit.EditResult = name + "|" + found;
+    // The end of the attribute: its closing quote, or the last character of
+    // a bare value; 0 for a quote that is never closed.
+    const Pos attributeEnd = hit.Quote == 0 ? hit.ValueEnd : hit.Closed ? hit.ValueEnd + 1 : 0;
+    if (Operation == OpToutRemplacer) {
+        if (hit.Quote == '"')
+            tag = Left(tag, hit.ValueStart - 1) + QuoteSafe(NewValue) + From(tag, hit.ValueEnd + 1);
+        else if (hit.Quote == '\'' && hit.Closed)
+            tag = Left(tag, hit.ValueStart - 2) + "\"" + QuoteSafe(NewValue) + "\"" + From(tag, hit.ValueEnd + 2);
+        else if (hit.Quote == 0)
+            tag = Left(tag, hit.ValueStart - 1) + "\"" + QuoteSafe(NewValue) + "\"" + From(tag, hit.ValueEnd + 1);
+        else  // a single quote never closed: the value runs to the end of the tag
+            tag = Left(tag, hit.ValueStart - 2) + "\"" + QuoteSafe(NewValue) + "\"";
+    } else if (Operation == OpAddAlt) {
+        SetAltText(tag, attributeEnd, QuoteSafe(NewValue));
     }
+    Edit.EditResult = hitName + "|" + found;
 }
 
 std::string EditAttribute(ui::WindowId OwnerWindow, const std::string& Operation, const std::string& AttributeSpec,
                           const std::string& NewValue)
 {
     Edit.EditResult.clear();
-    const bool write = Operation != OpListe;
+    const bool write = OperationWrites(Operation);
     const int walked = WalkPage(Page.CurrentPagePath,
                                 WalkOptions{.Owner = OwnerWindow,
                                             .ShowProgress = true,

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "base/paths.h"
 #include "base/text_rules.h"
+#include "base/translate.h"
 #include "editing/rewrite_positions.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
@@ -28,6 +30,12 @@ bool TitleRunPending = false;
 // cannot be the test: a new title that reads "--" would leave the marker in
 // place and make every later text run of the page the title.
 bool TitleTextPending = false;
+// The walker's count of over-long pieces when the title start tag came, and
+// whether the title text was refused: a piece between the tag and its text
+// was too long to be read, so the text the handler would replace is only the
+// tail of the title.
+std::int64_t LongPiecesAtTitle = 0;
+bool TitleRefused = false;
 
 }  // namespace
 
@@ -36,6 +44,12 @@ void ResetEditState()
     Edit = EditState{};
     TitleRunPending = false;
     TitleTextPending = false;
+    TitleRefused = false;
+}
+
+bool OperationWrites(const std::string& Operation)
+{
+    return Operation != OpListe && Operation != OpPhrase;
 }
 
 std::string EncodeListWord(const std::string& word)
@@ -163,7 +177,7 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
 {
     Edit.EditResult.clear();
     TitleRunPending = false;
-    const bool write = !(Operation == OpListe || Operation == OpPhrase);
+    const bool write = OperationWrites(Operation);
     const int walked = WalkPage(Page.CurrentPagePath,
                                 WalkOptions{.Owner = OwnerWindow,
                                             .ShowProgress = true,
@@ -192,10 +206,16 @@ void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::s
     if (IsTitleTag(Page.CurrentTag)) {
         Page.PageTitle = TitleWaitMarker;
         TitleTextPending = true;
+        LongPiecesAtTitle = Page.LongPieces;
         return;
     }
     if (!TitleTextPending)
         return;
+    if (Page.LongPieces != LongPiecesAtTitle) {
+        TitleTextPending = false;
+        TitleRefused = true;
+        return;
+    }
     if (!Page.CurrentText.empty()) {
         Page.PageTitle = EncodeEntities(NewTitle);
         Page.CurrentText = Page.PageTitle;
@@ -216,10 +236,18 @@ void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::s
 int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
 {
     TitleTextPending = false;
+    TitleRefused = false;
     const int result = WalkPage(
         Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .SetTitle = true, .WriteCopy = true, .Arg1 = NewTitle},
         ReplaceTitleHandler);
     TitleTextPending = false;
+    if (TitleRefused) {
+        // Nothing was written: the walk copied the page as it was.
+        TitleRefused = false;
+        ui::Ui().ShowMessage(OwnerWindow, TranslateFrenchKey("Erreur sur ") + DisplayFileName(Page.CurrentPagePath),
+                             TranslateFrenchKey(LongPieceRefusal));
+        return 0;
+    }
     return result;
 }
 

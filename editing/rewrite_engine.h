@@ -23,9 +23,20 @@ inline constexpr char OpAddAlt[] = "AddAlt";                // add or replace th
 inline constexpr char OpAjoute[] = "Ajoute";                // put a value in front of a meta content list
 inline constexpr char OpSup[] = "Sup";                      // remove a value from a meta content list
 
+// Whether a walk for the operation writes the page: every code but the
+// searches "Liste" and "Phrase", which never lock the page nor write a copy.
+bool OperationWrites(const std::string& Operation);
+
 // Result markers.
 inline constexpr char ResultOk[] = "OK";                 // a value was added or removed
 inline constexpr char ResultEmptyMeta[] = "balisevide";  // the meta tag exists, its content is empty
+
+// Refusal of an edit that needs a stretch of the page the walker could not
+// read whole (a piece longer than it reads), shown before nothing is written.
+inline constexpr char LongPieceRefusal[] =
+    "Une balise ou un texte de cette page est trop long pour \xEAtre lu, la page "
+    "n'a pas \xE9t\xE9 modifi\xE9"
+    "e !!!";
 
 // How a "/" inside one word of a "/"-separated word list is written.
 inline constexpr char TempSlash[] = "!tempslash!";

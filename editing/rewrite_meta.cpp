@@ -235,7 +235,7 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
     // walked three times at most, and one question at most. The walks that
     // write are one change of the page: one backup of the page as it was,
     // one journal line, and nothing in the page before the last walk ends.
-    const bool write = Operation != OpListe;
+    const bool write = OperationWrites(Operation);
     std::optional<PageChangeGroup> change;
     if (write)
         change.emplace(Page.CurrentPagePath, OwnerWindow);
@@ -265,6 +265,13 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
         // The page has no such meta tag.
         Edit.EditResult.clear();
         const std::string fileName = DisplayFileName(Page.CurrentPagePath);
+        if (Page.LongPieces > 0) {
+            // A tag too long to be read may be this one: creating it would
+            // give the page two.
+            ui::Ui().ShowMessage(OwnerWindow, TranslateFrenchKey("Erreur sur ") + fileName,
+                                 TranslateFrenchKey(LongPieceRefusal));
+            break;
+        }
         int answer = 1;
         if (!Edit.YesToAll) {
             // "La balise meta ''<name>'' n'existe pas encore dans cette page." LF

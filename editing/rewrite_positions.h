@@ -115,22 +115,31 @@ struct TagAttribute {
     bool Closed = true;  // false when the quote is never closed
 };
 
-// The first attribute of the tag (the text between "<" and ">") whose name,
-// lower-cased, is lowName. The element name is not an attribute, and quoted
-// values are stepped over, so a name that only stands inside another
-// attribute's value ("rename.htm", "username") is not taken for one.
-inline bool FindTagAttribute(const std::string& tag, std::string_view lowName, TagAttribute& out)
+// Length of the element name at the start of a tag (the text between "<"
+// and ">").
+inline Pos ElementNameLength(const std::string& tag)
 {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    const Pos n = Len(tag);
     Pos i = 1;
-    while (i <= n && !IsTagSpace(At(tag, i)))  // the element name
+    while (i <= Len(tag) && !IsTagSpace(At(tag, i)))
         ++i;
+    return i - 1;
+}
+
+// Calls visit(attribute) for each attribute of the tag, in order, as an HTML
+// reader sees them: the element name is not an attribute, and quoted values
+// are stepped over, so a name that only stands inside another attribute's
+// value ("rename.htm", "username") is not taken for one. visit returns false
+// to stop.
+template <typename Visit>
+void ForEachTagAttribute(const std::string& tag, Visit&& visit)
+{
+    const Pos n = Len(tag);
+    Pos i = ElementNameLength(tag) + 1;
     for (;;) {
         while (i <= n && (IsTagSpace(At(tag, i)) || At(tag, i) == '/'))
             ++i;
         if (i > n)
-            return false;
+            return;
         const Pos nameStart = i;
         while (i <= n && !IsTagSpace(At(tag, i)) && At(tag, i) != '=' && At(tag, i) != '/' && At(tag, i) != '"' &&
                At(tag, i) != '\'')
@@ -142,9 +151,6 @@ inline bool FindTagAttribute(const std::string& tag, std::string_view lowName, T
         TagAttribute a;
         a.NameStart = nameStart;
         a.NameEnd = i - 1;
-        bool wanted = static_cast<std::size_t>(i - nameStart) == lowName.size();
-        for (Pos k = nameStart; wanted && k < i; ++k)
-            wanted = lower(At(tag, k)) == lowName[static_cast<std::size_t>(k - nameStart)];
         Pos j = i;
         while (IsTagSpace(At(tag, j)))
             ++j;
@@ -174,11 +180,35 @@ inline bool FindTagAttribute(const std::string& tag, std::string_view lowName, T
                 i = j;
             }
         }
-        if (wanted) {
-            out = a;
-            return true;
-        }
+        if (!visit(a))
+            return;
     }
+}
+
+// Whether the name of attribute a of the tag, lower-cased, is lowName.
+inline bool AttributeNamed(const std::string& tag, const TagAttribute& a, std::string_view lowName)
+{
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (static_cast<std::size_t>(a.NameEnd - a.NameStart + 1) != lowName.size())
+        return false;
+    for (Pos k = a.NameStart; k <= a.NameEnd; ++k)
+        if (lower(At(tag, k)) != lowName[static_cast<std::size_t>(k - a.NameStart)])
+            return false;
+    return true;
+}
+
+// The first attribute of the tag whose name, lower-cased, is lowName.
+inline bool FindTagAttribute(const std::string& tag, std::string_view lowName, TagAttribute& out)
+{
+    bool found = false;
+    ForEachTagAttribute(tag, [&](const TagAttribute& a) {
+        if (!AttributeNamed(tag, a, lowName))
+            return true;
+        out = a;
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 }  // namespace kestrova::rewrite

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <thread>
@@ -231,10 +232,16 @@ FetchTarget ParseFetchAddress(const std::string& address)
         schemeSeen = true;
         text.erase(0, std::strlen(found));
     }
+    // Doubled slashes in the path are made single; the query and the
+    // fragment are left as they are (they may hold a whole address).
+    const std::size_t query = text.find_first_of("?#");
+    std::string rest = query == std::string::npos ? std::string() : text.substr(query);
+    text.resize(std::min(query, text.size()));
     ReplaceAll(text, "//", "/");
+    text += rest;
 
     FetchTarget target;
-    const std::size_t cut = text.find_first_of("/\\");
+    const std::size_t cut = text.find_first_of("/\\?#");
     target.Host = cut == std::string::npos ? text : text.substr(0, cut);
     target.Path = cut == std::string::npos ? std::string() : text.substr(cut);
     // A backslash names a local path only in an address without a web

@@ -69,8 +69,9 @@ struct FetchTarget {
 
 // Cleans an address: one leading and one trailing double quote removed,
 // spaces sent as "%20", the scheme ("http://", "https://", repeated ones
-// dropped) taken off the front and every "//" of the rest made "/", then cut
-// into host and path at the first "/" or "\". An address that holds a
+// dropped) taken off the front and every "//" of the rest made "/" up to the
+// query or fragment ("?" or "#"), which is left as it is, then cut into host
+// and path at the first "/", "\", "?" or "#". An address that holds a
 // backslash or begins with "file://" is a local file, requested through
 // "file://" with forward slashes. Without a scheme, "http://" is used.
 FetchTarget ParseFetchAddress(const std::string& address);

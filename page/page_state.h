@@ -42,6 +42,11 @@ struct PageState {
     bool MetaInserted = false;
     // The last walk read the page as UTF-8 (page/page_encoding.h).
     bool PageUtf8 = false;
+    // Pieces of the last walk that were longer than a piece may be: copied
+    // unchanged and never shown to the handler. A handler that must see a
+    // whole stretch of the page (the title, every meta tag) compares the
+    // count before and after it.
+    std::int64_t LongPieces = 0;
 
     ReportList KeywordList;    // Mots clés | Utilisés
     ReportList UsualWordList;  // Mots usuels | Nb occurences

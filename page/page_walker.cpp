@@ -584,6 +584,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
     bool encodingOpen = true;  // the first block has not been read yet
     bool encodingByBytes = false;
     state.PageUtf8 = false;
+    state.LongPieces = 0;
     auto decideEncoding = [&](const char* block, std::size_t got, std::int64_t from) {
         if (!encodingByBytes) {
             std::string ownHead;
@@ -611,6 +612,36 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             utf8 = valid >= 0 && IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
             encodingOpen = false;
         }
+    };
+
+    // Decides the encoding by the bytes of the page that have not been read
+    // yet: their first byte above 0x80, or Windows-1252 when there is none.
+    // Needed before a piece that holds the byte 0x0E is handed over while
+    // the encoding is still open: a UTF-8 page escapes it, so the piece
+    // would read otherwise than with blocks that reach the first high byte.
+    auto settleEncodingAhead = [&] {
+        constexpr std::size_t ChunkSize = 1 << 16;
+        std::unique_ptr<char[]> chunk(new char[ChunkSize]);
+        std::int64_t from = bufStart + static_cast<std::int64_t>(bufLen);
+        utf8 = false;
+        while (from < fileEnd) {
+            const ssize_t got =
+                ReadAt(page.Get(), chunk.get(),
+                       static_cast<std::size_t>(std::min<std::int64_t>(ChunkSize, fileEnd - from)), from);
+            if (got <= 0)
+                break;
+            const std::size_t n = static_cast<std::size_t>(got);
+            const std::size_t high = FirstHighByte(chunk.get(), n);
+            if (high < n) {
+                const long valid = ValidUtf8Prefix(chunk.get() + high, n - high);
+                utf8 =
+                    valid >= 0 && IsUtf8FromOffset(page.Get(), from + static_cast<std::int64_t>(high) + valid, fileEnd);
+                break;
+            }
+            from += got;
+        }
+        encodingOpen = false;
+        state.PageUtf8 = utf8;
     };
 
     auto at = [&](std::int64_t offset) { return buffer.get() + (offset - bufStart); };
@@ -752,6 +783,7 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
                 // A tag or text run longer than a piece may be, or a tag
                 // that never closes: reported, copied unchanged.
                 reportAbnormal();
+                ++state.LongPieces;
                 if (writer)
                     writer->Append(piece, limit);
                 pos += static_cast<std::int64_t>(limit);
@@ -761,6 +793,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             continue;
         }
 
+        if (encodingOpen && std::memchr(piece, EscapeStart, length) != nullptr) [[unlikely]]
+            settleEncodingAhead();
         bool emptyTag = false;
         if (kind == PieceKind::Text) {
             if (utf8)

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <string_view>
+#include <vector>
 
 #include "base/file_io.h"
 #include "base/paths.h"
@@ -43,6 +45,72 @@ std::string WithPageLineEnds(const std::string& editorText, const std::string& l
             out += lineEnd;
         else
             out += c;
+    }
+    return out;
+}
+
+namespace {
+
+struct PageLine {
+    std::string_view Text;
+    std::string_view End;  // "\r\n", "\r", "\n", or "" for the last line
+};
+
+std::vector<PageLine> SplitPageLines(std::string_view page)
+{
+    std::vector<PageLine> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page[i] != '\r' && page[i] != '\n')
+            continue;
+        const std::size_t endLength = page[i] == '\r' && i + 1 < page.size() && page[i + 1] == '\n' ? 2 : 1;
+        lines.push_back({page.substr(start, i - start), page.substr(i, endLength)});
+        i += endLength - 1;
+        start = i + 1;
+    }
+    lines.push_back({page.substr(start), {}});
+    return lines;
+}
+
+}  // namespace
+
+std::string WithOwnLineEnds(const std::string& editorText, const std::string& pageText, const std::string& lineEnd)
+{
+    const std::vector<PageLine> old = SplitPageLines(pageText);
+    std::vector<std::string_view> lines;
+    const std::string_view text(editorText);
+    for (std::size_t start = 0;;) {
+        const std::size_t lf = text.find('\n', start);
+        lines.push_back(text.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start));
+        if (lf == std::string_view::npos)
+            break;
+        start = lf + 1;
+    }
+    // The lines nobody touched: those before the first changed line and
+    // after the last one keep their ends. Between them, a line keeps the end
+    // of the line that stood in its place, as long as there was one; lines
+    // added take the page's first style.
+    const std::size_t n = old.size(), m = lines.size();
+    std::size_t head = 0;
+    while (head < n && head < m && old[head].Text == lines[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < n - head && tail < m - head && old[n - 1 - tail].Text == lines[m - 1 - tail])
+        ++tail;
+    std::string out;
+    out.reserve(editorText.size() + editorText.size() / 16);
+    for (std::size_t k = 0; k < m; ++k) {
+        out += lines[k];
+        if (k + 1 == m)
+            break;
+        std::string_view end;
+        if (k < head)
+            end = old[k].End;
+        else if (k >= m - tail)
+            end = old[n - (m - k)].End;
+        else if (k < n - tail)
+            end = old[k].End;
+        out += end.empty() ? std::string_view(lineEnd) : end;
     }
     return out;
 }

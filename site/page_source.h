@@ -37,6 +37,11 @@ bool LoadPageSource(const std::string& path, PageSource& source);
 
 // The editor's text (line breaks as "\n") in the page's own line ends.
 std::string WithPageLineEnds(const std::string& editorText, const std::string& lineEnd);
+// The editor's text (line breaks as "\n") with each line's own end as the
+// page text had it: the lines before the first changed line and after the
+// last one keep theirs, a changed line keeps the end of the line in its place,
+// and lines added take lineEnd.
+std::string WithOwnLineEnds(const std::string& editorText, const std::string& pageText, const std::string& lineEnd);
 // The page text with every line end made "\n", as the editor holds it.
 std::string WithEditorLineEnds(const std::string& pageText);
 

@@ -1,8 +1,5 @@
 #include "site/site_scan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -19,80 +16,13 @@
 #include "base/ui_port.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
+#include "site/site_pages.h"
 
 namespace kestrova {
 
 std::string SiteFileList;
 
 namespace {
-
-// The folders open in the walk, from the top down, by device and inode: a
-// link to one of them would make the walk endless.
-std::vector<std::pair<dev_t, ino_t>> OpenFolders;
-
-std::string LowerAscii(std::string_view text)
-{
-    return ToLower(std::string(text));
-}
-
-// Whether ";" + item + ";" occurs in ";" + list + ";".
-bool InList(const std::string& list, const std::string& item)
-{
-    const std::string wrapped = ";" + list + ";";
-    return wrapped.find(";" + item + ";") != std::string::npos;
-}
-
-// The entries of a folder (without "." and ".."), in byte order.
-std::vector<std::string> ListFolder(const std::string& folder)
-{
-    std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr)
-        return names;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name != "." && name != "..")
-            names.emplace_back(name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void WalkFolder(const std::string& folder, const std::string& nameFilter, const std::string& extensions, int level,
-                bool includeHidden)
-{
-    struct stat self {};
-    if (stat(folder.c_str(), &self) != 0 || !S_ISDIR(self.st_mode))
-        return;
-    const std::pair<dev_t, ino_t> id{self.st_dev, self.st_ino};
-    if (std::find(OpenFolders.begin(), OpenFolders.end(), id) != OpenFolders.end())
-        return;
-    OpenFolders.push_back(id);
-    for (const std::string& name : ListFolder(folder)) {
-        const std::string path = folder + name;
-        struct stat info {};
-        // stat follows symbolic links; a broken one fails and is skipped.
-        if (stat(path.c_str(), &info) != 0)
-            continue;
-        if (S_ISDIR(info.st_mode)) {
-            WalkFolder(path + "/", nameFilter, extensions, level + 1, includeHidden);
-            continue;
-        }
-        if (!S_ISREG(info.st_mode))
-            continue;  // a pipe or a device would block the page read
-        if (name.front() == '.' && !includeHidden)
-            continue;
-        const std::size_t dot = name.rfind('.');
-        const std::string ext = dot == std::string::npos ? std::string() : LowerAscii(name.substr(dot + 1));
-        const std::string base = LowerAscii(dot == std::string::npos ? name : name.substr(0, dot));
-        if ((extensions == "*" || InList(extensions, ext)) && (nameFilter == "*" || InList(nameFilter, base))) {
-            SiteFileList += path;
-            SiteFileList += '\r';
-        }
-    }
-    OpenFolders.pop_back();
-}
 
 // Whether the tag, without its outer spaces and lower-cased, is "title"
 // (ToLower(TrimSpaces(tag)) == "title" without the copies: it runs for
@@ -139,19 +69,16 @@ void TakeSitePiece(const std::string& tag, const std::string& text, std::string&
 
 }  // namespace
 
-void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int Level,
+void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int,
                     bool IncludeHidden)
 {
-    if (Folder.empty())
-        return;
-    std::string extensions = Extensions;
-    std::erase(extensions, ' ');
-    std::string folder = Folder;
-    if (folder.back() != '/')
-        folder += '/';
-    if (Level == 0)
-        OpenFolders.clear();
-    WalkFolder(folder, NameFilter, extensions, Level, IncludeHidden);
+    // The list separates paths by CR: a name holding one cannot be listed.
+    for (const std::string& path : ListSitePages(Folder, NameFilter, Extensions, IncludeHidden).Pages) {
+        if (path.find('\r') != std::string::npos)
+            continue;
+        SiteFileList += path;
+        SiteFileList += '\r';
+    }
 }
 
 void SiteTextHandler(std::int64_t, const std::string&, const std::string&, const std::string&)
@@ -188,22 +115,26 @@ namespace {
 // The pages of the list, with where each one ends in it (for the share of
 // the list consumed).
 struct ListedPage {
-    std::string_view Path;
+    std::string Path;
     std::size_t End;
 };
 
 // Counts the pages one at a time on this thread, each walked with
 // SiteTextHandler.
-void CountPagesHere(const std::vector<ListedPage>& pages, std::size_t total, const SitePageStep& BeforePage)
+void CountPagesHere(const std::vector<ListedPage>& pages, std::size_t total, const SitePageStep& BeforePage,
+                    std::vector<std::string>& unreadable)
 {
     const WalkOptions options{.Owner = ui::MainWindowId, .ReportErrors = false, .ShowProgress = false};
     for (const ListedPage& page : pages) {
-        const std::string path(page.Path);
+        const std::string& path = page.Path;
         Page.CurrentPagePath = path;
         Page.PageTitle.clear();
         if (BeforePage)
             BeforePage(path, static_cast<int>(page.End * 100 / total));
-        WalkPage(path, options, SiteTextHandler);
+        // A page that is not HTML clears the path: it is no page, but it
+        // was read.
+        if (!WalkPage(path, options, SiteTextHandler) && !Page.CurrentPagePath.empty())
+            unreadable.push_back(path);
     }
 }
 
@@ -213,10 +144,11 @@ void CountPagesHere(const std::vector<ListedPage>& pages, std::size_t total, con
 // nothing shared but the window; a worker's exception comes back here at
 // its page's turn.
 void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total, const SitePageStep& BeforePage,
-                         int workers)
+                         int workers, std::vector<std::string>& unreadable)
 {
     struct Slot {
         WordBatch Batch;
+        bool Unreadable = false;
         bool Ready = false;
         std::exception_ptr Error;
     };
@@ -251,11 +183,14 @@ void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total
             slot.Error = nullptr;
             try {
                 title.clear();
-                WalkPage(std::string(pages[index].Path), options,
-                         [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
-                             TakeSitePiece(state.CurrentTag, state.CurrentText, title,
-                                           [&](const std::string& text) { GatherWords(text, slot.Batch); });
-                         });
+                state.CurrentPagePath = pages[index].Path;
+                slot.Unreadable =
+                    !WalkPage(pages[index].Path, options,
+                              [&](std::int64_t, const std::string&, const std::string&, const std::string&) {
+                                  TakeSitePiece(state.CurrentTag, state.CurrentText, title,
+                                                [&](const std::string& text) { GatherWords(text, slot.Batch); });
+                              }) &&
+                    !state.CurrentPagePath.empty();
             } catch (...) {
                 slot.Error = std::current_exception();
             }
@@ -289,7 +224,7 @@ void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total
         threads.emplace_back(work);
 
     for (std::size_t index = 0; index < pages.size(); ++index) {
-        const std::string path(pages[index].Path);
+        const std::string& path = pages[index].Path;
         Page.CurrentPagePath = path;
         if (BeforePage)
             BeforePage(path, static_cast<int>(pages[index].End * 100 / total));
@@ -305,6 +240,8 @@ void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total
         }
         if (slot.Error)
             std::rethrow_exception(slot.Error);
+        if (slot.Unreadable)
+            unreadable.push_back(path);
         CountWordBatch(slot.Batch, DisplayFileName(path), false);
         {
             std::lock_guard lock(mutex);
@@ -317,12 +254,21 @@ void CountPagesOnWorkers(const std::vector<ListedPage>& pages, std::size_t total
 
 }  // namespace
 
-int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, int Workers)
+int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, int Workers, SiteScanReport* Report)
 {
+    SiteScanReport ignored;
+    SiteScanReport& report = Report ? *Report : ignored;
+    report = SiteScanReport{};
     ResetWordTables();
     // The site scan drops words past a full table without a message: the
     // latch reads as "already reported" for the whole scan.
     WordTables.FullReported = true;
+    SiteFileList.clear();
+    SitePageListing listing = ListSitePages(Folder, "*", SiteExtensions, false);
+    report.RefusedFolder = std::move(listing.RefusedFolder);
+    report.Unreadable = std::move(listing.Unreadable);
+    if (!report.RefusedFolder.empty())
+        return 0;
     // The page lists grow to thousands of entries: they are kept as numbers
     // during the scan and written as texts once, when it ends (however it
     // ends).
@@ -330,17 +276,14 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, in
     struct WriteOriginsAtEnd {
         ~WriteOriginsAtEnd() { WriteWordOrigins(); }
     } writeOrigins;
-    SiteFileList.clear();
-    WalkSiteFolder(Folder, "*", SiteExtensions, 0, false);
-    // The list is read from the front through a position, so the scan costs
-    // one pass over it however many pages it holds.
-    const std::string list = std::move(SiteFileList);
-    SiteFileList.clear();
-    const std::size_t total = list.size();
+    // The share of the pages done counts them as a list of paths, each
+    // followed by one separator.
+    std::size_t total = 0;
     std::vector<ListedPage> pages;
-    for (std::size_t pos = 0; pos < total;) {
-        const std::string_view path = TakeFirstPath(list, pos);
-        pages.push_back(ListedPage{path, pos});
+    pages.reserve(listing.Pages.size());
+    for (std::string& path : listing.Pages) {
+        total += path.size() + 1;
+        pages.push_back(ListedPage{std::move(path), total});
     }
     // The page shown in the main window stays the current page.
     struct KeepCurrentPage {
@@ -356,10 +299,13 @@ int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage, in
     // workers: past a few workers, more would only wait.
     if (Workers <= 0)
         Workers = std::min(static_cast<int>(std::thread::hardware_concurrency()), 4);
+    std::vector<std::string> unreadable;
     if (Workers <= 1 || pages.size() < 2)
-        CountPagesHere(pages, total, BeforePage);
+        CountPagesHere(pages, total, BeforePage, unreadable);
     else
-        CountPagesOnWorkers(pages, total, BeforePage, Workers);
+        CountPagesOnWorkers(pages, total, BeforePage, Workers, unreadable);
+    report.Unreadable.insert(report.Unreadable.end(), unreadable.begin(), unreadable.end());
+    report.Pages = static_cast<int>(pages.size() - unreadable.size());
     return static_cast<int>(pages.size());
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrova {
 
@@ -26,16 +27,18 @@ constexpr int SiteListedRows = 10000;
 // the pages chosen in it): each full path followed by CR.
 extern std::string SiteFileList;
 
-// Appends to SiteFileList the path of every file below Folder whose
+// Appends to SiteFileList the pages ListSitePages (site/site_pages.h) finds
+// below Folder, less those whose name holds a CR, which the list cannot
+// carry. In short: every file below Folder whose
 // lower-cased extension is in Extensions (";"-separated, spaces ignored, or
 // "*") and whose lower-cased name without extension is in NameFilter
 // (";"-separated, or "*"). Folders are walked depth first, each folder's
 // entries in byte order of their names, a subfolder as soon as it is met.
 // Hidden files (names starting with ".") are skipped unless IncludeHidden;
-// hidden folders are walked. Symbolic links are followed; a link to a folder
-// that is already open higher up the walk is not entered again, and a broken
-// link is skipped. Only regular files are taken. Level is the depth of
-// Folder (0 for the first call).
+// hidden folders are walked, backup folders are not. Symbolic links are
+// followed; a file or folder reached twice is taken once, and a broken link
+// is skipped. Only regular files are taken. Level is not used (the walk
+// keeps its own depth).
 void WalkSiteFolder(const std::string& Folder, const std::string& NameFilter, const std::string& Extensions, int Level,
                     bool IncludeHidden);
 
@@ -48,8 +51,8 @@ void SiteTextHandler(std::int64_t PieceOffset, const std::string& Arg1, const st
 // list consumed so far (0 to 100).
 using SitePageStep = std::function<void(const std::string& path, int percent)>;
 
-// The site scan without its windows: clears WordTables, fills SiteFileList
-// with the pages below Folder, then counts the pages in list order.
+// The site scan without its windows: clears WordTables, lists the pages
+// below Folder (ListSitePages), then counts the pages in list order.
 // Page.CurrentPagePath and Page.PageTitle are those of the page shown before
 // and after the scan. Returns the number of pages walked.
 // Workers threads read the pages and cut them into words ahead of the
@@ -57,7 +60,14 @@ using SitePageStep = std::function<void(const std::string& path, int percent)>;
 // the same whatever their number; 0 takes one per processor (4 at most), 1
 // reads the pages on this thread (walking each with SiteTextHandler). While
 // waiting for a page, this thread lets window events run.
-int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {}, int Workers = 0);
+// Report receives what the scan could not do.
+struct SiteScanReport {
+    int Pages = 0;                        // pages read and counted
+    std::vector<std::string> Unreadable;  // pages and folders that could not be read
+    std::string RefusedFolder;            // the folder belongs to the system: nothing scanned
+};
+int ScanSiteFolder(const std::string& Folder, const SitePageStep& BeforePage = {}, int Workers = 0,
+                   SiteScanReport* Report = nullptr);
 
 // The folder's name as the progress window's title shows it: the last
 // component, without a trailing separator.

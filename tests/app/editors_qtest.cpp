@@ -223,25 +223,28 @@ private slots:
             auto* thumbnail = w->findChild<QLabel*>(QStringLiteral("Thumbnail"));
             auto* save = w->findChild<QPushButton*>(QStringLiteral("SaveButton"));
             QVERIFY(list && name && alt && thumbnail && save);
-            QCOMPARE(list->topLevelItemCount(), 3);
-            // The alt written before a.gif's src goes to the image before it.
+            QCOMPARE(list->topLevelItemCount(), 4);
+            // a.gif's src comes after its alt: an image all the same, with
+            // its own alt.
             QCOMPARE(Cell(list, 0, 0), QStringLiteral("x.gif"));
-            QCOMPARE(Cell(list, 0, 1), QStringLiteral("Avant"));
-            QCOMPARE(Cell(list, 1, 1), QStringLiteral("Logo"));
-            QCOMPARE(Cell(list, 2, 1), QString());
+            QCOMPARE(Cell(list, 0, 1), QString());
+            QCOMPARE(Cell(list, 1, 0), QStringLiteral("a.gif"));
+            QCOMPARE(Cell(list, 1, 1), QStringLiteral("Avant"));
+            QCOMPARE(Cell(list, 2, 1), QStringLiteral("Logo"));
+            QCOMPARE(Cell(list, 3, 1), QString());
             QCOMPARE(name->text(), QStringLiteral("x.gif"));
             QVERIFY(thumbnail->pixmap().isNull());  // no such file
 
-            list->setCurrentItem(list->topLevelItem(1));
+            list->setCurrentItem(list->topLevelItem(2));
             QCOMPARE(alt->text(), QStringLiteral("Logo"));
             QCOMPARE(thumbnail->pixmap().size(), QSize(75, 50));
 
             // An alt for the second use of logo.gif only.
-            list->setCurrentItem(list->topLevelItem(2));
+            list->setCurrentItem(list->topLevelItem(3));
             alt->setText(QStringLiteral("Encore"));
             Answers({});
             save->click();
-            QCOMPARE(Cell(list, 2, 1), QStringLiteral("Encore"));
+            QCOMPARE(Cell(list, 3, 1), QStringLiteral("Encore"));
             QVERIFY(Asked().empty());
 
             // Renaming x.gif, the site choice cancelled: the page changes,
@@ -270,14 +273,14 @@ private slots:
                 }();
                 return page + "\r" + other + "\r";
             });
-            list->setCurrentItem(list->topLevelItem(1));
+            list->setCurrentItem(list->topLevelItem(2));
             name->setText(QStringLiteral("logo2.gif"));
             Answers({});
             save->click();
             QVERIFY(Asked().empty());
-            QCOMPARE(Cell(list, 1, 0), QStringLiteral("logo2.gif"));
             QCOMPARE(Cell(list, 2, 0), QStringLiteral("logo2.gif"));
-            QCOMPARE(Cell(list, 2, 1), QStringLiteral("Encore"));
+            QCOMPARE(Cell(list, 3, 0), QStringLiteral("logo2.gif"));
+            QCOMPARE(Cell(list, 3, 1), QStringLiteral("Encore"));
         });
         QVERIFY(ImagesEditor(nullptr));
         QVERIFY(ran);

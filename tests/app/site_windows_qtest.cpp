@@ -254,6 +254,36 @@ private slots:
         QCOMPARE(SiteWordList.Rows.size(), std::size_t(4));
     }
 
+    void siteStatisticsRefusesTheSystemAndNamesUnreadablePages()
+    {
+        ui::QtUi& qt = ui::InstallQtUi();
+        auto scan = [&](const std::string& folder) {
+            qt.NextAnswers.assign(5, ui::YesNoAll::No);
+            const std::size_t before = qt.Recorded.size();
+            ui::Dialogs.NextFileNames.push_back(folder);
+            bool results = false;
+            test::WhenModalOpen(QStringLiteral("SiteWordStatistics"), [&](QDialog* window) {
+                results = true;
+                window->reject();
+            });
+            SiteWordStatistics(owner.get());
+            [&] { QVERIFY(results); }();
+            return std::vector<ui::QtUi::Shown>(qt.Recorded.begin() + static_cast<std::ptrdiff_t>(before),
+                                                qt.Recorded.end());
+        };
+
+        auto shown = scan("/proc");
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(shown[0].Text,
+                 std::string("Ce dossier appartient au syst\xE8me et ne contient pas de pages :\n/proc"));
+
+        // A site read whole: no message.
+        dir.Write("v/a.htm", HtmlPage("", "mot"));
+        shown = scan(dir.File("v/"));
+        QCOMPARE(shown.size(), std::size_t(0));
+        QCOMPARE(WordTables.WordForms[0], std::string("mot"));
+    }
+
 private:
     test::TempDir dir;
     std::unique_ptr<QWidget> owner;

@@ -50,10 +50,11 @@ TEST_F(EditorVerbsTest, ImagesAndAlt)
 {
     const std::string page = dir.Write("site/p.htm", Page);
     EXPECT_EQ(Run({"images", page}), 0) << err.str();
-    // The alt before a.gif's src goes to x.gif; a.gif is no reference.
-    EXPECT_EQ(out.str(), "x.gif\tAvant\nlogo.gif\tCaf\xC3\xA9\nlogo.gif\t\n");
+    // a.gif's src comes after its alt: it is an image all the same, and the
+    // alt is its own.
+    EXPECT_EQ(out.str(), "x.gif\t\na.gif\tAvant\nlogo.gif\tCaf\xC3\xA9\nlogo.gif\t\n");
 
-    EXPECT_EQ(Run({"alt", page, "3", "--set", "Th\xC3\xA9 \"vert\""}), 0) << err.str();
+    EXPECT_EQ(Run({"alt", page, "4", "--set", "Th\xC3\xA9 \"vert\""}), 0) << err.str();
     EXPECT_EQ(ReadAll(page),
               "<html><head><title>T</title></head><body>"
               "<img src=\"x.gif\"><img alt=\"Avant\" src=\"a.gif\"><img src=\"logo.gif\" alt=\"Caf&eacute;\">"
@@ -61,8 +62,10 @@ TEST_F(EditorVerbsTest, ImagesAndAlt)
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/p.htm")), Page);
     EXPECT_EQ(JournalLines(), 1u);
 
-    EXPECT_EQ(Run({"alt", page, "4", "--set", "x"}), 1);
-    EXPECT_NE(err.str().find("no row 4"), std::string::npos);
+    EXPECT_EQ(Run({"alt", page, "5", "--set", "x"}), 1);
+    EXPECT_NE(err.str().find("no row 5"), std::string::npos);
+    EXPECT_EQ(Run({"alt", page, "12345", "--set", "x"}), 1);  // a row past 9999 is a row
+    EXPECT_NE(err.str().find("no row 12345"), std::string::npos);
     EXPECT_EQ(Run({"alt", page, "0", "--set", "x"}), 2);
     EXPECT_EQ(Run({"alt", page, "1"}), 2);
     EXPECT_EQ(Run({"images", page, "--site", "x"}), 2);
@@ -90,13 +93,14 @@ TEST_F(EditorVerbsTest, RenameImageAlongTheSite)
     // Backups are not pages of the site.
     EXPECT_EQ(ReadAll(dir.File("site/Sauvegarde/old.htm")), backup);
 
-    // An existing file is never overwritten; the pages stay as they are.
+    // An existing file is never overwritten: the pages point at it, both
+    // files stay, and the message says the image was not renamed.
     dir.Write("site/img/taken.gif", "taken");
-    const std::string before = ReadAll(home);
-    EXPECT_EQ(Run({"rename-image", home, "img/logo2.gif", "img/taken.gif", "--site", dir.File("site")}), 1);
+    EXPECT_EQ(Run({"rename-image", home, "img/logo2.gif", "img/taken.gif", "--site", dir.File("site")}), 0);
     EXPECT_NE(err.str().find("already exists"), std::string::npos);
-    EXPECT_EQ(ReadAll(home), before);
+    EXPECT_EQ(ReadAll(home), "<html><body><img src=\"img/taken.gif\"></body></html>");
     EXPECT_EQ(ReadAll(dir.File("site/img/taken.gif")), "taken");
+    EXPECT_EQ(ReadAll(dir.File("site/img/logo2.gif")), "GIF89a");
 
     EXPECT_EQ(Run({"rename-image", home, "img/none.gif", "img/x.gif"}), 1);
     EXPECT_EQ(Run({"rename-image", home, "img/logo2.gif"}), 2);

@@ -50,12 +50,13 @@ TEST_F(AttributeHandlerTest, AddAltReplacesAnExistingAlt)
               R"(img src="logo.gif" alt="n"  title="an alt text")");
 }
 
-TEST_F(AttributeHandlerTest, AltBeforeSrcHidesTheImage)
+TEST_F(AttributeHandlerTest, AltBeforeSrcIsTheImagesOwnAlt)
 {
-    // The word before "src" is then the whole alt="old".
-    const std::string tag = R"(img alt="old" src="logo.gif")";
-    EXPECT_EQ(On(tag, OpAddAlt, "img src|logo", "Notre logo"), tag);
-    EXPECT_EQ(Edit.EditResult, "");
+    // The src of an img is found wherever it stands; the alt before it is
+    // replaced in place.
+    EXPECT_EQ(On(R"(img alt="old" src="logo.gif")", OpAddAlt, "img src|logo", "Notre logo"),
+              R"(img alt="Notre logo" src="logo.gif")");
+    EXPECT_EQ(Edit.EditResult, "img src|logo.gif");
 }
 
 TEST_F(AttributeHandlerTest, TypedValuesKeepTheTagWellFormed)
@@ -74,14 +75,23 @@ TEST_F(AttributeHandlerTest, DesignatorsAndQuotedValues)
 {
     // "border=0" sits between img and src.
     On(R"(img border=0 src="a.gif")", OpPhrase, "img src|a.gif");
+    EXPECT_EQ(Edit.EditResult, "img src|a.gif");
+    // A src of another element, or inside another value, is no image.
+    On(R"(input type=image src="a.gif")", OpPhrase, "img src|a.gif");
+    EXPECT_EQ(Edit.EditResult, "");
+    On(R"(img title="src=&quot;a.gif" src="b.gif")", OpPhrase, "img src|a.gif");
     EXPECT_EQ(Edit.EditResult, "");
     On(R"(body background="fond.jpg" text="#000")", OpPhrase, "img src/background|fond.jpg");
     EXPECT_EQ(Edit.EditResult, "background|fond.jpg");
     On(R"(td BACKGROUND = "images/fond.jpg")", OpPhrase, "img src/background|images!tempslash!fond.jpg");
     EXPECT_EQ(Edit.EditResult, "background|images/fond.jpg");
-    // Unquoted values are never handled.
+    // Bare and single-quoted values are values too; a replaced one is
+    // written in double quotes.
     On("img src=a.gif", OpPhrase, "img src|a.gif");
-    EXPECT_EQ(Edit.EditResult, "");
+    EXPECT_EQ(Edit.EditResult, "img src|a.gif");
+    EXPECT_EQ(On("img src=a.gif border=0", OpToutRemplacer, "img src|a.gif", "b c.gif"),
+              "img src=\"b c.gif\" border=0");
+    EXPECT_EQ(On("img src='a.gif'>", OpToutRemplacer, "img src|a.gif", "b.gif"), "img src=\"b.gif\">");
     // No "|" in the designator argument: nothing.
     On(R"(img src="a.gif")", OpPhrase, "img src");
     EXPECT_EQ(Edit.EditResult, "");
@@ -120,6 +130,7 @@ TEST_F(RewriteFixture, ListeOverAltReturnsEachNonEmptyAltOnce)
     Edit.LastMatchPosition = 0;
     EXPECT_EQ(EditAttribute(ui::MainWindowId, OpListe, "alt|", ""), "alt|Un");
     EXPECT_EQ(EditAttribute(ui::MainWindowId, OpListe, "alt|", ""), "alt|Deux \xE9");
+    EXPECT_EQ(EditAttribute(ui::MainWindowId, OpListe, "alt|", ""), "alt|x");  // bare values count
     EXPECT_EQ(EditAttribute(ui::MainWindowId, OpListe, "alt|", ""), "");
     EXPECT_EQ(EditAttribute(ui::MainWindowId, OpListe, "alt|", ""), "");
     // Again from the top.

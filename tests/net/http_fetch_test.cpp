@@ -68,6 +68,19 @@ protected:
     HttpTestServer server;
 };
 
+TEST(FetchAddressTest, TheQueryAndFragmentAreLeftAlone)
+{
+    // Doubled slashes go in the path only: a query may hold a whole address.
+    FetchTarget t = ParseFetchAddress("http://example.com//stats//use.php?ref=http://a.example/b//c#x//y");
+    EXPECT_EQ(t.Host, "example.com");
+    EXPECT_EQ(t.Path, "/stats/use.php?ref=http://a.example/b//c#x//y");
+    EXPECT_EQ(t.Url, "http://example.com/stats/use.php?ref=http://a.example/b//c#x//y");
+    // A query right after the host does not make its slashes part of the host.
+    t = ParseFetchAddress("example.com?ref=http://a.example/");
+    EXPECT_EQ(t.Host, "example.com");
+    EXPECT_EQ(t.Url, "http://example.com?ref=http://a.example/");
+}
+
 TEST(FetchAddressTest, CleansAndCutsAddresses)
 {
     FetchTarget t = ParseFetchAddress("http://www.example.com/dir/page.htm");
