@@ -7,6 +7,7 @@
 #include "base/codec.h"
 #include "base/unicode_text.h"
 #include "cli/cli_upload.h"
+#include "cli/check_verb.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
 #include "cli/site_verb.h"
@@ -71,6 +72,7 @@ const char Usage[] = "usage:\n"
                      "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
                      "      PAGES tells on which pages the word occurs, e.g.\n"
                      "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
+                     KESTROVA_CHECK_USAGE
                      "  kestrova-cli update-check [--install]\n"
                      "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
                      "      version and prints it; with --install downloads and stages it in the\n"
@@ -178,6 +180,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     if (verb == "update-check")
         return UpdateCheckVerb(args, out, err);
+    if (verb == "check")
+        return CheckVerb(args, out, err);
 
     Arguments a;
     std::string problem;
