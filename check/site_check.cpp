@@ -55,6 +55,8 @@ bool CheckAllPages(const SiteIndex& site, const CheckConfig& config, std::vector
         return !progress || progress(static_cast<int>(total), static_cast<int>(total));
     }
 
+    if (progress && !progress(0, static_cast<int>(total)))
+        return false;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -112,7 +114,7 @@ bool CheckAllPages(const SiteIndex& site, const CheckConfig& config, std::vector
 void Collect(std::vector<PageOutcome>& outcomes, CheckResult& result)
 {
     for (PageOutcome& outcome : outcomes) {
-        result.Pages += outcome.Read ? 1 : 0;
+        result.Pages += outcome.Read && !outcome.Excluded ? 1 : 0;
         for (Finding& finding : outcome.Findings)
             result.Findings.push_back(std::move(finding));
     }
