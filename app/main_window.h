@@ -45,6 +45,7 @@ public:
         MenuSiteWords = 12,
         MenuExport = 13,
         MenuQuit = 14,
+        MenuSiteCheck = 15,
     };
 
     // Commands that are not menu items.
@@ -116,6 +117,9 @@ public:
     void SaveTitleAndDescription();  // either "Enregistrer"
     void ExportData();               // "Exporter les données"
     void OpenInBrowser();            // "Ouvrir la page avec votre navigateur"
+    // Analyses the page at path as if it had been chosen in the open dialog
+    // (after the question about a typed text); true when it is shown.
+    bool OpenCheckedPage(const std::string& path);
 
     // Keyword commands.
     void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"

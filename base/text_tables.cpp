@@ -428,6 +428,34 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {"M\xEAme premier mot cl\xE9 que : %1", "Same first keyword as: %1"},
     {"Aucune autre page du site n'a de lien vers cette page", "No other page of the site links to this page"},
     {"%1 erreur(s), %2 avertissement(s), %3 remarque(s) sur %4 page(s)", "%1 error(s), %2 warning(s), %3 notice(s) in %4 page(s)"},
+    // &Vérifier le site…
+    {"&V\xE9rifier le site\x85", "&Check the site\x85"},
+    // Vérification du site
+    {"V\xE9rification du site", "Site check"},
+    {"erreur", "error"},
+    {"avertissement", "warning"},
+    {"remarque", "notice"},
+    // Gravité
+    {"Gravit\xE9", "Severity"},
+    // Règle
+    {"R\xE8gle", "Rule"},
+    {"Ligne", "Line"},
+    {"Message", "Message"},
+    {"Erreurs (%1)", "Errors (%1)"},
+    {"Avertissements (%1)", "Warnings (%1)"},
+    {"Remarques (%1)", "Notices (%1)"},
+    {"Exporter", "Export"},
+    // Exporter les résultats
+    {"Exporter les r\xE9sultats", "Export the results"},
+    // Les résultats n'ont pu être écrits dans 
+    {"Les r\xE9sultats n'ont pu \xEAtre \xE9" "crits dans ", "The results could not be written to "},
+    // Configuration de la vérification incorrecte : 
+    {"Configuration de la v\xE9rification incorrecte : ", "Bad check configuration: "},
+    // Ce dossier ne peut pas être lu : 
+    {"Ce dossier ne peut pas \xEAtre lu : ", "This folder cannot be read: "},
+    {"Ces pages ont des erreurs :", "These pages have errors:"},
+    // Envoyer quand même ?
+    {"Envoyer quand m\xEAme ?", "Send anyway?"},
     // End of the site check.
     {"Fin", ""},
 };
