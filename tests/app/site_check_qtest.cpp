@@ -191,6 +191,20 @@ private slots:
                                          "[img-file-missing]") != std::string::npos);
     }
 
+    // A picture of the results window for the documentation, written only
+    // when KESTROVA_SCREENSHOT_DIR names a folder.
+    void screenshot()
+    {
+        const QByteArray dir = qgetenv("KESTROVA_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("KESTROVA_SCREENSHOT_DIR is not set");
+        App.Language = LanguageFrench;
+        QDialog* results = CheckSiteAndShow(*window_, site_);
+        QVERIFY(results != nullptr);
+        QTest::qWait(50);
+        QVERIFY(results->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/site-check-fr.png")));
+    }
+
     void uploadAsksBeforeSendingPagesWithErrors()
     {
         const std::string bad = site_ + "/links.html";
