@@ -1,9 +1,9 @@
 // Speed and memory of the site check, end to end as kestrova-cli check runs
 // it (page list, every page read once on the reading threads, the rules of
 // the whole site, the text report). Builds (once) a site of real pages: the
-// HTML pages under /usr/share/doc of 15 to 40 KB (or those under the folder
-// given with --pages-from), copied over and over into folders of 100 pages
-// until --pages pages (10 000 by default, about 250 MB). Prints pages/s,
+// folders under /usr/share/doc (or under the folder given with --pages-from)
+// that hold HTML pages of 15 to 40 KB, each copied whole, over and over,
+// until the site holds --pages pages (10 000 by default). Prints pages/s,
 // MB/s of wall-clock time, and the peak memory of the process beside the
 // size of the site.
 //
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/translate.h"
 #include "check/check_report.h"
 #include "check/site_check.h"
 
@@ -28,47 +29,66 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::vector<fs::path> SourcePages(const fs::path& from)
+// The folders holding HTML pages of 15 to 40 KB, each taken whole (its
+// pages, pictures and style sheets), so that the links between its pages
+// resolve as on a real site.
+std::vector<fs::path> SourceFolders(const fs::path& from)
 {
-    std::vector<fs::path> pages;
+    std::vector<fs::path> folders;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
         const std::string ext = it->path().extension().string();
         if ((ext == ".html" || ext == ".htm") && it->is_regular_file() && it->file_size() >= 15 * 1024 &&
             it->file_size() < 40 * 1024)
-            pages.push_back(it->path());
+            folders.push_back(it->path().parent_path());
     }
-    std::sort(pages.begin(), pages.end());
-    return pages;
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    return folders;
 }
 
-std::uintmax_t SiteBytes(const fs::path& folder, int& pages)
-{
-    std::uintmax_t bytes = 0;
-    pages = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file()) {
-            bytes += entry.file_size();
-            ++pages;
-        }
-    return bytes;
-}
-
+// Copies the source folders, one after the other and over and over, into
+// FOLDER/fN, until the site holds count pages.
 void BuildSite(const fs::path& folder, const fs::path& from, int count)
 {
-    const std::vector<fs::path> sources = SourcePages(from);
+    const std::vector<fs::path> sources = SourceFolders(from);
     if (sources.empty()) {
         std::fprintf(stderr, "no pages under %s\n", from.c_str());
         std::exit(2);
     }
-    for (int i = 0; i < count; ++i) {
-        const fs::path dir = folder / ("f" + std::to_string(i / 100));
-        fs::create_directories(dir);
-        const fs::path& source = sources[static_cast<std::size_t>(i) % sources.size()];
-        fs::copy_file(source, dir / (std::to_string(i) + "-" + source.filename().string()),
-                      fs::copy_options::overwrite_existing);
+    int pages = 0;
+    for (std::size_t n = 0; pages < count; ++n) {
+        const fs::path& source = sources[n % sources.size()];
+        const fs::path target = folder / ("f" + std::to_string(n));
+        for (const auto& entry : fs::recursive_directory_iterator(source)) {
+            if (pages >= count)
+                break;
+            if (!entry.is_regular_file() || entry.file_size() > 1024 * 1024)
+                continue;
+            const std::string ext = entry.path().extension().string();
+            const bool page = ext == ".html" || ext == ".htm";
+            const fs::path to = target / fs::relative(entry.path(), source);
+            fs::create_directories(to.parent_path());
+            fs::copy_file(entry.path(), to, fs::copy_options::overwrite_existing);
+            pages += page ? 1 : 0;
+        }
     }
+}
+
+// Number and bytes of the pages (only) below folder.
+std::uintmax_t PageBytes(const fs::path& folder, int& pages)
+{
+    std::uintmax_t bytes = 0;
+    pages = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string ext = entry.path().extension().string();
+        if (entry.is_regular_file() && (ext == ".html" || ext == ".htm")) {
+            bytes += entry.file_size();
+            ++pages;
+        }
+    }
+    return bytes;
 }
 
 long PeakKilobytes()
@@ -99,13 +119,13 @@ int main(int argc, char** argv)
             folder = a;
     }
     int found = 0;
-    if (!fs::exists(folder) || (SiteBytes(folder, found), found != pages)) {
+    if (!fs::exists(folder) || (PageBytes(folder, found), found != pages)) {
         fs::remove_all(folder);
         BuildSite(folder, from, pages);
     }
-    const std::uintmax_t bytes = SiteBytes(folder, found);
+    const std::uintmax_t bytes = PageBytes(folder, found);
     const double mb = static_cast<double>(bytes) / 1e6;
-    std::printf("site: %d pages, %.1f MB in %s\n", found, mb, folder.c_str());
+    std::printf("site: %d pages, %.1f MB of pages in %s\n", found, mb, folder.c_str());
 
     ResetAppState();
     App.Language = LanguageEnglish;

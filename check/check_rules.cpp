@@ -1,6 +1,9 @@
 #include "check/check_rules.h"
 
 #include <tuple>
+#include <unordered_map>
+
+#include "base/app_state.h"
 
 #include "base/translate.h"
 
@@ -108,7 +111,18 @@ std::string FillIn(std::string text, const std::vector<std::string>& values)
 
 std::string Say(const char* french, const std::vector<std::string>& values)
 {
-    return FillIn(TranslateFrenchKey(french), values);
+    // The table is searched once per text and language on each thread: a
+    // site may give a million findings.
+    thread_local std::string language;
+    thread_local std::unordered_map<const char*, std::string> translated;
+    if (language != App.Language) {
+        translated.clear();
+        language = App.Language;
+    }
+    auto it = translated.find(french);
+    if (it == translated.end())
+        it = translated.emplace(french, TranslateFrenchKey(french)).first;
+    return FillIn(it->second, values);
 }
 
 std::string RuleDescription(const Rule& rule, int threshold)

@@ -31,6 +31,26 @@ std::unordered_set<std::string> WordsOf(const std::string& text)
     return {list.begin(), list.end()};
 }
 
+// Whether the analysis would mark the keyword used: every part among the
+// counted words (usual words count only from attribute texts).
+bool KeywordCounted(const std::vector<std::string>& parts, const PageFacts& facts)
+{
+    if (parts.empty())
+        return false;
+    for (const std::string& part : parts) {
+        auto counted = [&](const std::vector<std::string>& words, bool usualCount) {
+            for (const std::string& w : words)
+                if (SameWord(w, part) && (usualCount || !IsUsualWord(w)))
+                    return true;
+            return false;
+        };
+        if (!counted(facts.AttributeWords, true) && !counted(facts.TextWords, false) &&
+            !counted(facts.TitleWords, false))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> KeywordParts(const std::string& keyword)
@@ -102,7 +122,7 @@ void CheckKeywords(const PageFacts& facts, FindingSink& sink)
         parts.push_back(KeywordParts(keyword));
 
     for (std::size_t k = 0; k < facts.Keywords.size(); ++k)
-        if (!KeywordIn(parts[k], facts.CountedWords))
+        if (!KeywordCounted(parts[k], facts))
             sink.Add("keyword-unused", at, Say("Mot cl\xE9 absent de la page : %1", {facts.Keywords[k]}),
                      facts.Keywords[k]);
 

@@ -32,12 +32,18 @@ void SiteIndex::Build(const std::string& root, std::vector<std::string> paths)
     }
 }
 
-int SiteIndex::PageOf(const std::string& path) const
+int SiteIndex::PageOf(const std::string& path, bool* exists) const
 {
-    if (const auto it = ByPath.find(path); it != ByPath.end())
+    if (const auto it = ByPath.find(path); it != ByPath.end()) {
+        if (exists)
+            *exists = true;
         return it->second;
+    }
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    const bool found = stat(path.c_str(), &info) == 0;
+    if (exists)
+        *exists = found;
+    if (!found || !S_ISDIR(info.st_mode))
         return -1;
     // A folder stands for its index page.
     static const char* const indexNames[] = {"index.html", "index.htm", "index.shtml", "index.shtm", "index.php",

@@ -22,8 +22,9 @@ struct SiteIndex {
 
     void Build(const std::string& root, std::vector<std::string> paths);
     // The page a file-system path names (a folder names its index page);
-    // -1 when it is no page of the site.
-    int PageOf(const std::string& path) const;
+    // -1 when it is no page of the site. exists: whether the path is there
+    // at all (one look at the file system).
+    int PageOf(const std::string& path, bool* exists = nullptr) const;
 };
 
 // What is kept of a page for the site-wide rules, and its own findings.

@@ -73,14 +73,19 @@ struct PageFacts {
 
     // The words of the visible text (not the title), lower-cased.
     std::vector<std::string> TextWords;
-    // The spellings the page analysis counts (visible text and title
-    // without the usual words, attribute texts with them), lower-cased.
-    std::unordered_set<std::string> CountedWords;
+    std::vector<std::string> TitleWords;
+    // The words of the attribute texts the page analysis counts (alt texts,
+    // image names, meta contents), lower-cased.
+    std::vector<std::string> AttributeWords;
 };
 
 // Reads the page at path (one walk, on any thread). False when it is not a
 // web page or cannot be read.
 bool ReadPageFacts(const std::string& path, PageFacts& facts);
+
+// Whether the page analysis counts the word: visible words and title words
+// count unless they are usual words; attribute words always count.
+bool IsUsualWord(const std::string& word);
 
 // The words of a page text as the word rules cut them (entities decoded,
 // separators, at least 2 characters, numbers left out), lower-cased.

@@ -7,6 +7,7 @@
 
 #include "base/app_state.h"
 #include "base/text_rules.h"
+#include "base/text_scan.h"
 #include "base/unicode_text.h"
 #include "check/page_facts.h"
 #include "check/tag_reader.h"
@@ -156,10 +157,7 @@ private:
 
     void CountAttributeText(const std::string& value)
     {
-        words_.clear();
-        CutWords(value, words_);
-        for (std::string& w : words_)
-            facts_.CountedWords.insert(std::move(w));
+        CutWords(value, facts_.AttributeWords);
     }
 
     void Tag(const std::string& text, const Place& at)
@@ -284,33 +282,17 @@ private:
         NoteBytes(text);
         if (inTitle_) {
             titleText_ += text;
-            words_.clear();
-            CutWords(text, words_);
-            AddCounted(words_);
+            CutWords(text, facts_.TitleWords);
             return;
         }
         if (inH1_)
             h1Text_ += text;
-        words_.clear();
-        CutWords(text, words_);
-        AddCounted(words_);
-        for (std::string& w : words_)
-            facts_.TextWords.push_back(std::move(w));
-    }
-
-    // Visible words count for the keywords unless they are usual words.
-    void AddCounted(const std::vector<std::string>& words)
-    {
-        const auto& usual = UsualWordSet();
-        for (const std::string& w : words)
-            if (!usual.contains(w))
-                facts_.CountedWords.insert(w);
+        CutWords(text, facts_.TextWords);
     }
 
     PageState& state_;
     PageFacts& facts_;
     TagView tag_;
-    std::vector<std::string> words_;
     std::string titleText_, h1Text_;
     const std::string* title_ = nullptr;
     bool inTitle_ = false;
@@ -321,27 +303,39 @@ private:
 
 }  // namespace
 
+bool IsUsualWord(const std::string& word)
+{
+    return UsualWordSet().contains(word);
+}
+
 void CutWords(const std::string& text, std::vector<std::string>& words)
 {
-    std::string prepared = text;
-    for (char& c : prepared)
-        if (c == '\n' || c == '\r' || c == '\t')
-            c = ' ';
-    if (prepared.find('&') != std::string::npos)
-        prepared = DecodeEntities(prepared);
-    const std::string_view all(prepared);
+    // Line ends and tabs are separators already; entities are decoded only
+    // when there is one.
+    std::string decoded;
+    std::string_view all(text);
+    if (text.find('&') != std::string::npos) {
+        decoded = text;
+        for (char& c : decoded)
+            if (c == '\n' || c == '\r' || c == '\t')
+                c = ' ';
+        decoded = DecodeEntities(decoded);
+        all = decoded;
+    }
     std::size_t start = 0;
     while (start < all.size()) {
         std::size_t end = start;
         while (end < all.size() && !IsWordSeparator(all[end]))
             ++end;
-        if (end > start) {
+        if (end - start >= 2) {
             std::string_view candidate = all.substr(start, end - start);
-            if (!IsNumber(candidate) && PageTextLength(candidate) >= 2) {
-                std::string word = ToLower(std::string(candidate));
+            if (!IsNumber(candidate) && (candidate.find(EscapeStart) == std::string_view::npos ||
+                                         PageTextLength(candidate) >= 2)) {
+                std::string& word = words.emplace_back(candidate);
+                for (char& c : word)
+                    c = static_cast<char>(textscan::LowerTable[static_cast<unsigned char>(c)]);
                 if (HoldsEscape(word))
                     word = LowerEscapedCharacters(word);
-                words.push_back(std::move(word));
             }
         }
         start = end + 1;
