@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -308,8 +309,25 @@ bool IsUsualWord(const std::string& word)
     return UsualWordSet().contains(word);
 }
 
+namespace {
+
+// IsWordSeparator as a table: it is asked for every byte of every text.
+const std::array<bool, 256>& SeparatorTable()
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (int c = 0; c < 256; ++c)
+            t[static_cast<std::size_t>(c)] = IsWordSeparator(static_cast<char>(c));
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 void CutWords(const std::string& text, std::vector<std::string>& words)
 {
+    const std::array<bool, 256>& separator = SeparatorTable();
     // Line ends and tabs are separators already; entities are decoded only
     // when there is one.
     std::string decoded;
@@ -322,19 +340,19 @@ void CutWords(const std::string& text, std::vector<std::string>& words)
         decoded = DecodeEntities(decoded);
         all = decoded;
     }
+    const bool escapes = all.find(EscapeStart) != std::string_view::npos;
     std::size_t start = 0;
     while (start < all.size()) {
         std::size_t end = start;
-        while (end < all.size() && !IsWordSeparator(all[end]))
+        while (end < all.size() && !separator[static_cast<unsigned char>(all[end])])
             ++end;
         if (end - start >= 2) {
             std::string_view candidate = all.substr(start, end - start);
-            if (!IsNumber(candidate) && (candidate.find(EscapeStart) == std::string_view::npos ||
-                                         PageTextLength(candidate) >= 2)) {
+            if (!IsNumber(candidate) && (!escapes || PageTextLength(candidate) >= 2)) {
                 std::string& word = words.emplace_back(candidate);
                 for (char& c : word)
                     c = static_cast<char>(textscan::LowerTable[static_cast<unsigned char>(c)]);
-                if (HoldsEscape(word))
+                if (escapes && HoldsEscape(word))
                     word = LowerEscapedCharacters(word);
             }
         }

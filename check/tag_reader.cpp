@@ -46,7 +46,10 @@ void ReadTag(std::string_view tag, TagView& out)
     const std::size_t nameStart = i;
     while (i < n && !IsSpace(tag[i]) && tag[i] != '/')
         ++i;
-    out.Name = LowerAscii(tag.substr(nameStart, i - nameStart));
+    out.Name.assign(tag.substr(nameStart, i - nameStart));
+    for (char& c : out.Name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     while (i < n) {
         while (i < n && (IsSpace(tag[i]) || tag[i] == '/'))
             ++i;
@@ -55,7 +58,10 @@ void ReadTag(std::string_view tag, TagView& out)
         const std::size_t keyStart = i;
         while (i < n && !IsSpace(tag[i]) && tag[i] != '=' && tag[i] != '/')
             ++i;
-        std::string key = LowerAscii(tag.substr(keyStart, i - keyStart));
+        std::string key(tag.substr(keyStart, i - keyStart));
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
         if (key.empty()) {  // a stray "=": skip it
             ++i;
             continue;
