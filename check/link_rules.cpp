@@ -229,7 +229,10 @@ void CheckImagesAndLinks(const SiteIndex& site, int index, const PageFacts& fact
                     sink.Add("link-fragment-missing", link.At,
                              Say("Lien vers une ancre absente : %1", {link.Target}));
             } else {
-                outcome.FragmentLinks.push_back({target, ref.Fragment, link.Target, link.At});
+                outcome.FragmentLinks.push_back({target, static_cast<std::uint32_t>(outcome.Hrefs.size()),
+                                                 static_cast<std::uint32_t>(link.Target.size()),
+                                                 PageOutcome::AnchorHash(ref.Fragment), link.At});
+                outcome.Hrefs += link.Target;
             }
         }
     }

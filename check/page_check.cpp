@@ -2,7 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <functional>
 
 #include "base/unicode_text.h"
 
@@ -72,6 +73,16 @@ Finding* FindingSink::Add(const char* rule, const Place& at, std::string message
     return &out_.back();
 }
 
+std::uint64_t PageOutcome::AnchorHash(const std::string& anchor)
+{
+    return std::hash<std::string>{}(anchor);
+}
+
+bool PageOutcome::HasAnchorHash(std::uint64_t hash) const
+{
+    return std::binary_search(AnchorHashes.begin(), AnchorHashes.end(), hash);
+}
+
 int TextLength(const std::string& text)
 {
     return static_cast<int>(PageTextLength(text));
@@ -87,7 +98,10 @@ void CheckPage(const SiteIndex& site, const CheckConfig& config, int index, cons
     outcome.DescriptionPlace = facts.DescriptionPlace;
     outcome.FirstKeyword = facts.Keywords.empty() ? std::string() : facts.Keywords.front();
     outcome.KeywordsPlace = facts.KeywordsPlace;
-    outcome.Anchors = facts.Anchors;
+    outcome.AnchorHashes.reserve(facts.Anchors.size());
+    for (const std::string& anchor : facts.Anchors)
+        outcome.AnchorHashes.push_back(PageOutcome::AnchorHash(anchor));
+    std::sort(outcome.AnchorHashes.begin(), outcome.AnchorHashes.end());
     FindingSink sink(config, site.Relative[static_cast<std::size_t>(index)], outcome.Findings);
     CheckTexts(facts, sink);
     CheckHead(facts, sink);

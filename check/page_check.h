@@ -2,6 +2,7 @@
 // leaves for the rules of the whole site.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -37,14 +38,23 @@ struct PageOutcome {
     Place DescriptionPlace;
     std::string FirstKeyword;  // as declared
     Place KeywordsPlace;
-    std::unordered_set<std::string> Anchors;
+    // The page's ids and names, kept as sorted hashes: pages of a big site
+    // hold thousands of them, and only links from other pages ask.
+    std::vector<std::uint64_t> AnchorHashes;
+    bool HasAnchor(const std::string& anchor) const { return HasAnchorHash(AnchorHash(anchor)); }
+    bool HasAnchorHash(std::uint64_t hash) const;
+    static std::uint64_t AnchorHash(const std::string& anchor);
     std::vector<int> LinkedPages;  // other pages of the site it links to
+    // Links "page#id" to other pages, kept small: the anchor as its hash,
+    // the link as written in Hrefs (all of the page's, one after the other).
     struct FragmentLink {
         int Target;
-        std::string Fragment;
-        std::string Href;
+        std::uint32_t HrefStart;
+        std::uint32_t HrefLength;
+        std::uint64_t FragmentHash;
         Place At;
     };
+    std::string Hrefs;
     std::vector<FragmentLink> FragmentLinks;  // to other pages
     std::vector<Finding> Findings;
 };

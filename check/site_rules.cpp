@@ -10,14 +10,19 @@ namespace kestrova::check {
 
 namespace {
 
+// The other pages as a message names them: the first five, then how many
+// more (the reports' other-page lists name them all).
 std::string JoinPages(const std::vector<std::string>& pages)
 {
+    constexpr std::size_t shown = 5;
     std::string joined;
-    for (const std::string& page : pages) {
+    for (std::size_t i = 0; i < pages.size() && i < shown; ++i) {
         if (!joined.empty())
             joined += ", ";
-        joined += page;
+        joined += pages[i];
     }
+    if (pages.size() > shown)
+        joined += " (+" + std::to_string(pages.size() - shown) + ")";
     return joined;
 }
 
@@ -91,8 +96,10 @@ void CheckSiteWide(const SiteIndex& site, const CheckConfig& config, std::vector
             FindingSink sink(config, site.Relative[i], page.Findings);
             for (const PageOutcome::FragmentLink& link : page.FragmentLinks) {
                 const PageOutcome& target = pages[static_cast<std::size_t>(link.Target)];
-                if (target.Read && !target.Anchors.contains(link.Fragment))
-                    sink.Add("link-fragment-missing", link.At, Say("Lien vers une ancre absente : %1", {link.Href}));
+                if (target.Read && !target.HasAnchorHash(link.FragmentHash))
+                    sink.Add("link-fragment-missing", link.At,
+                             Say("Lien vers une ancre absente : %1",
+                                 {page.Hrefs.substr(link.HrefStart, link.HrefLength)}));
             }
         }
     }

@@ -222,6 +222,39 @@ TEST_F(CheckRulesTest, SingleRulesOnSmallPages)
     EXPECT_NE(result.Findings[0].Message.find("/sub/y.htm"), std::string::npos);
 }
 
+TEST_F(CheckRulesTest, SiteWideRulesNameEveryOtherPage)
+{
+    TempDir site;
+    std::string links;
+    for (int i = 0; i < 7; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".html";
+        site.Write(name, "<html><head><title>The same title everywhere</title></head><body><a href=\"p0.html#x\">a</a>"
+                         "<p id=\"y\">text</p></body></html>");
+    }
+    check::CheckConfig config;
+    std::string problem;
+    ASSERT_TRUE(config.KeepOnly({"title-duplicate", "link-fragment-missing", "orphan-page"}, problem));
+    check::CheckResult result;
+    ASSERT_TRUE(check::CheckSite(site.Path().string(), config, result, {}, 2));
+    int duplicates = 0, fragments = 0, orphans = 0;
+    for (const check::Finding& f : result.Findings) {
+        if (f.Rule == "title-duplicate") {
+            ++duplicates;
+            // All six others in the list; the message names five and counts the rest.
+            EXPECT_EQ(f.OtherPages.size(), 6u);
+            EXPECT_NE(f.Message.find(" (+1)"), std::string::npos) << f.Message;
+        }
+        fragments += f.Rule == "link-fragment-missing" ? 1 : 0;
+        orphans += f.Rule == "orphan-page" ? 1 : 0;
+    }
+    EXPECT_EQ(duplicates, 7);
+    // p0.html has no "x": the six other pages' links miss it; its own link
+    // to itself too.
+    EXPECT_EQ(fragments, 7);
+    // Every page but p0.html is linked to by none.
+    EXPECT_EQ(orphans, 6);
+}
+
 TEST_F(CheckRulesTest, CharsetRulesReadTheBytes)
 {
     // Declared Windows-1252, but the bytes are UTF-8.
