@@ -19,8 +19,8 @@
 #include "base/paths.h"
 #include "base/text_rules.h"
 #include "base/translate.h"
-#include "base/unicode_text.h"
 #include "base/ui_port.h"
+#include "base/unicode_text.h"
 #include "check/check_report.h"
 #include "check/site_check.h"
 #include "page/page_state.h"
@@ -58,7 +58,7 @@ std::string SeverityText(Severity level)
 }
 
 enum Column { ColumnSeverity, ColumnRule, ColumnPage, ColumnLine, ColumnMessage };
-constexpr int FindingRole = Qt::UserRole;  // the finding's index
+constexpr int FindingRole = Qt::UserRole;    // the finding's index
 constexpr int OrderRole = Qt::UserRole + 1;  // severity, then line, as numbers
 
 // A row that sorts the severity from the most serious and the line as a
@@ -126,9 +126,9 @@ void OpenFinding(MainWindow& window, const std::string& folder, const Finding& f
 
 void ExportResults(QWidget* owner, const check::CheckResult& result, const check::CheckConfig& config)
 {
-    const std::string path = ui::AskSaveFileName(
-        owner, TranslateFrenchKey("Exporter les r\xE9sultats"), "kestrova-check.txt",
-        TranslateFrenchKey("Texte") + "|*.txt|JSON|*.json|SARIF|*.sarif");
+    const std::string path =
+        ui::AskSaveFileName(owner, TranslateFrenchKey("Exporter les r\xE9sultats"), "kestrova-check.txt",
+                            TranslateFrenchKey("Texte") + "|*.txt|JSON|*.json|SARIF|*.sarif");
     if (path.empty())
         return;
     std::string report;
@@ -154,8 +154,7 @@ QDialog* ShowResults(MainWindow& window, std::shared_ptr<check::CheckResult> res
     auto* dialog = new QDialog(&window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("SiteCheckResults"));
-    dialog->setWindowTitle(Tr("V\xE9rification du site") + QStringLiteral(" - ") +
-                           ui::FromFileName(result->Folder));
+    dialog->setWindowTitle(Tr("V\xE9rification du site") + QStringLiteral(" - ") + ui::FromFileName(result->Folder));
     dialog->resize(900, 500);
 
     auto* summary = new QLabel(QString::fromStdString(check::SummaryLine(*result)), dialog);
@@ -165,17 +164,16 @@ QDialog* ShowResults(MainWindow& window, std::shared_ptr<check::CheckResult> res
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setHeaderLabels(
-        {Tr("Gravit\xE9"), Tr("R\xE8gle"), Tr("Page"), Tr("Ligne"), Tr("Message")});
+    list->setHeaderLabels({Tr("Gravit\xE9"), Tr("R\xE8gle"), Tr("Page"), Tr("Ligne"), Tr("Message")});
     list->setColumnWidth(ColumnSeverity, 100);
     list->setColumnWidth(ColumnRule, 170);
     list->setColumnWidth(ColumnPage, 200);
     list->setColumnWidth(ColumnLine, 50);
     for (std::size_t i = 0; i < result->Findings.size(); ++i) {
         const Finding& f = result->Findings[i];
-        auto* item = new FindingItem(list, {ui::FromPage(SeverityText(f.Level)), QString::fromStdString(f.Rule),
-                                            ui::FromFileName(f.Page), QString::number(f.Line),
-                                            QString::fromStdString(PageTextToDisplay(f.Message))});
+        auto* item = new FindingItem(
+            list, {ui::FromPage(SeverityText(f.Level)), QString::fromStdString(f.Rule), ui::FromFileName(f.Page),
+                   QString::number(f.Line), QString::fromStdString(PageTextToDisplay(f.Message))});
         item->setData(ColumnSeverity, FindingRole, static_cast<qulonglong>(i));
         item->setData(ColumnSeverity, OrderRole, static_cast<int>(f.Level));
         item->setData(ColumnLine, OrderRole, static_cast<qlonglong>(f.Line) * 100000 + f.Column);
@@ -189,9 +187,10 @@ QDialog* ShowResults(MainWindow& window, std::shared_ptr<check::CheckResult> res
     static const char* const filterObjects[] = {"ShowErrors", "ShowWarnings", "ShowNotices"};
     std::vector<QCheckBox*> filters;
     for (int level = 0; level < 3; ++level) {
-        auto* box = new QCheckBox(
-            ui::FromPage(check::Say(filterNames[level], {std::to_string(result->Counts[static_cast<std::size_t>(level)])})),
-            dialog);
+        auto* box =
+            new QCheckBox(ui::FromPage(check::Say(filterNames[level],
+                                                  {std::to_string(result->Counts[static_cast<std::size_t>(level)])})),
+                          dialog);
         box->setObjectName(QString::fromLatin1(filterObjects[level]));
         box->setChecked(true);
         filters.push_back(box);
@@ -287,9 +286,9 @@ QDialog* CheckSiteAndShow(MainWindow& window, const std::string& folder)
     auto config = std::make_shared<check::CheckConfig>();
     std::string problem;
     if (!check::LoadCheckConfig(folder, "", *config, problem)) {
-        ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Erreur"),
-                             TranslateFrenchKey("Configuration de la v\xE9rification incorrecte : ") +
-                                 Utf8ToCp1252Lossy(problem));
+        ui::Ui().ShowMessage(
+            ui::MainWindowId, TranslateFrenchKey("Erreur"),
+            TranslateFrenchKey("Configuration de la v\xE9rification incorrecte : ") + Utf8ToCp1252Lossy(problem));
         return nullptr;
     }
     auto result = std::make_shared<check::CheckResult>();

@@ -1,9 +1,10 @@
 #include "check/check_config.h"
 
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
+
+#include <nlohmann/json.hpp>
 
 namespace kestrova::check {
 

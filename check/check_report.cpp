@@ -25,14 +25,14 @@ std::string Dump(const json& doc)
 const char* SarifLevel(Severity level)
 {
     switch (level) {
-    case Severity::Error:
-        return "error";
-    case Severity::Warning:
-        return "warning";
-    case Severity::Notice:
-        return "note";
-    case Severity::Off:
-        break;
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        case Severity::Notice:
+            return "note";
+        case Severity::Off:
+            break;
     }
     return "none";
 }
@@ -92,21 +92,17 @@ std::string JsonReport(const CheckResult& result)
 {
     json findings = json::array();
     for (const Finding& f : result.Findings) {
-        json item = {{"rule", f.Rule},
-                     {"severity", SeverityName(f.Level)},
-                     {"page", f.Page},
-                     {"line", f.Line},
-                     {"column", f.Column},
-                     {"message", Shown(f.Message)}};
+        json item = {{"rule", f.Rule},     {"severity", SeverityName(f.Level)}, {"page", f.Page}, {"line", f.Line},
+                     {"column", f.Column}, {"message", Shown(f.Message)}};
         if (!f.OtherPages.empty())
             item["otherPages"] = f.OtherPages;
         findings.push_back(std::move(item));
     }
-    const json doc = {{"site", result.Folder},
-                      {"pages", result.Pages},
-                      {"counts",
-                       {{"error", result.Counts[0]}, {"warning", result.Counts[1]}, {"notice", result.Counts[2]}}},
-                      {"findings", std::move(findings)}};
+    const json doc = {
+        {"site", result.Folder},
+        {"pages", result.Pages},
+        {"counts", {{"error", result.Counts[0]}, {"warning", result.Counts[1]}, {"notice", result.Counts[2]}}},
+        {"findings", std::move(findings)}};
     return Dump(doc);
 }
 
@@ -135,10 +131,9 @@ std::string SarifReport(const CheckResult& result, const CheckConfig& config)
             {"ruleIndex", ruleIndex},
             {"level", SarifLevel(f.Level)},
             {"message", {{"text", Shown(f.Message)}}},
-            {"locations",
-             json::array({{{"physicalLocation",
-                            {{"artifactLocation", {{"uri", UriOf(ShownPath(result.Folder, f.Page))}}},
-                             {"region", {{"startLine", f.Line}, {"startColumn", f.Column}}}}}}})}};
+            {"locations", json::array({{{"physicalLocation",
+                                         {{"artifactLocation", {{"uri", UriOf(ShownPath(result.Folder, f.Page))}}},
+                                          {"region", {{"startLine", f.Line}, {"startColumn", f.Column}}}}}}})}};
         if (!f.OtherPages.empty()) {
             json related = json::array();
             int id = 0;
@@ -153,10 +148,9 @@ std::string SarifReport(const CheckResult& result, const CheckConfig& config)
     const json doc = {
         {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
         {"version", "2.1.0"},
-        {"runs",
-         json::array({{{"tool", {{"driver", {{"name", "Kestrova"}, {"rules", std::move(rules)}}}}},
-                       {"columnKind", "unicodeCodePoints"},
-                       {"results", std::move(results)}}})}};
+        {"runs", json::array({{{"tool", {{"driver", {{"name", "Kestrova"}, {"rules", std::move(rules)}}}}},
+                               {"columnKind", "unicodeCodePoints"},
+                               {"results", std::move(results)}}})}};
     return Dump(doc);
 }
 

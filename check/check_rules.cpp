@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "base/app_state.h"
-
 #include "base/translate.h"
 
 namespace kestrova::check {
@@ -12,14 +11,14 @@ namespace kestrova::check {
 std::string_view SeverityName(Severity severity)
 {
     switch (severity) {
-    case Severity::Error:
-        return "error";
-    case Severity::Warning:
-        return "warning";
-    case Severity::Notice:
-        return "notice";
-    case Severity::Off:
-        break;
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        case Severity::Notice:
+            return "notice";
+        case Severity::Off:
+            break;
     }
     return "off";
 }
@@ -49,36 +48,42 @@ const std::vector<Rule>& Rules()
         {"description-duplicate", Warning, -1, "La m\xEAme description sur plusieurs pages"},
         {"h1-missing", Warning, -1, "Pas de titre h1"},
         {"h1-multiple", Warning, -1, "Plus d'un titre h1"},
-        {"heading-skipped", Notice, -1, "Un titre de plus d'un niveau sous le pr\xE9"
-                                        "c\xE9"
-                                        "dent (h2 puis h4)"},
-        {"img-alt-missing", Warning, -1, "Une image sans attribut alt (alt=\"\" marque une image d\xE9"
-                                         "corative)"},
+        {"heading-skipped", Notice, -1,
+         "Un titre de plus d'un niveau sous le pr\xE9"
+         "c\xE9"
+         "dent (h2 puis h4)"},
+        {"img-alt-missing", Warning, -1,
+         "Une image sans attribut alt (alt=\"\" marque une image d\xE9"
+         "corative)"},
         {"img-file-missing", Error, -1, "Une image locale dont le fichier n'existe pas"},
         {"link-broken", Error, -1, "Un lien local vers un fichier qui n'existe pas"},
         {"link-fragment-missing", Warning, -1, "Un lien \"page#id\" vers une page sans cet id ni ce name"},
         {"link-empty", Warning, -1, "href=\"\" ou href=\"#\""},
         {"link-local-machine", Warning, -1, "Un lien ou une image vers localhost, 127.0.0.1 ou file:"},
         {"lang-missing", Warning, -1, "La balise html n'a pas d'attribut lang"},
-        {"charset-mismatch", Warning, -1, "Un codage d\xE9"
-                                          "clar\xE9 que les octets ne suivent pas, ou des octets non ASCII "
-                                          "sans codage d\xE9"
-                                          "clar\xE9"},
+        {"charset-mismatch", Warning, -1,
+         "Un codage d\xE9"
+         "clar\xE9 que les octets ne suivent pas, ou des octets non ASCII "
+         "sans codage d\xE9"
+         "clar\xE9"},
         {"viewport-missing", Notice, -1, "Pas de balise meta viewport"},
         {"canonical-multiple", Error, -1, "Plus d'un lien canonical"},
-        {"robots-noindex", Notice, -1, "La page demande \xE0 ne pas \xEAtre index\xE9"
-                                       "e"},
+        {"robots-noindex", Notice, -1,
+         "La page demande \xE0 ne pas \xEAtre index\xE9"
+         "e"},
         {"meta-refresh", Warning, -1, "Une balise meta refresh"},
         {"placeholder-text", Warning, -1, "Texte provisoire dans le titre, la description ou le h1"},
         {"thin-content", Notice, 200, "Moins de %1 mots de texte visible"},
         {"orphan-page", Notice, -1, "Aucune autre page du site n'a de lien vers elle"},
-        {"keyword-unused", Warning, -1, "Un mot cl\xE9 d\xE9"
-                                        "clar\xE9 que la page n'utilise pas"},
+        {"keyword-unused", Warning, -1,
+         "Un mot cl\xE9 d\xE9"
+         "clar\xE9 que la page n'utilise pas"},
         {"keyword-not-in-title", Notice, -1, "Aucun des mots cl\xE9s n'est dans le titre"},
         {"keyword-not-in-description", Notice, -1, "Aucun des mots cl\xE9s n'est dans la description"},
         {"keyword-stuffing", Warning, 4, "Un mot cl\xE9 fait plus de %1 % des mots"},
-        {"keyword-competing", Notice, -1, "Plusieurs pages d\xE9"
-                                          "clarent le m\xEAme premier mot cl\xE9"},
+        {"keyword-competing", Notice, -1,
+         "Plusieurs pages d\xE9"
+         "clarent le m\xEAme premier mot cl\xE9"},
     };
     return rules;
 }

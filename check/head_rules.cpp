@@ -33,8 +33,9 @@ void CheckHead(const PageFacts& facts, FindingSink& sink)
                              "clar\xE9 (%1)",
                              {declared}));
         } else if (facts.HighBytes && !facts.ByteOrderMark) {
-            sink.Add("charset-mismatch", facts.Start, Say("Caract\xE8res non ASCII sans codage d\xE9"
-                                                          "clar\xE9"));
+            sink.Add("charset-mismatch", facts.Start,
+                     Say("Caract\xE8res non ASCII sans codage d\xE9"
+                         "clar\xE9"));
         }
     }
 
@@ -44,8 +45,9 @@ void CheckHead(const PageFacts& facts, FindingSink& sink)
         sink.Add("canonical-multiple", facts.Canonicals[1],
                  Say("La page a %1 liens canonical", {std::to_string(facts.Canonicals.size())}));
     if (!facts.Noindex.empty())
-        sink.Add("robots-noindex", facts.Noindex.front(), Say("La page demande \xE0 ne pas \xEAtre index\xE9"
-                                                              "e"));
+        sink.Add("robots-noindex", facts.Noindex.front(),
+                 Say("La page demande \xE0 ne pas \xEAtre index\xE9"
+                     "e"));
     for (const Place& at : facts.Refresh)
         sink.Add("meta-refresh", at, Say("Balise meta refresh"));
 }

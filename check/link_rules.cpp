@@ -168,8 +168,8 @@ void CheckImagesAndLinks(const SiteIndex& site, int index, const PageFacts& fact
         const int thisImage = imageIndex++;
         const std::string shown = image.HasSource ? image.Source : std::string();
         if (!image.HasAlt)
-            if (Finding* f = sink.Add("img-alt-missing", image.At,
-                                      Say("Image sans texte alternatif : %1", {shown}), shown))
+            if (Finding* f =
+                    sink.Add("img-alt-missing", image.At, Say("Image sans texte alternatif : %1", {shown}), shown))
                 f->ImageIndex = thisImage;
         if (!image.HasSource || image.Source.empty() || LowerAscii(image.Source).starts_with("data:"))
             continue;
@@ -187,8 +187,8 @@ void CheckImagesAndLinks(const SiteIndex& site, int index, const PageFacts& fact
         const std::string file =
             ref.Path.starts_with("/") ? FileOf(site, pagePath, ref.Path) : ImageFileOf(pagePath, ref.Path);
         if (!file.empty() && !Exists(file))
-            if (Finding* f = sink.Add("img-file-missing", image.At, Say("Fichier image introuvable : %1", {image.Source}),
-                                      shown))
+            if (Finding* f = sink.Add("img-file-missing", image.At,
+                                      Say("Fichier image introuvable : %1", {image.Source}), shown))
                 f->ImageIndex = thisImage;
     }
 
@@ -226,8 +226,7 @@ void CheckImagesAndLinks(const SiteIndex& site, int index, const PageFacts& fact
         if (ref.HasFragment && !ref.Fragment.empty()) {
             if (target == index) {
                 if (!facts.Anchors.contains(ref.Fragment))
-                    sink.Add("link-fragment-missing", link.At,
-                             Say("Lien vers une ancre absente : %1", {link.Target}));
+                    sink.Add("link-fragment-missing", link.At, Say("Lien vers une ancre absente : %1", {link.Target}));
             } else {
                 outcome.FragmentLinks.push_back({target, static_cast<std::uint32_t>(outcome.Hrefs.size()),
                                                  static_cast<std::uint32_t>(link.Target.size()),

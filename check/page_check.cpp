@@ -47,7 +47,7 @@ int SiteIndex::PageOf(const std::string& path, bool* exists) const
     if (!found || !S_ISDIR(info.st_mode))
         return -1;
     // A folder stands for its index page.
-    static const char* const indexNames[] = {"index.html", "index.htm", "index.shtml", "index.shtm", "index.php",
+    static const char* const indexNames[] = {"index.html", "index.htm",   "index.shtml",  "index.shtm", "index.php",
                                              "index.asp",  "default.htm", "default.html", "default.asp"};
     const std::string folder = WithSlash(path);
     for (const char* name : indexNames)

@@ -16,9 +16,9 @@ namespace kestrova::check {
 
 // The pages of the site being checked; read-only while pages are checked.
 struct SiteIndex {
-    std::string Root;                           // absolute, ends with "/"
-    std::vector<std::string> Paths;             // absolute, normalised
-    std::vector<std::string> Relative;          // below Root, "/"-separated
+    std::string Root;                             // absolute, ends with "/"
+    std::vector<std::string> Paths;               // absolute, normalised
+    std::vector<std::string> Relative;            // below Root, "/"-separated
     std::unordered_map<std::string, int> ByPath;  // Paths -> index
 
     void Build(const std::string& root, std::vector<std::string> paths);

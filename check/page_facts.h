@@ -43,9 +43,9 @@ struct PageFacts {
     std::string DeclaredCharset;  // lower case, "" when none is declared
     Place CharsetPlace;
     bool ByteOrderMark = false;
-    bool HighBytes = false;       // a byte above 0x7F in the text or tags
-    bool HighBytesUtf8 = true;    // ...and all of them form UTF-8 sequences
-    bool InvalidUtf8 = false;     // a UTF-8 page holds bytes UTF-8 cannot read
+    bool HighBytes = false;     // a byte above 0x7F in the text or tags
+    bool HighBytesUtf8 = true;  // ...and all of them form UTF-8 sequences
+    bool InvalidUtf8 = false;   // a UTF-8 page holds bytes UTF-8 cannot read
 
     struct Heading {
         int Level;

@@ -156,10 +156,7 @@ private:
         }
     }
 
-    void CountAttributeText(const std::string& value)
-    {
-        CutWords(value, facts_.AttributeWords);
-    }
+    void CountAttributeText(const std::string& value) { CutWords(value, facts_.AttributeWords); }
 
     void Tag(const std::string& text, const Place& at)
     {
@@ -372,8 +369,9 @@ bool ReadPageFacts(const std::string& path, PageFacts& facts)
                               .CountLines = true,
                               .State = &state};
     state.CurrentPagePath = path;
-    const int result = WalkPage(path, options, [&](std::int64_t, const std::string&, const std::string&,
-                                                   const std::string&) { reader.Piece(); });
+    const int result =
+        WalkPage(path, options,
+                 [&](std::int64_t, const std::string&, const std::string&, const std::string&) { reader.Piece(); });
     if (result != 1 || state.CurrentPagePath.empty() || !reader.SawPiece())
         return false;
     reader.Finish();

@@ -135,8 +135,8 @@ std::string Normalised(const std::string& path)
 
 }  // namespace
 
-bool CheckSite(const std::string& folder, const CheckConfig& config, CheckResult& result,
-               const CheckProgress& progress, int workers)
+bool CheckSite(const std::string& folder, const CheckConfig& config, CheckResult& result, const CheckProgress& progress,
+               int workers)
 {
     result = CheckResult{};
     result.Folder = folder;

@@ -71,12 +71,11 @@ bool IsHomePage(const std::string& relative)
 void CheckSiteWide(const SiteIndex& site, const CheckConfig& config, std::vector<PageOutcome>& pages)
 {
     SameOnSeveralPages(
-        site, config, pages, "title-duplicate", "M\xEAme titre que : %1",
-        [](const PageOutcome& p) { return p.Title; }, [](const PageOutcome& p) { return p.TitlePlace; });
+        site, config, pages, "title-duplicate", "M\xEAme titre que : %1", [](const PageOutcome& p) { return p.Title; },
+        [](const PageOutcome& p) { return p.TitlePlace; });
     SameOnSeveralPages(
         site, config, pages, "description-duplicate", "M\xEAme description que : %1",
-        [](const PageOutcome& p) { return p.Description; },
-        [](const PageOutcome& p) { return p.DescriptionPlace; });
+        [](const PageOutcome& p) { return p.Description; }, [](const PageOutcome& p) { return p.DescriptionPlace; });
     SameOnSeveralPages(
         site, config, pages, "keyword-competing", "M\xEAme premier mot cl\xE9 que : %1",
         [](const PageOutcome& p) { return ToLower(RemoveAccents(ToLower(p.FirstKeyword))); },
@@ -97,9 +96,9 @@ void CheckSiteWide(const SiteIndex& site, const CheckConfig& config, std::vector
             for (const PageOutcome::FragmentLink& link : page.FragmentLinks) {
                 const PageOutcome& target = pages[static_cast<std::size_t>(link.Target)];
                 if (target.Read && !target.HasAnchorHash(link.FragmentHash))
-                    sink.Add("link-fragment-missing", link.At,
-                             Say("Lien vers une ancre absente : %1",
-                                 {page.Hrefs.substr(link.HrefStart, link.HrefLength)}));
+                    sink.Add(
+                        "link-fragment-missing", link.At,
+                        Say("Lien vers une ancre absente : %1", {page.Hrefs.substr(link.HrefStart, link.HrefLength)}));
             }
         }
     }

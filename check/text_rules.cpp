@@ -1,9 +1,10 @@
 // The rules of the page's own texts: title, description, headings,
 // placeholder texts, the amount of visible text.
+#include "base/text_rules.h"
+
 #include <array>
 #include <string_view>
 
-#include "base/text_rules.h"
 #include "check/page_check.h"
 
 namespace kestrova::check {
@@ -30,7 +31,7 @@ bool IsWordByte(char c)
 std::string_view PlaceholderIn(const std::string& text)
 {
     static constexpr std::array<std::string_view, 5> placeholders{"lorem ipsum", "todo", "fixme", "untitled",
-                                                                   "sans titre"};
+                                                                  "sans titre"};
     const std::string lower = ToLower(text);
     for (std::string_view word : placeholders) {
         for (std::size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
@@ -57,15 +58,16 @@ void CheckTexts(const PageFacts& facts, FindingSink& sink)
                     "Titre trop court : %1 caract\xE8res (au moins %2)",
                     "Titre trop long : %1 caract\xE8res (au plus %2)");
     if (facts.TitleCount > 1)
-        sink.Add("title-multiple", facts.TitlePlace, Say("La page a %1 balises title", {std::to_string(facts.TitleCount)}));
+        sink.Add("title-multiple", facts.TitlePlace,
+                 Say("La page a %1 balises title", {std::to_string(facts.TitleCount)}));
 
     // Description.
     if (facts.DescriptionCount == 0 || facts.Description.empty())
         sink.Add("description-missing", facts.DescriptionCount == 0 ? facts.Start : facts.DescriptionPlace,
                  Say("La page n'a pas de description"));
     else
-        CheckLength(sink, facts.Description, facts.DescriptionPlace, "description-too-short",
-                    "description-too-long", "Description trop courte : %1 caract\xE8res (au moins %2)",
+        CheckLength(sink, facts.Description, facts.DescriptionPlace, "description-too-short", "description-too-long",
+                    "Description trop courte : %1 caract\xE8res (au moins %2)",
                     "Description trop longue : %1 caract\xE8res (au plus %2)");
     if (facts.DescriptionCount > 1)
         sink.Add("description-multiple", facts.DescriptionPlace,

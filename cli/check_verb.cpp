@@ -13,7 +13,9 @@ namespace {
 
 int Bad(std::ostream& err, const std::string& problem)
 {
-    err << "kestrova-cli: " << problem << "\n" << "usage:\n" << KESTROVA_CHECK_USAGE;
+    err << "kestrova-cli: " << problem << "\n"
+        << "usage:\n"
+        << KESTROVA_CHECK_USAGE;
     return ExitUsage;
 }
 

@@ -6,8 +6,8 @@
 
 #include "base/codec.h"
 #include "base/unicode_text.h"
-#include "cli/cli_upload.h"
 #include "cli/check_verb.h"
+#include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
 #include "cli/site_verb.h"
@@ -71,8 +71,7 @@ const char Usage[] = "usage:\n"
                      "      were first met (at most 10000 lines):\n"
                      "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
                      "      PAGES tells on which pages the word occurs, e.g.\n"
-                     "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
-                     KESTROVA_CHECK_USAGE
+                     "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n" KESTROVA_CHECK_USAGE
                      "  kestrova-cli update-check [--install]\n"
                      "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
                      "      version and prints it; with --install downloads and stages it in the\n"

@@ -161,8 +161,8 @@ private slots:
     {
         QVERIFY(CheckSiteAndShow(*window_, site_) != nullptr);
         auto* list = Results()->findChild<QTreeWidget*>(QStringLiteral("FindingList"));
-        QTreeWidgetItem* row = Row(list, QStringLiteral("keyword-unused"), QStringLiteral("keywords.html"),
-                                   QStringLiteral("spinnaker"));
+        QTreeWidgetItem* row =
+            Row(list, QStringLiteral("keyword-unused"), QStringLiteral("keywords.html"), QStringLiteral("spinnaker"));
         QVERIFY(row != nullptr);
         emit list->itemDoubleClicked(row, 4);
         QVERIFY(Page.CurrentPagePath.ends_with("/keywords.html"));

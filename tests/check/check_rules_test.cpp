@@ -64,15 +64,14 @@ TEST_F(CheckRulesTest, ConfigurationChangesRulesAndNamesWhatIsWrong)
         const char* Json;
         const char* Named;
     };
-    for (const Bad& bad : {Bad{R"({"rules": {"title-to-long": "error"}})", "title-to-long"},
-                           Bad{R"({"rules": {"h1-missing": "fatal"}})", "h1-missing"},
-                           Bad{R"({"rules": {"h1-missing": {"threshold": 3}}})", "h1-missing"},
-                           Bad{R"({"rules": {"thin-content": {"threshold": "many"}}})", "thin-content"},
-                           Bad{R"({"rules": {"thin-content": {"treshold": 3}}})", "treshold"},
-                           Bad{R"({"rules": {"thin-content": 3}})", "thin-content"},
-                           Bad{R"({"exclude": "drafts/"})", "exclude"},
-                           Bad{R"({"ignore": []})", "ignore"},
-                           Bad{R"({"rules": )", "JSON"}}) {
+    for (const Bad& bad :
+         {Bad{R"({"rules": {"title-to-long": "error"}})", "title-to-long"},
+          Bad{R"({"rules": {"h1-missing": "fatal"}})", "h1-missing"},
+          Bad{R"({"rules": {"h1-missing": {"threshold": 3}}})", "h1-missing"},
+          Bad{R"({"rules": {"thin-content": {"threshold": "many"}}})", "thin-content"},
+          Bad{R"({"rules": {"thin-content": {"treshold": 3}}})", "treshold"},
+          Bad{R"({"rules": {"thin-content": 3}})", "thin-content"}, Bad{R"({"exclude": "drafts/"})", "exclude"},
+          Bad{R"({"ignore": []})", "ignore"}, Bad{R"({"rules": )", "JSON"}}) {
         check::CheckConfig fresh;
         problem.clear();
         EXPECT_FALSE(check::ApplyConfigText(bad.Json, fresh, problem)) << bad.Json;
@@ -123,9 +122,10 @@ TEST_F(CheckRulesTest, KeywordsMatchPluralsAndPhrasesInOrder)
 TEST_F(CheckRulesTest, PlacesCountLinesThroughScriptsAndCharactersOfUtf8Lines)
 {
     // The script's lines are not handed to any handler; they still count.
-    const std::string page = "<html lang=\"en\">\n<head>\n<script>\nvar a = \"<title>\";\n\n</script>\n"
-                             "<meta charset=\"utf-8\">\n</head>\n<body>\n<p>\xC3\xA9t\xC3\xA9 \xE2\x82\xAC <img src=\"a.png\">"
-                             "</p>\r\n<img\nsrc=\"b.png\">\n</body>\n</html>\n";
+    const std::string page =
+        "<html lang=\"en\">\n<head>\n<script>\nvar a = \"<title>\";\n\n</script>\n"
+        "<meta charset=\"utf-8\">\n</head>\n<body>\n<p>\xC3\xA9t\xC3\xA9 \xE2\x82\xAC <img src=\"a.png\">"
+        "</p>\r\n<img\nsrc=\"b.png\">\n</body>\n</html>\n";
     EXPECT_EQ(FindingsOf(page, "img-alt-missing"),
               (std::vector<std::string>{"img-alt-missing@10:10", "img-alt-missing@11:1"}));
     // The same on a Windows-1252 page: one byte, one column.
@@ -163,7 +163,8 @@ TEST_F(CheckRulesTest, StoppingTheCheckReportsNothing)
     // Stopped before the first page, on reading threads or not.
     for (int workers : {1, 3}) {
         check::CheckResult result;
-        ASSERT_TRUE(check::CheckSite(site.Path().string(), config, result, [](int, int) { return false; }, workers));
+        ASSERT_TRUE(check::CheckSite(
+            site.Path().string(), config, result, [](int, int) { return false; }, workers));
         EXPECT_TRUE(result.Cancelled) << workers;
         EXPECT_TRUE(result.Findings.empty()) << workers;
         EXPECT_FALSE(result.Reaches(Severity::Notice));
@@ -171,19 +172,25 @@ TEST_F(CheckRulesTest, StoppingTheCheckReportsNothing)
     // Stopped half-way on the calling thread.
     check::CheckResult result;
     int lastDone = -1;
-    ASSERT_TRUE(check::CheckSite(site.Path().string(), config, result, [&](int done, int total) {
-        EXPECT_EQ(total, 30);
-        lastDone = done;
-        return done < 15;
-    }, 1));
+    ASSERT_TRUE(check::CheckSite(
+        site.Path().string(), config, result,
+        [&](int done, int total) {
+            EXPECT_EQ(total, 30);
+            lastDone = done;
+            return done < 15;
+        },
+        1));
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(lastDone, 15);
     EXPECT_TRUE(result.Findings.empty());
     // Not stopped: every page, the last call with all pages done.
-    ASSERT_TRUE(check::CheckSite(site.Path().string(), config, result, [&](int done, int) {
-        lastDone = done;
-        return true;
-    }, 3));
+    ASSERT_TRUE(check::CheckSite(
+        site.Path().string(), config, result,
+        [&](int done, int) {
+            lastDone = done;
+            return true;
+        },
+        3));
     EXPECT_FALSE(result.Cancelled);
     EXPECT_EQ(lastDone, 30);
     EXPECT_EQ(result.Pages, 30);
