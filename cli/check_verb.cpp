@@ -80,8 +80,13 @@ int CheckVerb(const std::vector<std::string>& args, std::ostream& out, std::ostr
         session.Error("bad configuration: " + problem);
         return ExitUsage;
     }
-    if (values.count("--only") != 0 && !config.KeepOnly(SplitCommas(values.at("--only")), problem))
-        return Bad(err, "--only: " + problem);
+    if (values.count("--only") != 0) {
+        const std::vector<std::string> only = SplitCommas(values.at("--only"));
+        if (only.empty())
+            return Bad(err, "--only needs at least one rule");
+        if (!config.KeepOnly(only, problem))
+            return Bad(err, "--only: " + problem);
+    }
 
     check::CheckResult result;
     if (!check::CheckSite(folder, config, result)) {

@@ -118,6 +118,7 @@ TEST_F(CheckGoldenTest, BadArgumentsConfigurationsAndFoldersExitWithTwo)
     const CliRun unknownRule = Check({folder, "--only", "title-missing,no-such-rule"});
     EXPECT_EQ(unknownRule.Status, 2);
     EXPECT_NE(unknownRule.Err.find("no-such-rule"), std::string::npos);
+    EXPECT_EQ(Check({folder, "--only", ","}).Status, 2);
     const CliRun missing = Check({folder + "/none"});
     EXPECT_EQ(missing.Status, 2);
     EXPECT_EQ(missing.Out, "");
