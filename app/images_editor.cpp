@@ -61,7 +61,7 @@ QImage HalvedToFit(const QImage& picture, int w, int h)
     return picture.scaled(pw, ph, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-bool ImagesEditor(QWidget* owner)
+bool ImagesEditor(QWidget* owner, const std::string& startReference)
 {
     if (Page.CurrentPagePath.empty())
         return false;
@@ -154,8 +154,15 @@ bool ImagesEditor(QWidget* owner)
     });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
 
-    if (!images.empty())
-        list->setCurrentItem(list->topLevelItem(0));
+    if (!images.empty()) {
+        int start = 0;
+        for (std::size_t i = 0; i < images.size(); ++i)
+            if (!startReference.empty() && images[i].Reference == startReference) {
+                start = static_cast<int>(i);
+                break;
+            }
+        list->setCurrentItem(list->topLevelItem(start));
+    }
     reload(false);
 
     window->exec();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <string>
 
 class QWidget;
 
@@ -11,8 +12,9 @@ namespace kestrova {
 
 // Opens the window for the current page (nothing when no page is loaded)
 // and returns when it closes. True when the page changed, so that the caller
-// analyses it again.
-bool ImagesEditor(QWidget* owner);
+// analyses it again. With startReference, the first image of that reference
+// is selected at first (else the first image).
+bool ImagesEditor(QWidget* owner, const std::string& startReference = {});
 
 // A picture made to fit a w x h box by halving both sides (integer
 // division) while it is wider or higher.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/server_dialog.h"
+#include "app/site_check_window.h"
 #include "app/upload_window.h"
 #include "base/app_state.h"
 #include "base/clock.h"
@@ -67,6 +68,15 @@ struct JournalGadgets {
 
     std::string RowPath(int row) const { return ui::ToFileName(List->topLevelItem(row)->text(0)); }
 
+    std::vector<std::string> TickedPaths() const
+    {
+        std::vector<std::string> paths;
+        for (int row = 0; row < List->topLevelItemCount(); ++row)
+            if (ui::IsListItemChecked(List, row) == 1 && !RowPath(row).empty())
+                paths.push_back(RowPath(row));
+        return paths;
+    }
+
     // One round of the window: the button's state, the rows sent, the purge.
     void Round()
     {
@@ -84,6 +94,8 @@ struct JournalGadgets {
 
     void StartUpload()
     {
+        if (!ConfirmUploadAfterCheck(Window, UploadRoot, TickedPaths()))
+            return;
         const int server = ServerDialog(1, Window);
         if (server <= 0 || App.ServerTable[server].Name.empty())
             return;

@@ -20,6 +20,7 @@
 #include "analysis/analysis_driver.h"
 #include "app/later_commands.h"
 #include "app/report_list.h"
+#include "app/site_check_window.h"
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "base/ui_port.h"
@@ -250,6 +251,10 @@ void MainWindow::BuildMenu()
     file->addSeparator();
     connect(add(file, {MenuSiteWords, "PertinenceDuSiteAction", "Pertinence du site", "\tCTRL+S", "Ctrl+S"}),
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
+    // "Vérifier le site…"
+    connect(add(file, {MenuSiteCheck, "VerifierLeSiteAction", "&V\xE9rifier le site\x85", "\tCTRL+SHIFT+S",
+                       "Ctrl+Shift+S"}),
+            &QAction::triggered, this, [this] { CheckSiteCommand(*this); });
     file->addSeparator();
     // "Exporter les données"
     connect(add(file, {MenuExport, "ExporterLesDonneesAction",

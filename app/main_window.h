@@ -46,6 +46,7 @@ public:
         MenuExport = 13,
         MenuQuit = 14,
         MenuKeywordRelevance = 15,
+        MenuSiteCheck = 16,
     };
 
     // Commands that are not menu items.
@@ -117,6 +118,9 @@ public:
     void SaveTitleAndDescription();  // either "Enregistrer"
     void ExportData();               // "Exporter les données"
     void OpenInBrowser();            // "Ouvrir la page avec votre navigateur"
+    // Analyses the page at path as if it had been chosen in the open dialog
+    // (after the question about a typed text); true when it is shown.
+    bool OpenCheckedPage(const std::string& path);
 
     // Opens and analyses the page at path, as if chosen in the open dialog.
     void OpenPageFile(const std::string& path);

@@ -459,6 +459,158 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "This folder belongs to the system and holds no pages:"},
     // Ces pages ou dossiers n'ont pas pu être lus :
     {"Ces pages ou dossiers n'ont pas pu \xEAtre lus :", "These pages or folders could not be read:"},
+    // The site check.
+    {"Pas de titre, ou un titre vide", "No title, or an empty one"},
+    {"Plus d'une balise title", "More than one title tag"},
+    // Titre de moins de %1 caractères
+    {"Titre de moins de %1 caract\xE8res", "Title under %1 characters"},
+    // Titre de plus de %1 caractères
+    {"Titre de plus de %1 caract\xE8res", "Title over %1 characters"},
+    // Le même titre sur plusieurs pages
+    {"Le m\xEAme titre sur plusieurs pages", "The same title on several pages"},
+    {"Pas de balise meta description, ou une description vide", "No description meta tag, or an empty one"},
+    {"Plus d'une description", "More than one description"},
+    // Description de moins de %1 caractères
+    {"Description de moins de %1 caract\xE8res", "Description under %1 characters"},
+    // Description de plus de %1 caractères
+    {"Description de plus de %1 caract\xE8res", "Description over %1 characters"},
+    // La même description sur plusieurs pages
+    {"La m\xEAme description sur plusieurs pages", "The same description on several pages"},
+    {"Pas de titre h1", "No h1 heading"},
+    {"Plus d'un titre h1", "More than one h1 heading"},
+    // Un titre de plus d'un niveau sous le précédent (h2 puis h4)
+    {"Un titre de plus d'un niveau sous le pr\xE9"
+     "c\xE9"
+     "dent (h2 puis h4)",
+     "A heading more than one level below the previous one (h2 then h4)"},
+    // Une image sans attribut alt (alt="" marque une image décorative)
+    {"Une image sans attribut alt (alt=\"\" marque une image d\xE9"
+     "corative)",
+     "An image with no alt attribute (alt=\"\" marks a decorative image)"},
+    {"Une image locale dont le fichier n'existe pas", "A local image reference that resolves to no file"},
+    {"Un lien local vers un fichier qui n'existe pas", "A local link that resolves to no file"},
+    {"Un lien \"page#id\" vers une page sans cet id ni ce name",
+     "A local link \"page#id\" whose page has no such id or name"},
+    {"href=\"\" ou href=\"#\"", "href=\"\" or href=\"#\""},
+    {"Un lien ou une image vers localhost, 127.0.0.1 ou file:", "A link or image to localhost, 127.0.0.1 or file:"},
+    {"La balise html n'a pas d'attribut lang", "The html tag has no lang attribute"},
+    // Un codage déclaré que les octets ne suivent pas, ou des octets non ASCII sans codage déclaré
+    {"Un codage d\xE9"
+     "clar\xE9 que les octets ne suivent pas, ou des octets non ASCII sans codage d\xE9"
+     "clar\xE9",
+     "A declared charset the bytes do not follow, or non-ASCII bytes with none declared"},
+    {"Pas de balise meta viewport", "No viewport meta tag"},
+    {"Plus d'un lien canonical", "More than one canonical link"},
+    // La page demande à ne pas être indexée
+    {"La page demande \xE0 ne pas \xEAtre index\xE9"
+     "e",
+     "The page asks not to be indexed"},
+    {"Une balise meta refresh", "A refresh meta tag"},
+    {"Texte provisoire dans le titre, la description ou le h1",
+     "Placeholder text in the title, the description or the h1"},
+    {"Moins de %1 mots de texte visible", "Fewer than %1 words of visible text"},
+    {"Aucune autre page du site n'a de lien vers elle", "No other page of the site links to it"},
+    // Un mot clé déclaré que la page n'utilise pas
+    {"Un mot cl\xE9 d\xE9"
+     "clar\xE9 que la page n'utilise pas",
+     "A declared keyword that the page never uses"},
+    // Aucun des mots clés n'est dans le titre
+    {"Aucun des mots cl\xE9s n'est dans le titre", "None of the declared keywords appears in the title"},
+    // Aucun des mots clés n'est dans la description
+    {"Aucun des mots cl\xE9s n'est dans la description", "None of the declared keywords appears in the description"},
+    // Un mot clé fait plus de %1 % des mots
+    {"Un mot cl\xE9 fait plus de %1 % des mots", "A declared keyword over %1 % of the words"},
+    // Plusieurs pages déclarent le même premier mot clé
+    {"Plusieurs pages d\xE9"
+     "clarent le m\xEAme premier mot cl\xE9",
+     "Several pages declare the same first keyword"},
+    {"La page n'a pas de titre", "The page has no title"},
+    // Titre trop court : %1 caractères (au moins %2)
+    {"Titre trop court : %1 caract\xE8res (au moins %2)", "Title too short: %1 characters (at least %2)"},
+    // Titre trop long : %1 caractères (au plus %2)
+    {"Titre trop long : %1 caract\xE8res (au plus %2)", "Title too long: %1 characters (at most %2)"},
+    {"La page a %1 balises title", "The page has %1 title tags"},
+    {"La page n'a pas de description", "The page has no description"},
+    // Description trop courte : %1 caractères (au moins %2)
+    {"Description trop courte : %1 caract\xE8res (au moins %2)", "Description too short: %1 characters (at least %2)"},
+    // Description trop longue : %1 caractères (au plus %2)
+    {"Description trop longue : %1 caract\xE8res (au plus %2)", "Description too long: %1 characters (at most %2)"},
+    {"La page a %1 descriptions", "The page has %1 descriptions"},
+    // Titre h%1 après h%2 : un niveau est sauté
+    {"Titre h%1 apr\xE8s h%2 : un niveau est saut\xE9", "Heading h%1 after h%2: a level is skipped"},
+    {"La page n'a pas de titre h1", "The page has no h1 heading"},
+    {"La page a %1 titres h1", "The page has %1 h1 headings"},
+    {"le titre", "the title"},
+    {"la description", "the description"},
+    {"le titre h1", "the h1 heading"},
+    {"Texte provisoire \"%1\" dans %2", "Placeholder text \"%1\" in %2"},
+    {"Peu de texte : %1 mots (au moins %2)", "Thin content: %1 words (at least %2)"},
+    // Les octets de la page ne suivent pas le codage déclaré (%1)
+    {"Les octets de la page ne suivent pas le codage d\xE9"
+     "clar\xE9 (%1)",
+     "The page's bytes do not follow the declared charset (%1)"},
+    // Caractères non ASCII sans codage déclaré
+    {"Caract\xE8res non ASCII sans codage d\xE9"
+     "clar\xE9",
+     "Non-ASCII characters with no charset declared"},
+    {"La page n'a pas de balise meta viewport", "The page has no viewport meta tag"},
+    {"La page a %1 liens canonical", "The page has %1 canonical links"},
+    {"Balise meta refresh", "Refresh meta tag"},
+    {"Image sans texte alternatif : %1", "Image without alternative text: %1"},
+    {"Adresse de cette machine seulement : %1", "Address of this machine only: %1"},
+    {"Fichier image introuvable : %1", "Image file not found: %1"},
+    {"Lien vide", "Empty link"},
+    {"Lien vers une ancre absente : %1", "Link to a missing anchor: %1"},
+    {"Lien vers un fichier introuvable : %1", "Link to a missing file: %1"},
+    // Mot clé absent de la page : %1
+    {"Mot cl\xE9 absent de la page : %1", "Keyword not used in the page: %1"},
+    // Aucun mot clé dans le titre
+    {"Aucun mot cl\xE9 dans le titre", "No keyword in the title"},
+    // Aucun mot clé dans la description
+    {"Aucun mot cl\xE9 dans la description", "No keyword in the description"},
+    // Mot clé trop répété : %1 (%2 % des mots, au plus %3 %)
+    {"Mot cl\xE9 trop r\xE9p\xE9t\xE9 : %1 (%2 % des mots, au plus %3 %)",
+     "Keyword overused: %1 (%2 % of the words, at most %3 %)"},
+    // Même titre que : %1
+    {"M\xEAme titre que : %1", "Same title as: %1"},
+    // Même description que : %1
+    {"M\xEAme description que : %1", "Same description as: %1"},
+    // Même premier mot clé que : %1
+    {"M\xEAme premier mot cl\xE9 que : %1", "Same first keyword as: %1"},
+    {"Aucune autre page du site n'a de lien vers cette page", "No other page of the site links to this page"},
+    {"%1 erreur(s), %2 avertissement(s), %3 remarque(s) sur %4 page(s)",
+     "%1 error(s), %2 warning(s), %3 notice(s) in %4 page(s)"},
+    // &Vérifier le site…
+    {"&V\xE9rifier le site\x85", "&Check the site\x85"},
+    // Vérification du site
+    {"V\xE9rification du site", "Site check"},
+    {"erreur", "error"},
+    {"avertissement", "warning"},
+    {"remarque", "notice"},
+    // Gravité
+    {"Gravit\xE9", "Severity"},
+    // Règle
+    {"R\xE8gle", "Rule"},
+    {"Ligne", "Line"},
+    {"Message", "Message"},
+    {"Erreurs (%1)", "Errors (%1)"},
+    {"Avertissements (%1)", "Warnings (%1)"},
+    {"Remarques (%1)", "Notices (%1)"},
+    {"Exporter", "Export"},
+    // Exporter les résultats
+    {"Exporter les r\xE9sultats", "Export the results"},
+    // Les résultats n'ont pu être écrits dans
+    {"Les r\xE9sultats n'ont pu \xEAtre \xE9"
+     "crits dans ",
+     "The results could not be written to "},
+    // Configuration de la vérification incorrecte :
+    {"Configuration de la v\xE9rification incorrecte : ", "Bad check configuration: "},
+    // Ce dossier ne peut pas être lu :
+    {"Ce dossier ne peut pas \xEAtre lu : ", "This folder cannot be read: "},
+    {"Ces pages ont des erreurs :", "These pages have errors:"},
+    // Envoyer quand même ?
+    {"Envoyer quand m\xEAme ?", "Send anyway?"},
+    // End of the site check.
     {"Fin", ""},
 };
 

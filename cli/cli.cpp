@@ -165,7 +165,7 @@ int RunVerb(const Verb& verb, const std::vector<std::string>& given, std::ostrea
         } else if (valueOf(a) != nullptr) {
             args.push_back(a);
             if (i + 1 < given.size()) {
-                if (a == "--site" || a == "--root")
+                if (a == "--site" || a == "--root" || a == "--config")
                     paths.push_back(args.size());
                 args.push_back(given[++i]);
             }

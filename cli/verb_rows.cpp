@@ -1,6 +1,7 @@
 // The rows of the verb table. To add a verb, add one row here (its handler
 // takes the arguments as typed, starting with the verb).
 #include "cli/builtin_verbs.h"
+#include "cli/check_verb.h"
 #include "cli/json_reports.h"
 #include "cli/relevance_verb.h"
 #include "cli/update_verb.h"
@@ -156,6 +157,28 @@ std::vector<Verb> MakeVerbs()
                                       " \"unsent\": [{\"file\": PATH, \"reason\": TEXT}, ...],\n"
                                       " \"complete\": true|false}",
                          .ToJson = UploadJson});
+    verbs.push_back(Verb{
+        .Name = "check",
+        .Synopses = {"FOLDER [--format text|json|sarif] [--fail-on error|warning|notice] [--config FILE]\n"
+                     "        [--only RULE,...] [--lang fr|en]"},
+        .Arguments = {{"FOLDER", ArgumentKind::Folder}},
+        .Options = {{"--format", "text|json|sarif", "one line per finding (default), one JSON document, or SARIF 2.1.0"},
+                    {"--fail-on", "error|warning|notice", "the lowest severity that makes the exit status 1"},
+                    {"--config", "FILE", "the rules' settings (default: kestrova-check.json in FOLDER)"},
+                    {"--only", "RULE,...", "run only these rules"},
+                    Lang},
+        .Summary = "check every page of a site before it goes online",
+        .Help = "Checks every page below FOLDER before it goes online (titles,\n"
+                "descriptions, headings, images, links, encoding, keywords, ...). text\n"
+                "prints one line per finding, PATH:LINE:COLUMN: SEVERITY: MESSAGE [RULE],\n"
+                "then a summary line; json prints one document with the site, the counts\n"
+                "and every finding (rule, severity, page, line, column, message, and the\n"
+                "other pages of site-wide rules); sarif prints a SARIF 2.1.0 log.\n"
+                "Rules, severities, thresholds and pages left out come from FILE, or\n"
+                "else from \"kestrova-check.json\" in FOLDER. Exit status 0 when no\n"
+                "finding reaches the --fail-on level (error by default), 1 when one\n"
+                "does, 2 for bad arguments, a bad configuration or an unreadable folder.\n",
+        .Run = CheckVerb});
     verbs.push_back(Verb{
         .Name = "relevance",
         .Synopses = {"PAGE [--site FOLDER] [--lang fr|en] [--format text|json]"},

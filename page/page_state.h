@@ -35,6 +35,11 @@ struct PageState {
     std::string CurrentText;
     std::string CurrentTag;
     std::int64_t PieceOffset = 0;
+    // Where the current piece starts in the page file: line and column,
+    // both from 1 (a line ends at LF; a column counts characters, a UTF-8
+    // sequence being one). Kept only by walks with WalkOptions::CountLines.
+    std::int64_t PieceLine = 1;
+    std::int64_t PieceColumn = 1;
     std::string PageTitle;
     std::string PageDescription;
     bool PageReadOnly = false;

@@ -733,6 +733,25 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         abnormalReported = true;
     };
 
+    // Line and column of pos, when asked for: every byte the walk passes
+    // over goes through advance, handed to the handler or not.
+    const bool countLines = options.CountLines;
+    std::int64_t line = 1, column = 1;
+    auto advance = [&](const char* bytes, std::size_t n) {
+        const char* end = bytes + n;
+        const char* from = bytes;
+        if (const void* last = memrchr(bytes, '\n', n)) {
+            line += std::count(bytes, end, '\n');
+            column = 1;
+            from = static_cast<const char*>(last) + 1;
+        }
+        if (utf8)
+            column += std::count_if(from, end, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+        else
+            column += end - from;
+    };
+    state.PieceLine = state.PieceColumn = 1;
+
     std::string& text = state.CurrentText;
     std::string& tag = state.CurrentTag;
     // On a UTF-8 page: the piece as decoded, before the handler ran.
@@ -756,6 +775,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
                 ++zeros;
             if (writer)
                 writer->Append(p, zeros);
+            if (countLines)
+                advance(p, zeros);
             pos += static_cast<std::int64_t>(zeros);
             findZero();
             continue;
@@ -786,6 +807,8 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
                 ++state.LongPieces;
                 if (writer)
                     writer->Append(piece, limit);
+                if (countLines)
+                    advance(piece, limit);
                 pos += static_cast<std::int64_t>(limit);
                 continue;
             }
@@ -817,6 +840,11 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
         }
         const std::int64_t pieceEnd = pos + static_cast<std::int64_t>(length);
         pos = pieceEnd;
+        if (countLines) {
+            state.PieceLine = line;
+            state.PieceColumn = column;
+            advance(piece, length);
+        }
         if (utf8) {
             const std::size_t decoded = kind == PieceKind::Text ? text.size() : tag.size() + 2;
             decodedShift += static_cast<std::int64_t>(decoded) - static_cast<std::int64_t>(length);

@@ -42,6 +42,7 @@ struct WalkOptions {
     bool ShowProgress = false;              // progress window for a long walk
     bool WriteCopy = false;                 // write mode: copy, compare, commit
     bool PumpEvents = true;                 // let window events run after each block
+    bool CountLines = false;                // keep State's PieceLine and PieceColumn
     // The state the pieces are handed over in (CurrentText, CurrentTag,
     // PieceOffset, PageUtf8); nullptr: Page. A read-only walk on a thread
     // other than the main one gives its own state and sets ReportErrors,

@@ -7,7 +7,7 @@ packages=(g++ cmake ninja-build qt6-base-dev libcurl4-openssl-dev libminizip-dev
           python3-pyftpdlib python3-openssl openssh-server openssh-client
           aptitude-doc-fr nlohmann-json3-dev libdtl-dev libstemmer-dev libhyphen-dev hyphen-fr
           hyphen-en-us clang-format desktop-file-utils appstream lintian xvfb xauth dpkg-dev file man-db
-          "$@")
+          python3-jsonschema "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

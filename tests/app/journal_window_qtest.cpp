@@ -167,7 +167,15 @@ private slots:
                 dialogChecked = true;
                 dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
             });
+            // The ticked pages are checked first: they have no description,
+            // and the question whether to send anyway is answered Yes.
+            ui::QtUi& qtUi = ui::InstallQtUi();
+            qtUi.Recorded.clear();
+            qtUi.NextAnswers.assign(1, ui::YesNoAll::Yes);
             send->click();
+            QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
+            QCOMPARE(qtUi.Recorded[0].Kind, std::string("yesno"));
+            QVERIFY(qtUi.Recorded[0].Text.find("page.htm") != std::string::npos);
 
             // Rows leave the list as their files arrive; then the journal is
             // purged and the window is closed.
@@ -209,7 +217,8 @@ private slots:
         Upload.Clear();
         ui::QtUi& qtUi = ui::InstallQtUi();
         qtUi.Recorded.clear();
-        qtUi.NextAnswers.assign(1, ui::YesNoAll::Yes);
+        // The first Yes sends the ticked page despite its errors.
+        qtUi.NextAnswers.assign(2, ui::YesNoAll::Yes);
 
         bool checked = false;
         WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
@@ -229,9 +238,10 @@ private slots:
             WhenOpen(QStringLiteral("ServerDialog"),
                      [](QDialog* dialog) { dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click(); });
             send->click();
-            QCOMPARE(qtUi.Recorded.size(), std::size_t(1));
-            QVERIFY(qtUi.Recorded[0].Text.find("cannot be sent") != std::string::npos);
-            QVERIFY(qtUi.Recorded[0].Text.find(crName) != std::string::npos);
+            QCOMPARE(qtUi.Recorded.size(), std::size_t(2));
+            QVERIFY(qtUi.Recorded[0].Text.find("cr.htm") != std::string::npos);  // the check's question
+            QVERIFY(qtUi.Recorded[1].Text.find("cannot be sent") != std::string::npos);
+            QVERIFY(qtUi.Recorded[1].Text.find(crName) != std::string::npos);
             QCOMPARE(list->topLevelItemCount(), 3);
             QCOMPARE(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
             QCOMPARE(Upload.Size(), std::size_t(0));

@@ -411,6 +411,7 @@ private slots:
                "es\tCTRL+E"),
              QStringLiteral("Ctrl+E")},
             {14, QStringLiteral("&Quitter\tCTRL+Q"), QStringLiteral("Ctrl+Q")},
+            {16, P("&V\xE9rifier le site\x85\tCTRL+SHIFT+S"), QStringLiteral("Ctrl+Shift+S")},
             {1, QStringLiteral("Choose english language"), QString()},
             {10, QStringLiteral("A propos de ''Kestrova''"), QString()},
             {9, QStringLiteral("Aide\tF1"), QStringLiteral("F1")},
@@ -437,7 +438,7 @@ private slots:
         QList<int> order;
         for (QAction* a : menus[0]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
-        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 15, 0, 12, 0, 13, 0, 14}));
+        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 15, 0, 12, 16, 0, 13, 0, 14}));
         order.clear();
         for (QAction* a : menus[1]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
