@@ -226,13 +226,18 @@ bool ReadRelevancePage(const std::string& path, RelevancePage& page)
     return walked != 0;
 }
 
-RelevanceLanguage PageLanguage(const RelevancePage& page, RelevanceLanguage otherwise)
+RelevanceLanguage LangAttributeLanguage(const std::string& lang, RelevanceLanguage otherwise)
 {
-    if (page.Lang.compare(0, 2, "fr") == 0)
+    if (lang.compare(0, 2, "fr") == 0)
         return RelevanceLanguage::French;
-    if (page.Lang.compare(0, 2, "en") == 0)
+    if (lang.compare(0, 2, "en") == 0)
         return RelevanceLanguage::English;
     return otherwise;
+}
+
+RelevanceLanguage PageLanguage(const RelevancePage& page, RelevanceLanguage otherwise)
+{
+    return LangAttributeLanguage(page.Lang, otherwise);
 }
 
 RelevanceTools::RelevanceTools(bool wordForms, const std::string& usualWords) : wordForms_(wordForms)

@@ -54,6 +54,8 @@ bool ReadRelevancePage(const std::string& path, RelevancePage& page);
 // The language of the page: its lang attribute when it is French or
 // English, else the given one.
 RelevanceLanguage PageLanguage(const RelevancePage& page, RelevanceLanguage otherwise);
+// The same from the lang attribute's value ("fr", "en-GB", ...).
+RelevanceLanguage LangAttributeLanguage(const std::string& lang, RelevanceLanguage otherwise);
 
 // Per-thread tools: one matcher and one syllable counter per language,
 // made when first needed, and the usual words.

@@ -3,6 +3,9 @@
 
 #include <cstdio>
 
+#include "analysis/keyword_relevance.h"
+#include "analysis/word_forms.h"
+#include "base/app_state.h"
 #include "base/text_rules.h"
 #include "base/unicode_text.h"
 #include "check/page_check.h"
@@ -91,27 +94,6 @@ bool KeywordIn(const std::vector<std::string>& parts, const std::unordered_set<s
     return true;
 }
 
-int KeywordOccurrences(const std::vector<std::string>& parts, const std::vector<std::string>& words)
-{
-    if (parts.empty() || words.size() < parts.size())
-        return 0;
-    int count = 0;
-    for (std::size_t i = 0; i + parts.size() <= words.size(); ++i) {
-        bool all = true;
-        for (std::size_t j = 0; j < parts.size() && all; ++j)
-            all = SameWord(words[i + j], parts[j]);
-        count += all ? 1 : 0;
-    }
-    return count;
-}
-
-double KeywordDensity(int occurrences, int keywordWords, int pageWords)
-{
-    if (pageWords <= 0)
-        return 0;
-    return 100.0 * occurrences * keywordWords / pageWords;
-}
-
 void CheckKeywords(const PageFacts& facts, FindingSink& sink)
 {
     if (facts.Keywords.empty())
@@ -141,20 +123,28 @@ void CheckKeywords(const PageFacts& facts, FindingSink& sink)
         sink.Add("keyword-not-in-description", facts.DescriptionPlace, Say("Aucun mot cl\xE9 dans la description"),
                  facts.Keywords.front());
 
-    const int pageWords = static_cast<int>(facts.TextWords.size());
-    if (sink.On("keyword-stuffing") && pageWords >= StuffingMinimumWords) {
-        const int threshold = sink.Threshold("keyword-stuffing");
-        for (std::size_t k = 0; k < facts.Keywords.size(); ++k) {
-            const int occurrences = KeywordOccurrences(parts[k], facts.TextWords);
-            const double density = KeywordDensity(occurrences, static_cast<int>(parts[k].size()), pageWords);
-            if (density > threshold) {
-                char shown[32];
-                std::snprintf(shown, sizeof shown, "%.1f", density);
-                sink.Add("keyword-stuffing", at,
-                         Say("Mot cl\xE9 trop r\xE9p\xE9t\xE9 : %1 (%2 % des mots, au plus %3 %)",
-                             {facts.Keywords[k], shown, std::to_string(threshold)}),
-                         facts.Keywords[k]);
-            }
+    // Keyword stuffing uses the numbers of the keyword relevance: the words
+    // of the title and the text, keyword and words compared by their keys
+    // (word forms as the setting says, in the page's language).
+    if (!sink.On("keyword-stuffing"))
+        return;
+    WordFormMatcher matcher(LangAttributeLanguage(facts.HtmlLangValue, ProgramRelevanceLanguage(App.Language)),
+                            App.WordForms);
+    std::vector<std::string> pageKeys = WordKeys(facts.TitleWords, matcher);
+    for (std::string& key : WordKeys(facts.TextWords, matcher))
+        pageKeys.push_back(std::move(key));
+    if (static_cast<int>(pageKeys.size()) < StuffingMinimumWords)
+        return;
+    const int threshold = sink.Threshold("keyword-stuffing");
+    for (const std::string& keyword : facts.Keywords) {
+        const KeywordNumbers numbers = CountKeyword(TextKeys(keyword, matcher), pageKeys);
+        if (numbers.Density > threshold) {
+            char shown[32];
+            std::snprintf(shown, sizeof shown, "%.1f", numbers.Density);
+            sink.Add("keyword-stuffing", at,
+                     Say("Mot cl\xE9 trop r\xE9p\xE9t\xE9 : %1 (%2 % des mots, au plus %3 %)",
+                         {keyword, shown, std::to_string(threshold)}),
+                     keyword);
         }
     }
 }

@@ -17,13 +17,6 @@ bool SameWord(const std::string& word, const std::string& part);
 // Whether every part is among the words.
 bool KeywordIn(const std::vector<std::string>& parts, const std::unordered_set<std::string>& words);
 
-// How many times the parts follow one another in the words.
-int KeywordOccurrences(const std::vector<std::string>& parts, const std::vector<std::string>& words);
-
-// The share of the page's words the keyword takes, in percent:
-// occurrences x words of the keyword / words of the page.
-double KeywordDensity(int occurrences, int keywordWords, int pageWords);
-
 // Pages shorter than this are not judged for keyword stuffing.
 constexpr int StuffingMinimumWords = 100;
 

@@ -21,6 +21,7 @@ struct PageFacts {
     Place Start;  // the head tag, else the start of the page
     bool HtmlTag = false;
     bool HtmlLang = false;
+    std::string HtmlLangValue;  // the lang attribute as written
     Place HtmlPlace;
 
     int TitleCount = 0;

@@ -184,6 +184,8 @@ private:
             facts_.HtmlPlace = at;
             const std::string* lang = tag_.Get("lang");
             facts_.HtmlLang = lang != nullptr && !TrimAscii(*lang).empty();
+            if (lang != nullptr)
+                facts_.HtmlLangValue = TrimAscii(*lang);
         } else if (name == "head") {
             facts_.Start = at;
         } else if (name == "title") {

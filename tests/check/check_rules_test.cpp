@@ -107,16 +107,28 @@ TEST_F(CheckRulesTest, KeywordsMatchPluralsAndPhrasesInOrder)
     EXPECT_TRUE(check::SameWord("boats", "boat"));
     EXPECT_TRUE(check::SameWord("boat", "boats"));
     EXPECT_FALSE(check::SameWord("boater", "boat"));
-    const std::vector<std::string> words{"the", "blue", "boats", "and", "blue", "sky", "blue", "boat"};
-    EXPECT_EQ(check::KeywordOccurrences({"blue", "boat"}, words), 2);
-    EXPECT_EQ(check::KeywordOccurrences({"blue"}, words), 3);
-    EXPECT_EQ(check::KeywordOccurrences({"sky", "blue", "boat"}, words), 1);
-    EXPECT_EQ(check::KeywordOccurrences({"red"}, words), 0);
-    // occurrences x words of the keyword / words of the page, in percent
-    EXPECT_DOUBLE_EQ(check::KeywordDensity(5, 2, 200), 5.0);
-    EXPECT_DOUBLE_EQ(check::KeywordDensity(3, 1, 0), 0.0);
     EXPECT_TRUE(check::KeywordIn({"voilier"}, {"voiliers"}));
     EXPECT_FALSE(check::KeywordIn({}, {"x"}));
+}
+
+// Keyword stuffing takes the keyword relevance's numbers: the words of the
+// title and the text, the keyword's other forms with word forms on, and the
+// page's language from its lang attribute.
+TEST_F(CheckRulesTest, KeywordStuffingCountsAsTheKeywordRelevance)
+{
+    std::string text;
+    for (int i = 0; i < 95; ++i)
+        text += std::string{'m', static_cast<char>('a' + i % 26), static_cast<char>('a' + i / 26), ' '};
+    // 5 of 100 words (4 in the text, 1 in the title): 5 %, over the 4 % limit.
+    const std::string page = "<html lang=\"fr\"><head><title>Voiliers</title>"
+                             "<meta name=\"keywords\" content=\"voilier\"></head><body><p>" +
+                             text + "voiliers voiliers voilier voiliers</p></body></html>";
+    App.WordForms = true;
+    EXPECT_EQ(FindingsOf(page, "keyword-stuffing").size(), 1u);
+    // Without word forms only the exact word counts: 1 %.
+    App.WordForms = false;
+    EXPECT_TRUE(FindingsOf(page, "keyword-stuffing").empty());
+    App.WordForms = true;
 }
 
 TEST_F(CheckRulesTest, PlacesCountLinesThroughScriptsAndCharactersOfUtf8Lines)
