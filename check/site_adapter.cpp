@@ -1,15 +1,12 @@
 #include "check/site_adapter.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
-#include <utility>
 
 #include "editing/page_images.h"
-#include "page/journal.h"
+#include "site/site_pages.h"
 #include "site/site_scan.h"
 
 namespace kestrova::check {
@@ -34,28 +31,10 @@ bool ListSitePages(const std::string& folder, std::vector<std::string>& pages)
     if (dir == nullptr)
         return false;
     closedir(dir);
-    // The walk fills the shared page list; it is put back as it was.
-    std::string kept = std::move(SiteFileList);
-    SiteFileList.clear();
-    WalkSiteFolder(folder, "*", SiteExtensions, 0, false);
-    std::string list = std::move(SiteFileList);
-    SiteFileList = std::move(kept);
-
-    const std::string root = Normalised(folder.back() == '/' ? folder : folder + "/");
-    std::set<std::pair<dev_t, ino_t>> seen;
-    for (std::size_t pos = 0; pos < list.size();) {
-        const std::string path(TakeFirstPath(list, pos));
-        const std::string full = Normalised(path);
-        // Backups beside the pages are no pages of the site.
-        const std::string below = full.size() > root.size() ? full.substr(root.size()) : std::string();
-        const std::string backup = std::string(BackupFolderName) + "/";
-        if (below.starts_with(backup) || below.find("/" + backup) != std::string::npos)
-            continue;
-        struct stat info {};
-        if (stat(full.c_str(), &info) != 0 || !seen.insert({info.st_dev, info.st_ino}).second)
-            continue;
-        pages.push_back(full);
-    }
+    // The site walk leaves out the backups and takes a file reached through
+    // several links once.
+    for (const std::string& path : kestrova::ListSitePages(folder, "*", SiteExtensions).Pages)
+        pages.push_back(Normalised(path));
     return true;
 }
 
