@@ -57,8 +57,7 @@ void MainWindow::SaveTitleAndDescription()
     // Both fields are written together, then the page is analysed again.
     const std::string title = ui::ToPage(titleField_->toPlainText());
     const std::string description = ui::ToPage(descriptionField_->toPlainText());
-    ReplaceTitle(title, ui::MainWindowId);
-    EditMeta(ui::MainWindowId, OpToutRemplacer, description, "description");
+    SaveTitleAndDescriptionTogether(ui::MainWindowId, title, description);
     AnalysePage();
 }
 

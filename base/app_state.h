@@ -37,6 +37,8 @@ struct AppState {
     std::string UpdateServer;
     std::string MakerSite;
     std::string MakerMail;
+    // Versions kept in each page's history (0: not set, see HistoryDepth).
+    int HistoryDepth = 0;
     std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
 };
 

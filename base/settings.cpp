@@ -261,6 +261,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     App.UpdateServer = ReadSettingText(text, "UpdateServer", "");
     App.MakerSite = ReadSettingText(text, "MakerSite", "");
     App.MakerMail = ReadSettingText(text, "MakerMail", "");
+    App.HistoryDepth = ReadSettingInt(text, "HistoryDepth", 0);
 
     if (App.Preferences.find("disableupdates") != std::string::npos)
         App.DisableUpdates = true;
@@ -300,6 +301,8 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window, const s
         line("MakerSite", OneLine(App.MakerSite));
     if (!App.MakerMail.empty())
         line("MakerMail", OneLine(App.MakerMail));
+    if (App.HistoryDepth > 0)
+        line("HistoryDepth", std::to_string(App.HistoryDepth));
 
     // A settings file the user made read-only stays as it is.
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)

@@ -9,6 +9,7 @@
 #include "cli/cli_upload.h"
 #include "cli/cli_verbs.h"
 #include "cli/editor_verbs.h"
+#include "cli/history_verbs.h"
 #include "cli/site_verb.h"
 #include "cli/update_verb.h"
 #include "page/page_encoding.h"
@@ -71,11 +72,26 @@ const char Usage[] = "usage:\n"
                      "        SPELLINGS<TAB>COUNT<TAB>PAGES\n"
                      "      PAGES tells on which pages the word occurs, e.g.\n"
                      "      \"a.htm (3) / b.htm (1)\" (pages of the same name share one entry).\n"
+                     "  kestrova-cli history PAGE\n"
+                     "      Prints the page's earlier versions, newest first, one UTF-8 line\n"
+                     "      each: NUMBER<TAB>DATE TIME<TAB>ACTION<TAB>SIZE, where ACTION is the\n"
+                     "      change that replaced that version.\n"
+                     "  kestrova-cli undo PAGE [--to N] [--force] [--lang fr|en]\n"
+                     "      Puts back the page as it was before its last change (stepping past\n"
+                     "      earlier undos), or version N of its history, as a change of its own\n"
+                     "      (backup, history, journal). Refuses a page changed by another\n"
+                     "      program since the last change, unless --force.\n"
+                     "  kestrova-cli diff PAGE [N]\n"
+                     "      Prints the unified difference from version N (default 1, the\n"
+                     "      newest) to the page as it is, as `patch` applies it.\n"
                      "  kestrova-cli update-check [--install]\n"
                      "      Asks the update server of Kestrova.prefs (key UpdateServer) for a newer\n"
                      "      version and prints it; with --install downloads and stages it in the\n"
                      "      folder \"UpdateProg\", installed when the program next starts.\n"
                      "\n"
+                     "Every edit verb (meta --set, keyword, title, alt, rename-image, undo) takes\n"
+                     "--dry-run: it prints the unified difference of each page it would change\n"
+                     "and changes nothing; exit 0 when the change is possible, 1 when not.\n"
                      "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
                      "records the page in \"Kestrova_log.txt\" in the current folder; a change\n"
                      "that changes nothing leaves no trace. The reports never write to the page.\n"
@@ -178,6 +194,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     if (verb == "update-check")
         return UpdateCheckVerb(args, out, err);
+    if (WantsDryRun(args))
+        return DryRunVerb(args, out, err, &Run);
+    if (verb == "history")
+        return HistoryVerb(args, out, err);
+    if (verb == "undo")
+        return UndoVerb(args, out, err);
+    if (verb == "diff")
+        return DiffVerb(args, out, err);
 
     Arguments a;
     std::string problem;

@@ -14,6 +14,7 @@
 #include "editing/meta_catalogue.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_change.h"
 #include "page/page_state.h"
 
 namespace kestrova {
@@ -91,6 +92,8 @@ int ReplaceAllReferences(ui::WindowId owner, const ImageTarget& target, const st
 {
     int count = 0;
     Edit.LastMatchPosition = 0;
+    // One change of the page for all its references.
+    PageChangeGroup change(Page.CurrentPagePath, owner);
     for (int n = 0; n < MaxPageImages; ++n) {
         auto next = FindReferences(owner, target, true);
         if (next.empty())
@@ -98,7 +101,7 @@ int ReplaceAllReferences(ui::WindowId owner, const ImageTarget& target, const st
         if (ReplaceReferenceAt(owner, next[0].first, next[0].second, newReference))
             ++count;
     }
-    return count;
+    return change.Commit() ? count : 0;
 }
 
 bool IsAbsoluteName(const std::string& name)
@@ -217,7 +220,8 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
         ui::Ui().CloseProgress();
     }
 
-    if (result != 0 && !chosen.empty() && oldSize > 0 && !newFile.empty() && newFile != oldFile) {
+    if (result != 0 && !chosen.empty() && oldSize > 0 && !newFile.empty() && newFile != oldFile &&
+        ActiveDryRun() == nullptr) {
         if (const int error = RenameNoReplace(oldFile, newFile); error != 0) {
             Refuse(owner, RenameFailed, OldSrc + " -> " + NewSrc + "\n" + Utf8ToCp1252Lossy(std::strerror(error)));
             told.RenameFailed = true;

@@ -7,6 +7,7 @@
 
 #include "base/text_rules.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -164,6 +165,7 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
     Edit.EditResult.clear();
     TitleRunPending = false;
     const bool write = !(Operation == OpListe || Operation == OpPhrase);
+    ChangeActionScope action(history_action::Text);
     const int walked = WalkPage(Page.CurrentPagePath,
                                 WalkOptions{.Owner = OwnerWindow,
                                             .ShowProgress = true,
@@ -216,6 +218,7 @@ void ReplaceTitleHandler(std::int64_t, const std::string& NewTitle, const std::s
 int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
 {
     TitleTextPending = false;
+    ChangeActionScope action(history_action::Title);
     const int result = WalkPage(
         Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .SetTitle = true, .WriteCopy = true, .Arg1 = NewTitle},
         ReplaceTitleHandler);
