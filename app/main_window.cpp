@@ -242,6 +242,12 @@ void MainWindow::BuildMenu()
     connect(add(file, {MenuBrowser, "OuvrirLaPageAvecVotreNavigateurAction", "Ouvrir la page avec votre navigateur",
                        "\tCTRL+N", "Ctrl+N"}),
             &QAction::triggered, this, [this] { OpenInBrowser(); });
+    // "Annuler la dernière modification"
+    connect(add(file, {MenuUndo, "AnnulerLaDerniereModificationAction",
+                       "Annuler la derni\xE8re modification", "\tCTRL+Z", "Ctrl+Z"}),
+            &QAction::triggered, this, [this] { UndoLastChange(); });
+    connect(add(file, {MenuHistory, "HistoriqueDeLaPageAction", "Historique de la page", "\tCTRL+H", "Ctrl+H"}),
+            &QAction::triggered, this, [this] { ShowHistory(); });
     file->addSeparator();
     connect(add(file, {MenuSiteWords, "PertinenceDuSiteAction", "Pertinence du site", "\tCTRL+S", "Ctrl+S"}),
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
@@ -302,6 +308,10 @@ void MainWindow::EnablePageMenu(bool enabled)
     for (int id = MenuMeta; id <= MenuBrowser; ++id) {
         if (QAction* action = MenuAction(id))
             action->setEnabled(enabled && CommandBuilt(id));
+    }
+    for (int id : {MenuUndo, MenuHistory}) {
+        if (QAction* action = MenuAction(id))
+            action->setEnabled(enabled && !Page.PageReadOnly);
     }
 }
 

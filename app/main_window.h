@@ -45,6 +45,8 @@ public:
         MenuSiteWords = 12,
         MenuExport = 13,
         MenuQuit = 14,
+        MenuUndo = 15,
+        MenuHistory = 16,
     };
 
     // Commands that are not menu items.
@@ -116,6 +118,8 @@ public:
     void SaveTitleAndDescription();  // either "Enregistrer"
     void ExportData();               // "Exporter les données"
     void OpenInBrowser();            // "Ouvrir la page avec votre navigateur"
+    void UndoLastChange();           // "Annuler la dernière modification"
+    void ShowHistory();              // "Historique de la page"
 
     // Keyword commands.
     void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"
@@ -144,7 +148,8 @@ public:
     bool HasUnsavedText() const;
     // The frame drawn around the gadget with the keyboard focus.
     QFocusFrame* FocusFrame() const { return focusFrame_; }
-    // Enables the page items of the menu (5 to 8), or disables them.
+    // Enables the page items of the menu (5 to 8, and undo and history for
+    // a page that can be changed), or disables them.
     void EnablePageMenu(bool enabled);
     // Watch of the keyword selection: enables "Retirer" and "Modifier" while a
     // keyword row is selected (pages that can be edited only).
