@@ -1,7 +1,5 @@
 #include "app/history_window.h"
 
-#include <ctime>
-
 #include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
@@ -11,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <ctime>
 
 #include "base/codec.h"
 #include "base/file_io.h"
@@ -31,7 +30,7 @@ namespace {
 QString TimeText(std::int64_t seconds)
 {
     const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm parts {};
+    std::tm parts{};
     ::gmtime_r(&t, &parts);
     char text[32];
     std::strftime(text, sizeof text, "%d/%m/%Y %H:%M:%S", &parts);
@@ -68,9 +67,8 @@ bool RestorePageVersion(QWidget* owner, const std::string& pagePath, int number)
 {
     UndoOutcome outcome = UndoPageChange(pagePath, number, false, ui::MainWindowId, true);
     if (outcome == UndoOutcome::ChangedOutside) {
-        const std::string question =
-            TranslateFrenchKey(UndoOutcomeText(outcome)) + "\n" +
-            TranslateFrenchKey("Voulez-vous remettre cette version quand m\xEAme ?");
+        const std::string question = TranslateFrenchKey(UndoOutcomeText(outcome)) + "\n" +
+                                     TranslateFrenchKey("Voulez-vous remettre cette version quand m\xEAme ?");
         if (!ui::Ui().AskYesNo(ui::MainWindowId, TranslateFrenchKey("Attention !"), question))
             return false;
         outcome = UndoPageChange(pagePath, number, true, ui::MainWindowId, true);
@@ -79,18 +77,15 @@ bool RestorePageVersion(QWidget* owner, const std::string& pagePath, int number)
     if (outcome == UndoOutcome::Restored)
         return true;
     if (outcome != UndoOutcome::Failed)  // a failed change has told why
-        ui::Ui().ShowMessage(ui::MainWindowId, DisplayFileName(pagePath),
-                             TranslateFrenchKey(UndoOutcomeText(outcome)));
+        ui::Ui().ShowMessage(ui::MainWindowId, DisplayFileName(pagePath), TranslateFrenchKey(UndoOutcomeText(outcome)));
     return false;
 }
 
 bool ShowPageHistory(QWidget* owner, const std::string& pagePath)
 {
-    QDialog* window = ui::OpenChildWindow(owner, 0, 0, 760, 480,
-                                          ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder |
-                                              ui::WindowCentred,
-                                          TranslateFrenchKey("Historique de la page") + " - " +
-                                              DisplayFileName(pagePath));
+    QDialog* window = ui::OpenChildWindow(
+        owner, 0, 0, 760, 480, ui::WindowCaption | ui::WindowCloseBox | ui::WindowSizingBorder | ui::WindowCentred,
+        TranslateFrenchKey("Historique de la page") + " - " + DisplayFileName(pagePath));
     window->setObjectName(QStringLiteral("PageHistoryWindow"));
 
     auto* list = new QTreeWidget(window);

@@ -243,8 +243,8 @@ void MainWindow::BuildMenu()
                        "\tCTRL+N", "Ctrl+N"}),
             &QAction::triggered, this, [this] { OpenInBrowser(); });
     // "Annuler la dernière modification"
-    connect(add(file, {MenuUndo, "AnnulerLaDerniereModificationAction",
-                       "Annuler la derni\xE8re modification", "\tCTRL+Z", "Ctrl+Z"}),
+    connect(add(file, {MenuUndo, "AnnulerLaDerniereModificationAction", "Annuler la derni\xE8re modification",
+                       "\tCTRL+Z", "Ctrl+Z"}),
             &QAction::triggered, this, [this] { UndoLastChange(); });
     connect(add(file, {MenuHistory, "HistoriqueDeLaPageAction", "Historique de la page", "\tCTRL+H", "Ctrl+H"}),
             &QAction::triggered, this, [this] { ShowHistory(); });
