@@ -348,6 +348,10 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "e par un autre programme depuis la derni\xE8re modification de Kestrova, l'annulation est refus\xE9"
      "e !!!",
      "The page was changed by another program since Kestrova's last change; the undo is refused!!!"},
+    {"(inchang\xE9"
+     "e)",
+     "(unchanged)"},
+    {"Cette page ne changera pas.", "This page will not change."},
     {"L'annulation a \xE9"
      "chou\xE9"
      "e, la page n'a pas \xE9t\xE9 modifi\xE9"
