@@ -21,6 +21,8 @@
 #include "page/page_change.h"
 #include "page/page_undo.h"
 #include "site/page_source.h"
+#include "site/site_scan.h"
+#include "site/site_update.h"
 #include "tests/editing/rewrite_fixture.h"
 
 namespace kestrova {
@@ -203,6 +205,24 @@ TEST_F(PageHistoryTest, TheHistoryKeepsHistoryDepthVersionsAndDropsTheOldest)
     EXPECT_EQ(PageHistory(path).size(), 2u);
     fs::remove(dir_.File("Kestrova.prefs"));
     EXPECT_EQ(HistoryDepth(), DefaultHistoryDepth);
+}
+
+TEST_F(PageHistoryTest, TheHistoryIsNoPageOfTheSite)
+{
+    // Versions of an .htm page, and of a page whose name ends like one.
+    const std::string path = UsePage(kPage);
+    ReplaceTitle("Un");
+    ReplaceTitle("Deux");
+    ASSERT_EQ(PageHistory(path).size(), 2u);
+    // Neither the site-wide update nor the site statistics take a version
+    // for a page, and the journal names the page only.
+    EXPECT_EQ(SiteUpdatePages(path), std::vector<std::string>{path});
+    SiteFileList.clear();
+    WalkSiteFolder(dir_.File("site/"), "*", SiteExtensions, 0, false);
+    EXPECT_EQ(SiteFileList.find(HistoryFolderName), std::string::npos) << SiteFileList;
+    EXPECT_EQ(SiteFileList.find(".version"), std::string::npos) << SiteFileList;
+    SiteFileList.clear();
+    EXPECT_EQ(JournalLines(), std::vector<std::string>{path + "|1700000000"});
 }
 
 TEST_F(PageHistoryTest, AKillAtAnyStepOfAnUndoLeavesPageBackupHistoryAndJournalConsistent)
