@@ -746,6 +746,8 @@ private slots:
             secondAction = list->topLevelItem(1)->text(2);
             list->setCurrentItem(list->topLevelItem(0));
             shown = difference->toPlainText();
+            if (const QByteArray shots = qgetenv("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
+                QVERIFY(dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/history-fr.png")));
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Restaurer")), Qt::LeftButton);
         });
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);

@@ -185,6 +185,8 @@ private slots:
             QVERIFY(view->toPlainText().contains(QStringLiteral("+<html><head><title>c</title></head><body>y")));
             // Leave c out.
             list->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+            if (const QByteArray shots = qgetenv("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
+                QVERIFY(window->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/site-preview-fr.png")));
             checked = true;
             window->findChild<QPushButton*>(QStringLiteral("OK"))->click();
         });
