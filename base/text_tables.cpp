@@ -333,7 +333,6 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     {"Annuler la derni\xE8re modification", "Undo the last change"},
     {"Historique de la page", "Page history"},
     {"Restaurer", "Restore"},
-    {"Fermer", "Close"},
     {"N\xB0", "No."},
     {"Action", "Action"},
     {"Taille", "Size"},
