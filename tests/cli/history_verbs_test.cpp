@@ -110,6 +110,8 @@ TEST_F(HistoryVerbsTest, ADryRunPatchedOntoACopyGivesThePageTheEditWritesAndLeav
         {"keyword", "site/page.htm", "--remove", "voilier"},
         {"alt", "site/page.htm", "1", "--set", "Un ketch"},
         {"rename-image", "site/page.htm", "a.gif", "b.gif"},
+        // Site-wide: the dry run renames no image file either.
+        {"rename-image", "site/page.htm", "a.gif", "c.gif", "--site", "site"},
     };
     for (const auto& edit : edits) {
         SCOPED_TRACE(edit[0] + " " + edit[2]);
