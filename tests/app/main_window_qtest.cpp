@@ -927,6 +927,44 @@ private slots:
         QCOMPARE(FindRow(w.KeywordList(), QStringLiteral("voiliers")), 6);
     }
 
+    void removingAKeywordIsUndoneWithCtrlZ()
+    {
+        MainWindow& w = NewWindow();
+        const std::string path = Sample("index.html");
+        Answers({});
+        OpenWithKeys(path);
+        const std::string before = test::ReadAll(path);
+        const int row = FindRow(w.KeywordList(), QStringLiteral("catamaran"));
+        QVERIFY(row >= 0);
+        ClickRow(w.KeywordList(), row);
+        Tick();
+        QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
+        QVERIFY(test::ReadAll(path) != before);
+        QCOMPARE(FindRow(w.KeywordList(), QStringLiteral("catamaran")), -1);
+        // No question for "Retirer": Ctrl+Z right after puts it back.
+        QVERIFY(Asked().empty());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), before);
+        QVERIFY(FindRow(w.KeywordList(), QStringLiteral("catamaran")) >= 0);
+
+        // Another program changes the page: undo asks, and "Non" leaves it.
+        ClickRow(w.KeywordList(), FindRow(w.KeywordList(), QStringLiteral("catamaran")));
+        QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
+        const std::string outside = test::ReadAll(path) + "<!-- autre programme -->\r\n";
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << outside;
+        }
+        Answers({ui::YesNoAll::No});
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), outside);
+        QCOMPARE(Asked().size(), std::size_t(1));
+        QCOMPARE(Asked()[0].Kind, std::string("yesno"));
+        Answers({ui::YesNoAll::Yes});
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), before);
+    }
+
     void readOnlyPageCannotBeEdited()
     {
         MainWindow& w = NewWindow();
@@ -947,6 +985,8 @@ private slots:
         QVERIFY(Shown(w.KeywordList()).size() == 6);
         QVERIFY(!w.ManualAddButton()->isEnabled());
         QVERIFY(!w.MenuAction(MainWindow::MenuImages)->isEnabled());
+        QVERIFY(!w.MenuAction(MainWindow::MenuUndo)->isEnabled());
+        QVERIFY(!w.MenuAction(MainWindow::MenuHistory)->isEnabled());
         QCOMPARE(w.MenuAction(MainWindow::MenuMeta)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuMeta));
         QCOMPARE(w.MenuAction(MainWindow::MenuSource)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuSource));
         // Typing is allowed, saving is not.
