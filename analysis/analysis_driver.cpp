@@ -15,6 +15,7 @@
 #include "base/ui_port.h"
 #include "base/unicode_text.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_change.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -78,20 +79,25 @@ bool ReencodeKeywords()
     for (const auto& row : Page.KeywordList.Rows)
         keywords.push_back(row.empty() ? std::string() : row[0]);
     const std::size_t count = keywords.size();
+    // One change of the page for all of them (one backup, one journal
+    // line). Each keyword goes to the front of the list again, so the last
+    // one is done first and the list keeps its order.
+    PageChangeGroup change(Page.CurrentPagePath, ui::MainWindowId);
     for (std::size_t r = 0; r <= count; ++r) {
-        const std::string keyword = r < count ? keywords[r] : std::string();
+        const std::string keyword = r < count ? keywords[count - 1 - r] : std::string();
         if (open)
             ui.SetProgress(keyword, count ? static_cast<int>(r * 100 / count) : 100);
         if (keyword.empty())
             continue;
         if (!EditMeta(ui::MainWindowId, OpSup, keyword, "keywords").empty()) {
-            EditMeta(ui::MainWindowId, OpAjoute, keyword, "keywords");
+            if (EditMeta(ui::MainWindowId, OpAjoute, keyword, "keywords").empty())
+                change.Fail();
             changed = true;
         }
     }
     if (open)
         ui.CloseProgress();
-    return changed;
+    return change.Commit() && changed;
 }
 
 }  // namespace

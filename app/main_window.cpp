@@ -248,6 +248,12 @@ void MainWindow::BuildMenu()
     connect(add(file, {MenuKeywordRelevance, "PertinenceDesMotsClesAction", "Pertinence des &mots cl\xE9s", "\tCTRL+K",
                        "Ctrl+K"}),
             &QAction::triggered, this, [this] { ShowKeywordRelevance(*this); });
+    // "Annuler la dernière modification"
+    connect(add(file, {MenuUndo, "AnnulerLaDerniereModificationAction", "Annuler la derni\xE8re modification",
+                       "\tCTRL+Z", "Ctrl+Z"}),
+            &QAction::triggered, this, [this] { UndoLastChange(); });
+    connect(add(file, {MenuHistory, "HistoriqueDeLaPageAction", "Historique de la page", "\tCTRL+H", "Ctrl+H"}),
+            &QAction::triggered, this, [this] { ShowHistory(); });
     file->addSeparator();
     connect(add(file, {MenuSiteWords, "PertinenceDuSiteAction", "Pertinence du site", "\tCTRL+S", "Ctrl+S"}),
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
@@ -315,6 +321,10 @@ void MainWindow::EnablePageMenu(bool enabled)
     }
     if (QAction* action = MenuAction(MenuKeywordRelevance))
         action->setEnabled(enabled);
+    for (int id : {MenuUndo, MenuHistory}) {
+        if (QAction* action = MenuAction(id))
+            action->setEnabled(enabled && !Page.PageReadOnly);
+    }
 }
 
 void MainWindow::BuildGadgets()

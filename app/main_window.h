@@ -47,6 +47,8 @@ public:
         MenuQuit = 14,
         MenuKeywordRelevance = 15,
         MenuSiteCheck = 16,
+        MenuUndo = 17,
+        MenuHistory = 18,
     };
 
     // Commands that are not menu items.
@@ -125,6 +127,9 @@ public:
     // Opens and analyses the page at path, as if chosen in the open dialog.
     void OpenPageFile(const std::string& path);
 
+    void UndoLastChange();           // "Annuler la dernière modification"
+    void ShowHistory();              // "Historique de la page"
+
     // Keyword commands.
     void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"
     void RemoveKeyword();                          // "Retirer"
@@ -152,7 +157,8 @@ public:
     bool HasUnsavedText() const;
     // The frame drawn around the gadget with the keyboard focus.
     QFocusFrame* FocusFrame() const { return focusFrame_; }
-    // Enables the page items of the menu (5 to 8), or disables them.
+    // Enables the page items of the menu (5 to 8, and undo and history for
+    // a page that can be changed), or disables them.
     void EnablePageMenu(bool enabled);
     // Watch of the keyword selection: enables "Retirer" and "Modifier" while a
     // keyword row is selected (pages that can be edited only).

@@ -15,6 +15,7 @@
 #include "base/translate.h"
 #include "base/unicode_text.h"
 #include "editing/meta_catalogue.h"
+#include "editing/site_preview.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
@@ -134,7 +135,10 @@ bool MetaTagsEditor(QWidget* owner)
             return;
         MetaTagRow& row = rows[static_cast<std::size_t>(r)];
         const std::string text = ui::ToPage(content->toPlainText());
-        const std::string chosen = SiteChooserFor(window)(SiteWideMetaMessage(row.Name, text), "");
+        const std::string name = row.Name;
+        const std::string chosen = SiteChooserFor(window, [name, text](const std::vector<std::string>& pages) {
+            return PreviewMetaTagOnPages(MetaWindowId, pages, name, text);
+        })(SiteWideMetaMessage(row.Name, text), "");
         if (chosen.empty())
             return;
         if (SaveMetaTagOnPages(MetaWindowId, chosen, row.Name, text)) {

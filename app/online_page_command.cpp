@@ -66,7 +66,7 @@ void OpenOnlinePage(MainWindow& window)
         return;
     Page.CurrentPagePath = address;
     window.EnablePageMenu(true);
-    for (int id : {MainWindow::MenuImages, MainWindow::MenuBrowser}) {
+    for (int id : {MainWindow::MenuImages, MainWindow::MenuBrowser, MainWindow::MenuUndo, MainWindow::MenuHistory}) {
         if (QAction* action = window.MenuAction(id))
             action->setEnabled(false);
     }

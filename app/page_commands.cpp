@@ -42,8 +42,10 @@ void MainWindow::OpenLocalPage()
     if (Page.CurrentPagePath.empty()) {
         EnablePageMenu(false);
     } else if (IsPageReadOnly()) {
-        if (QAction* images = MenuAction(MenuImages))
-            images->setEnabled(false);
+        for (int id : {MenuImages, MenuUndo, MenuHistory}) {
+            if (QAction* action = MenuAction(id))
+                action->setEnabled(false);
+        }
     }
 }
 
@@ -70,8 +72,7 @@ void MainWindow::SaveTitleAndDescription()
     // Both fields are written together, then the page is analysed again.
     const std::string title = ui::ToPage(titleField_->toPlainText());
     const std::string description = ui::ToPage(descriptionField_->toPlainText());
-    ReplaceTitle(title, ui::MainWindowId);
-    EditMeta(ui::MainWindowId, OpToutRemplacer, description, "description");
+    SaveTitleAndDescriptionTogether(ui::MainWindowId, title, description);
     AnalysePage();
 }
 

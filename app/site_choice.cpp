@@ -15,12 +15,12 @@ void SetSiteChooserForTesting(SitePageChooser chooser)
     TestChooser = std::move(chooser);
 }
 
-SitePageChooser SiteChooserFor(QWidget* owner)
+SitePageChooser SiteChooserFor(QWidget* owner, SitePagesPreview preview)
 {
     if (TestChooser)
         return TestChooser;
-    return [owner](const std::string& message, const std::string& imageFile) {
-        return SiteWideUpdate(owner, message, imageFile);
+    return [owner, preview](const std::string& message, const std::string& imageFile) {
+        return SiteWideUpdate(owner, message, imageFile, preview);
     };
 }
 

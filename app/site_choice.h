@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/site_wide_update.h"
 #include "editing/image_rename.h"
 
 class QWidget;
@@ -11,7 +12,8 @@ namespace kestrova {
 
 // A chooser that asks the user with the site-wide update window, owned by
 // owner, which pages of the current page's site to change.
-SitePageChooser SiteChooserFor(QWidget* owner);
+// With a preview, the window shows what the update would change on each page.
+SitePageChooser SiteChooserFor(QWidget* owner, SitePagesPreview preview = {});
 
 // Test hook: while set, SiteChooserFor gives this chooser instead of the
 // window (an empty function restores the window).

@@ -3,18 +3,22 @@
 #include <sys/stat.h>
 
 #include <QDialog>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <memory>
 
 #include "base/app_state.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "page/unified_diff.h"
 #include "site/site_scan.h"
 #include "site/site_update.h"
 #include "ui/text_convert.h"
@@ -39,6 +43,51 @@ void TickAll(QTreeWidget* list, bool ticked)
         list->topLevelItem(row)->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
 }
 
+// The preview below the list: a mark on each page that would change, and
+// the difference of the selected page.
+void AddPreview(QDialog* window, QTreeWidget* list, const std::vector<std::string>& pages,
+                const std::vector<DryRun::Change>& changes)
+{
+    auto differences = std::make_shared<std::vector<std::string>>(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        for (const DryRun::Change& change : changes) {
+            if (change.Path == pages[i]) {
+                const std::string name = FileNameOf(pages[i]);
+                (*differences)[i] = UnifiedDiff(change.Before, change.After, name, name);
+            }
+        }
+        QTreeWidgetItem* item = list->topLevelItem(static_cast<int>(i));
+        if ((*differences)[i].empty()) {
+            item->setText(0, item->text(0) + QStringLiteral("  ") +
+                                 ui::FromPage(TranslateFrenchKey("(inchang\xE9"
+                                                                 "e)")));
+            item->setForeground(0, list->palette().color(QPalette::Disabled, QPalette::Text));
+        }
+    }
+    auto* view = new QPlainTextEdit(window);
+    view->setObjectName(QStringLiteral("PreviewDifference"));
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view->setGeometry(10, 300, 620, 250);
+    QObject::connect(list, &QTreeWidget::currentItemChanged, view, [list, view, differences](QTreeWidgetItem* item) {
+        const int row = item ? list->indexOfTopLevelItem(item) : -1;
+        if (row < 0 || row >= static_cast<int>(differences->size())) {
+            view->clear();
+            return;
+        }
+        const std::string& diff = (*differences)[static_cast<std::size_t>(row)];
+        QString text = diff.empty() ? ui::FromPage(TranslateFrenchKey("Cette page ne changera pas."))
+                                    : QString::fromUtf8(diff.data(), static_cast<qsizetype>(diff.size()));
+        if (text.contains(QChar::ReplacementCharacter))
+            text = ui::FromPage(diff);
+        text.remove(QLatin1Char('\r'));
+        view->setPlainText(text);
+    });
+    if (list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0));
+}
+
 bool FileHasBytes(const std::string& path)
 {
     struct stat info {};
@@ -47,12 +96,13 @@ bool FileHasBytes(const std::string& path)
 
 }  // namespace
 
-std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, const std::string& ImagePath)
+std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, const std::string& ImagePath,
+                           const SitePagesPreview& preview)
 {
     SiteFileList.clear();
-    QDialog* window =
-        ui::OpenChildWindow(OwnerWindow, 0, 0, 640, 300, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
-                            TranslateFrenchKey("Mettre \xE0 jour toutes les pages du site..."));
+    QDialog* window = ui::OpenChildWindow(OwnerWindow, 0, 0, 640, preview ? 560 : 300,
+                                          ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
+                                          TranslateFrenchKey("Mettre \xE0 jour toutes les pages du site..."));
     window->setObjectName(QStringLiteral("SiteWideUpdate"));
 
     const std::string folder = FolderOf(Page.CurrentPagePath);
@@ -104,6 +154,8 @@ std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, con
     QObject::connect(all, &QPushButton::clicked, window, [list] { TickAll(list, true); });
     QObject::connect(none, &QPushButton::clicked, window, [list] { TickAll(list, false); });
     QObject::connect(ok, &QPushButton::clicked, window, &QDialog::accept);
+    if (preview)
+        AddPreview(window, list, pages, preview(pages));
     QObject::connect(cancel, &QPushButton::clicked, window, &QDialog::reject);
     list->setFocus();
 

@@ -15,11 +15,19 @@
 // replace, journal line) like any other edit.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "page/page_change.h"
 
 class QWidget;
 
 namespace kestrova {
+
+// Works out what the update would write on the given pages (one entry per
+// page that would change), without writing anything.
+using SitePagesPreview = std::function<std::vector<DryRun::Change>(const std::vector<std::string>& pages)>;
 
 // Opens the dialog "Mettre à jour toutes les pages du site..." over
 // OwnerWindow and returns when it is closed.
@@ -33,6 +41,10 @@ namespace kestrova {
 // followed by CR ("" when the user cancels or ticks nothing). On OK
 // App.FileListe becomes the result, on cancel it is emptied. SiteFileList
 // holds the result too, and Edit.YesToAll is cleared in either case.
-std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, const std::string& ImagePath);
+// With a preview, the window also shows, before OK, which pages the update
+// would change and, for the selected page, the difference (the changed lines
+// with their context); the user may untick pages there.
+std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, const std::string& ImagePath,
+                           const SitePagesPreview& preview = {});
 
 }  // namespace kestrova

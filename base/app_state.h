@@ -40,6 +40,8 @@ struct AppState {
     // Largest online page accepted, in bytes, as set in the settings file
     // ("MaxPageSize"); 0 means the built-in 20 MB.
     long long MaxPageSize = 0;
+    // Versions kept in each page's history (0: not set, see HistoryDepth).
+    int HistoryDepth = 0;
     std::string UsualWords;  // "/le/la/.../" built by BuildUsualWords
     // A keyword also matches its other forms (voilier/voiliers) in the
     // keyword relevance; setting "WordForms", 1 by default.

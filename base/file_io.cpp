@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <random>
 
 #include "base/paths.h"
 
@@ -103,33 +105,85 @@ bool CreateEmptyFile(const std::string& path, mode_t mode)
     return true;
 }
 
+namespace {
+
+constexpr std::size_t OwnTempRandomLength = 8;
+constexpr std::size_t OwnTempCheckLength = 8;
+
+bool IsRandomChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// The mark of a temporary name: eight hexadecimal digits computed from its
+// random part, so that a name someone chose by hand is never taken for one
+// of ours.
+std::string OwnTempCheck(std::string_view random)
+{
+    std::uint32_t hash = 2166136261u;
+    for (char c : std::string_view("kestrova temporary file ")) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    for (char c : random) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string check(OwnTempCheckLength, '0');
+    for (std::size_t i = 0; i < OwnTempCheckLength; ++i)
+        check[i] = hex[(hash >> (28 - 4 * i)) & 0xF];
+    return check;
+}
+
+}  // namespace
+
+std::string OwnTempName(std::string_view random)
+{
+    return std::string(OwnTempPrefix) + std::string(random) + "-" + OwnTempCheck(random);
+}
+
 bool IsOwnTempName(std::string_view name)
 {
     constexpr std::size_t prefix = sizeof OwnTempPrefix - 1;
-    if (name.size() != prefix + 6 || name.substr(0, prefix) != OwnTempPrefix)
+    if (name.size() != prefix + OwnTempRandomLength + 1 + OwnTempCheckLength || name.substr(0, prefix) != OwnTempPrefix)
         return false;
-    for (char c : name.substr(prefix))
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+    const std::string_view random = name.substr(prefix, OwnTempRandomLength);
+    for (char c : random)
+        if (!IsRandomChar(c))
             return false;
-    return true;
+    return name[prefix + OwnTempRandomLength] == '-' &&
+           name.substr(prefix + OwnTempRandomLength + 1) == OwnTempCheck(random);
 }
 
 int CreateOwnTempFile(const std::string& folder, std::string& path)
 {
-    std::string temp = folder + OwnTempPrefix + "XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    // Locked at once: RemoveStrayTempFiles leaves a locked file alone.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        ::close(fd);
-        errno = error;
-        return -1;
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device device;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string random(OwnTempRandomLength, 'a');
+        for (char& c : random)
+            c = letters[device() % (sizeof letters - 1)];
+        std::string temp = folder + OwnTempName(random);
+        int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        // Locked at once: RemoveStrayTempFiles leaves a locked file alone.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::unlink(temp.c_str());
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        path = std::move(temp);
+        return fd;
     }
-    path = std::move(temp);
-    return fd;
+    errno = EEXIST;
+    return -1;
 }
 
 bool LockWithin(int fd, std::chrono::milliseconds wait)

@@ -46,13 +46,18 @@ void SyncFolder(const std::string& folder);
 // nothing was created.
 bool CreateEmptyFile(const std::string& path, mode_t mode);
 
-// Temporary files of our own: ".kestrova-" and six letters or digits, in the
-// folder of the file they are to replace. A live one is held under an
+// Temporary files of our own: ".kestrova-tmp-", eight lower-case letters or
+// digits chosen at random, "-" and eight hexadecimal digits computed from
+// them (the mark that tells our files from a file someone named alike), in
+// the folder of the file they are to replace. A live one is held under an
 // exclusive advisory lock (flock) by the process that writes it, so that a
 // leftover of a crashed process can be told from a file being written.
-inline constexpr char OwnTempPrefix[] = ".kestrova-";
+inline constexpr char OwnTempPrefix[] = ".kestrova-tmp-";
 // True for a file name that only CreateOwnTempFile makes.
 bool IsOwnTempName(std::string_view name);
+// The temporary name made of the given random part (eight lower-case
+// letters or digits) and its mark.
+std::string OwnTempName(std::string_view random);
 // Creates a new temporary file in folder ("" is the current folder), open
 // for reading and writing and locked; path receives its name. -1 on failure
 // (errno tells why).

@@ -269,6 +269,7 @@ bool LoadSettings(const std::string& path, const SettingsHost& host)
     App.MakerMail = ReadSettingText(text, "MakerMail", "");
     App.WordForms = ReadSettingInt(text, "WordForms", 1) != 0;
     App.MaxPageSize = std::max(0, ReadSettingInt(text, "MaxPageSize", 0));
+    App.HistoryDepth = ReadSettingInt(text, "HistoryDepth", 0);
 
     if (App.Preferences.find("disableupdates") != std::string::npos)
         App.DisableUpdates = true;
@@ -313,6 +314,8 @@ bool SaveSettings(const std::string& path, const WindowGeometry& window, const s
         line("MakerMail", OneLine(App.MakerMail));
     if (App.MaxPageSize > 0)
         line("MaxPageSize", std::to_string(App.MaxPageSize));
+    if (App.HistoryDepth > 0)
+        line("HistoryDepth", std::to_string(App.HistoryDepth));
 
     // A settings file the user made read-only stays as it is.
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)

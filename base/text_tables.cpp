@@ -611,6 +611,33 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
     // Envoyer quand même ?
     {"Envoyer quand m\xEAme ?", "Send anyway?"},
     // End of the site check.
+    // The page's history and undo.
+    {"Annuler la derni\xE8re modification", "Undo the last change"},
+    {"Historique de la page", "Page history"},
+    {"Restaurer", "Restore"},
+    {"N\xB0", "No."},
+    {"Action", "Action"},
+    {"Taille", "Size"},
+    {"Cette version ne peut \xEAtre lue.", "This version cannot be read."},
+    {"La page est identique \xE0 cette version.", "The page is the same as this version."},
+    {"Cette page n'a pas encore d'historique.", "This page has no history yet."},
+    {"Voulez-vous remettre cette version quand m\xEAme ?", "Do you want to restore this version all the same?"},
+    {"La page est d\xE9j\xE0 dans cette version.", "The page already is this version."},
+    {"Il n'y a aucune modification \xE0 annuler pour cette page.", "There is no change of this page to undo."},
+    {"Cette version n'est pas dans l'historique de la page.", "This version is not in the page's history."},
+    {"La page a \xE9t\xE9 modifi\xE9"
+     "e par un autre programme depuis la derni\xE8re modification de Kestrova, l'annulation est refus\xE9"
+     "e !!!",
+     "The page was changed by another program since Kestrova's last change; the undo is refused!!!"},
+    {"(inchang\xE9"
+     "e)",
+     "(unchanged)"},
+    {"Cette page ne changera pas.", "This page will not change."},
+    {"L'annulation a \xE9"
+     "chou\xE9"
+     "e, la page n'a pas \xE9t\xE9 modifi\xE9"
+     "e !!!",
+     "The undo failed; the page was not modified!!!"},
     {"Fin", ""},
 };
 

@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_verbs.h"
+#include "cli/history_verbs.h"
 #include "cli/invocation.h"
 #include "cli/verb_table.h"
 #include "net/version_list.h"
@@ -117,6 +118,14 @@ std::string FromHere(const std::string& path)
     return ec ? path : full.string();
 }
 
+// Runs the handler of the verb args[0] names, with the arguments as they are
+// (the common options already applied).
+int RunVerbHandler(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const Verb* verb = args.empty() ? nullptr : FindVerb(args[0]);
+    return verb == nullptr ? ExitUsage : verb->Run(args, out, err);
+}
+
 int RunVerb(const Verb& verb, const std::vector<std::string>& given, std::ostream& out, std::ostream& err)
 {
     Invocation& invocation = CurrentInvocation();
@@ -186,6 +195,14 @@ int RunVerb(const Verb& verb, const std::vector<std::string>& given, std::ostrea
                 << "\": " << std::strerror(errno) << "\n";
             return ExitFailure;
         }
+    }
+
+    // An edit verb's dry run works the change out without committing it.
+    if (WantsDryRun(args)) {
+        const int status = DryRunVerb(args, out, err, &RunVerbHandler);
+        if (status == ExitUsage)
+            err << VerbUsage(verb);
+        return status;
     }
 
     if (!invocation.Json || !verb.ToJson) {

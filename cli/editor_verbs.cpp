@@ -11,6 +11,7 @@
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
 #include "editing/sentence_rows.h"
+#include "page/page_change.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "site/site_pages.h"
@@ -93,7 +94,9 @@ int AltVerb(Session& session, const std::string& page, const std::string& row, c
     }
     if (images[n - 1].Alt == text)
         return ExitOk;  // already so
-    SavePageImageAlt(ui::MainWindowId, images, n - 1, text);
+    const bool saved = SavePageImageAlt(ui::MainWindowId, images, n - 1, text);
+    if (ActiveDryRun() != nullptr)  // nothing was written to read back
+        return saved && LastChangeOutcome() != ChangeOutcome::Failed ? ExitOk : ExitFailure;
     // What the page holds now, read back.
     const auto after = ListPageImages(ui::MainWindowId);
     if (n <= after.size() && after[n - 1].Alt == text)

@@ -2,6 +2,7 @@
 // takes the arguments as typed, starting with the verb).
 #include "cli/builtin_verbs.h"
 #include "cli/check_verb.h"
+#include "cli/history_verbs.h"
 #include "cli/json_reports.h"
 #include "cli/relevance_verb.h"
 #include "cli/update_verb.h"
@@ -14,6 +15,7 @@ namespace {
 const VerbOption Lang{"--lang", "fr|en", "language of the messages (default en)"};
 const VerbOption Format{"--format", "text|json", "the report as text lines (default) or as one JSON document"};
 const VerbArgument Page{"PAGE", ArgumentKind::File};
+const VerbOption DryRun{"--dry-run", "", "print the difference the change would make, and change nothing"};
 
 std::vector<Verb> MakeVerbs()
 {
@@ -54,10 +56,11 @@ std::vector<Verb> MakeVerbs()
                          .Run = ExportCommand});
     verbs.push_back(Verb{
         .Name = "meta",
-        .Synopses = {"PAGE NAME [--lang fr|en] [--format text|json]", "PAGE NAME --set TEXT [--create] [--lang fr|en]"},
+        .Synopses = {"PAGE NAME [--lang fr|en] [--format text|json]", "PAGE NAME --set TEXT [--create] [--dry-run] [--lang fr|en]"},
         .Arguments = {Page, {"NAME", ArgumentKind::Text}},
         .Options = {{"--set", "TEXT", "replace the content of the tag"},
                     {"--create", "", "with --set, create a missing tag after <head>"},
+                    DryRun,
                     Lang,
                     Format},
         .Summary = "print or change the content of a meta tag",
@@ -69,19 +72,21 @@ std::vector<Verb> MakeVerbs()
         .JsonShape = "{\"page\": PAGE, \"name\": NAME, \"content\": TEXT}",
         .ToJson = MetaJson});
     verbs.push_back(Verb{.Name = "keyword",
-                         .Synopses = {"PAGE --add WORD [--create] [--lang fr|en]", "PAGE --remove WORD [--lang fr|en]"},
+                         .Synopses = {"PAGE --add WORD [--create] [--dry-run] [--lang fr|en]",
+                                      "PAGE --remove WORD [--dry-run] [--lang fr|en]"},
                          .Arguments = {Page},
                          .Options = {{"--add", "WORD", "add WORD in front of the keywords"},
                                      {"--remove", "WORD", "remove WORD from the keywords"},
                                      {"--create", "", "with --add, create a missing keywords tag"},
+                                     DryRun,
                                      Lang},
                          .Summary = "add a keyword to a page or remove one",
                          .Help = "Adds WORD in front of the keywords meta tag, or removes it.\n",
                          .Run = KeywordCommand});
     verbs.push_back(Verb{.Name = "title",
-                         .Synopses = {"PAGE --set TEXT [--lang fr|en]"},
+                         .Synopses = {"PAGE --set TEXT [--dry-run] [--lang fr|en]"},
                          .Arguments = {Page},
-                         .Options = {{"--set", "TEXT", "the new title"}, Lang},
+                         .Options = {{"--set", "TEXT", "the new title"}, DryRun, Lang},
                          .Summary = "change the title of a page",
                          .Help = "Replaces the title of the page.\n",
                          .Run = TitleCommand});
@@ -97,16 +102,18 @@ std::vector<Verb> MakeVerbs()
                                       "                           \"alt\": TEXT}, ...]}",
                          .ToJson = ImagesJson});
     verbs.push_back(Verb{.Name = "alt",
-                         .Synopses = {"PAGE N --set TEXT [--lang fr|en]"},
+                         .Synopses = {"PAGE N --set TEXT [--dry-run] [--lang fr|en]"},
                          .Arguments = {Page, {"N", ArgumentKind::Text}},
-                         .Options = {{"--set", "TEXT", "the new alt text"}, Lang},
+                         .Options = {{"--set", "TEXT", "the new alt text"}, DryRun, Lang},
                          .Summary = "change the alt text of an image",
                          .Help = "Gives image N (1-based, as images lists them) the alt text TEXT.\n",
                          .Run = EditorCommand});
     verbs.push_back(Verb{.Name = "rename-image",
-                         .Synopses = {"PAGE OLD NEW [--site FOLDER] [--lang fr|en]"},
+                         .Synopses = {"PAGE OLD NEW [--site FOLDER] [--dry-run] [--lang fr|en]"},
                          .Arguments = {Page, {"OLD", ArgumentKind::Text}, {"NEW", ArgumentKind::Text}},
-                         .Options = {{"--site", "FOLDER", "rename in every page below FOLDER, and the file"}, Lang},
+                         .Options = {{"--site", "FOLDER", "rename in every page below FOLDER, and the file"},
+                                     DryRun,
+                                     Lang},
                          .Summary = "rename an image reference",
                          .Help = "Replaces the first reference to OLD by NEW; with --site, every page\n"
                                  "below FOLDER that refers to the same file gets the new name in its own\n"
@@ -157,6 +164,36 @@ std::vector<Verb> MakeVerbs()
                                       " \"unsent\": [{\"file\": PATH, \"reason\": TEXT}, ...],\n"
                                       " \"complete\": true|false}",
                          .ToJson = UploadJson});
+    verbs.push_back(Verb{.Name = "history",
+                         .Synopses = {"PAGE"},
+                         .Arguments = {Page},
+                         .Summary = "list the earlier versions of a page",
+                         .Help = "Prints the page's earlier versions, newest first, one UTF-8 line\n"
+                                 "each: NUMBER<TAB>DATE TIME<TAB>ACTION<TAB>SIZE, where ACTION is the\n"
+                                 "change that replaced that version. The last HistoryDepth versions\n"
+                                 "(setting of \"Kestrova.prefs\", 50 by default) are kept below the\n"
+                                 "page's \"Sauvegarde\" folder.\n",
+                         .Run = HistoryVerb});
+    verbs.push_back(Verb{.Name = "undo",
+                         .Synopses = {"PAGE [--to N] [--force] [--dry-run] [--lang fr|en]"},
+                         .Arguments = {Page},
+                         .Options = {{"--to", "N", "put back version N of the history"},
+                                     {"--force", "", "also when another program changed the page since"},
+                                     DryRun,
+                                     Lang},
+                         .Summary = "put back a page as it was before its last change",
+                         .Help = "Puts back the page as it was before its last change (stepping past\n"
+                                 "earlier undos), or version N of its history, as a change of its own\n"
+                                 "(backup, history, journal). Refuses a page changed by another\n"
+                                 "program since the last change, unless --force.\n",
+                         .Run = UndoVerb});
+    verbs.push_back(Verb{.Name = "diff",
+                         .Synopses = {"PAGE [N]"},
+                         .Arguments = {Page, {"N", ArgumentKind::Text}},
+                         .Summary = "the difference between an earlier version and the page",
+                         .Help = "Prints the unified difference from version N (default 1, the\n"
+                                 "newest) to the page as it is, as patch applies it.\n",
+                         .Run = DiffVerb});
     verbs.push_back(Verb{
         .Name = "check",
         .Synopses = {"FOLDER [--format text|json|sarif] [--fail-on error|warning|notice] [--config FILE]\n"

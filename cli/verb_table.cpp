@@ -6,11 +6,15 @@
 
 namespace kestrova::cli {
 
-const char CommonNotes[] = "A change keeps the previous page in the folder \"Sauvegarde\" beside it and\n"
+const char CommonNotes[] = "A change keeps the previous page in the folder \"Sauvegarde\" beside it (and\n"
+                           "its last HistoryDepth versions, 50 by default, below \"Sauvegarde\") and\n"
                            "records the page in \"Kestrova_log.txt\" in the work folder; a change\n"
                            "that changes nothing leaves no trace. The reports never write to the page.\n"
                            "An edit of a page that another edit is changing waits up to 3 seconds for\n"
                            "it, then fails. An edit exits 0 only when its change is in the page.\n"
+                           "Every edit verb (meta --set, keyword, title, alt, rename-image, undo) takes\n"
+                           "--dry-run: it prints the unified difference of each page it would change\n"
+                           "and changes nothing; exit 0 when the change is possible, 1 when not.\n"
                            "The work folder holds the journal, \"Kestrova.prefs\" and \"temp.htm\": the\n"
                            "current folder, or the folder given with --work-folder.\n"
                            "Texts on the command line are UTF-8 and must be writable in Windows-1252.\n"

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "base/codec.h"
@@ -16,6 +17,7 @@
 #include "editing/meta_catalogue.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_change.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -239,6 +241,10 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
 
     int result = 0;
     std::string chosen;
+    // The current page changes once for the whole action, its first
+    // reference and the others of a site-wide rename together.
+    std::optional<PageChangeGroup> currentChange;
+    currentChange.emplace(current, owner);
     const auto first = FindReferences(owner, oldTarget, true);
     if (!first.empty()) {
         const std::string message =
@@ -256,7 +262,7 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
         const std::size_t total = chosen.size();
         std::size_t done = 0;
         for (const std::string& path : pages) {
-            Page.CurrentPagePath = path;
+            Page.CurrentPagePath = SamePage(path, current) ? current : path;
             ui::Ui().SetProgress(Utf8ToCp1252Lossy(path), total == 0 ? 100 : static_cast<int>(done * 100 / total));
             const int count = ReplaceAllReferences(owner, oldTarget, ReferenceFrom(path, NewSrc, newTarget));
             if (count > 0 && SamePage(path, current))
@@ -266,6 +272,10 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
         Page.CurrentPagePath = current;
         ui::Ui().CloseProgress();
     }
+    Page.CurrentPagePath = current;
+    if (!currentChange->Commit())
+        result = 0;
+    currentChange.reset();
 
     if (result != 0 && told.TargetKept) {
         // The references now name the existing file; the old one stays.
@@ -273,7 +283,8 @@ int RenameImage(ui::WindowId owner, const std::string& NewSrc, const std::string
         return result;
     }
     told.TargetKept = false;
-    if (result != 0 && !chosen.empty() && oldSize > 0 && !newFile.empty() && newFile != oldFile) {
+    if (result != 0 && !chosen.empty() && oldSize > 0 && !newFile.empty() && newFile != oldFile &&
+        ActiveDryRun() == nullptr) {
         if (const int error = RenameNoReplace(oldFile, newFile); error != 0) {
             Refuse(owner, RenameFailed, OldSrc + " -> " + NewSrc + "\n" + Utf8ToCp1252Lossy(std::strerror(error)));
             told.RenameFailed = true;

@@ -3,6 +3,7 @@
 #include "base/text_tables.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 
 namespace kestrova {
@@ -118,6 +119,7 @@ bool SaveMetaTagOnPages(ui::WindowId owner, const std::string& paths, const std:
     bool currentDone = false;
     // "Oui pour toutes" answers for the pages of this batch only.
     Edit.YesToAll = false;
+    ChangeActionScope action(history_action::SiteUpdate, true);
     for (const std::string& path : SplitPageList(paths)) {
         Page.CurrentPagePath = path;
         const std::string result = EditMeta(owner, OpToutRemplacer, content, name);

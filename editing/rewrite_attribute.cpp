@@ -4,8 +4,10 @@
 // the image an alt text.
 #include "base/text_rules.h"
 #include "editing/image_tags.h"
+#include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -120,6 +122,9 @@ std::string EditAttribute(ui::WindowId OwnerWindow, const std::string& Operation
 {
     Edit.EditResult.clear();
     const bool write = OperationWrites(Operation);
+    // An image's address changes in a rename; an alt text otherwise.
+    const bool imageAddress = Operation != OpAddAlt && AttributeSpec.rfind(ImageDesignators, 0) == 0;
+    ChangeActionScope action(imageAddress ? history_action::ImageRename : history_action::AltText);
     const int walked = WalkPage(Page.CurrentPagePath,
                                 WalkOptions{.Owner = OwnerWindow,
                                             .ShowProgress = true,

@@ -9,6 +9,7 @@
 #include "base/text_rules.h"
 #include "base/translate.h"
 #include "editing/rewrite_positions.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -178,6 +179,7 @@ std::string EditText(ui::WindowId OwnerWindow, const std::string& Operation, con
     Edit.EditResult.clear();
     TitleRunPending = false;
     const bool write = OperationWrites(Operation);
+    ChangeActionScope action(history_action::Text);
     const int walked = WalkPage(Page.CurrentPagePath,
                                 WalkOptions{.Owner = OwnerWindow,
                                             .ShowProgress = true,
@@ -237,6 +239,7 @@ int ReplaceTitle(const std::string& NewTitle, ui::WindowId OwnerWindow)
 {
     TitleTextPending = false;
     TitleRefused = false;
+    ChangeActionScope action(history_action::Title);
     const int result = WalkPage(
         Page.CurrentPagePath, WalkOptions{.Owner = OwnerWindow, .SetTitle = true, .WriteCopy = true, .Arg1 = NewTitle},
         ReplaceTitleHandler);

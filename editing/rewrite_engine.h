@@ -102,6 +102,12 @@ std::string FindNextMatch(const std::string& Mode, std::int64_t Offset, const st
 std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, const std::string& Value,
                      const std::string& MetaName);
 
+// The title and the description saved together: one change of the page
+// (one backup, one history version, one journal line), or none when either
+// cannot be written. True when the page holds both.
+bool SaveTitleAndDescriptionTogether(ui::WindowId OwnerWindow, const std::string& title,
+                                     const std::string& description);
+
 // Image sources, background images and alt texts. AttributeSpec is a list of
 // designators separated by "/", then "|", then a word list, e.g.
 // "img src/background|" + word or "alt|". Operations "Liste", "Phrase",

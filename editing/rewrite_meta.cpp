@@ -8,6 +8,7 @@
 #include "editing/rewrite_engine.h"
 #include "editing/rewrite_positions.h"
 #include "page/page_change.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -236,6 +237,7 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
     // write are one change of the page: one backup of the page as it was,
     // one journal line, and nothing in the page before the last walk ends.
     const bool write = OperationWrites(Operation);
+    ChangeActionScope action(MetaAction(MetaName));
     std::optional<PageChangeGroup> change;
     if (write)
         change.emplace(Page.CurrentPagePath, OwnerWindow);
@@ -312,6 +314,18 @@ std::string EditMeta(ui::WindowId OwnerWindow, const std::string& Operation, con
         Edit.EditResult.clear();
     }
     return Edit.EditResult;
+}
+
+bool SaveTitleAndDescriptionTogether(ui::WindowId OwnerWindow, const std::string& title, const std::string& description)
+{
+    PageChangeGroup change(Page.CurrentPagePath, OwnerWindow);
+    if (ReplaceTitle(title, OwnerWindow) == 0) {
+        change.Fail();
+        return false;
+    }
+    // A description the user declined to create leaves the title saved.
+    EditMeta(OwnerWindow, OpToutRemplacer, description, "description");
+    return change.Commit();
 }
 
 }  // namespace kestrova

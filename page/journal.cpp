@@ -102,6 +102,22 @@ int LockJournalFolder()
     return fd;
 }
 
+// The file a journal update writes: the journal, or the file it leads to
+// when it is a symbolic link (a link the user made is kept and written
+// through).
+std::string JournalTarget()
+{
+    struct stat st {};
+    if (::lstat(JournalFileName, &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(JournalFileName, nullptr)) {
+            std::string target = resolved;
+            std::free(resolved);
+            return target;
+        }
+    }
+    return JournalFileName;
+}
+
 // The non-empty lines of a journal text, at most limit.
 std::vector<std::string> JournalLinesOf(const std::string& text, std::size_t limit)
 {
@@ -312,7 +328,8 @@ bool JournalUpdate::Prepare(const std::string& PagePath)
         out = text;  // only makes sure that the journal exists
     }
 
-    tempFd_ = CreateOwnTempFile("", tempPath_);
+    target_ = JournalTarget();
+    tempFd_ = CreateOwnTempFile(FolderOf(target_), tempPath_);
     if (tempFd_ < 0)
         return false;
     if (::fchmod(tempFd_, JournalFileMode) != 0 || !WriteAll(tempFd_, out) || ::fsync(tempFd_) != 0) {
@@ -326,13 +343,13 @@ bool JournalUpdate::Commit()
 {
     if (tempFd_ < 0)
         return false;
-    if (::rename(tempPath_.c_str(), JournalFileName) != 0) {
+    if (::rename(tempPath_.c_str(), target_.c_str()) != 0) {
         Discard();
         return false;
     }
     ::close(tempFd_);
     tempFd_ = -1;
-    SyncFolder("");
+    SyncFolder(FolderOf(target_));
     committed_ = true;
     return true;
 }
@@ -343,9 +360,9 @@ void JournalUpdate::Revert()
         return;
     committed_ = false;
     if (existed_)
-        ReplaceFileContent(JournalFileName, previous_, JournalFileMode);
+        ReplaceFileContent(target_, previous_, JournalFileMode);
     else
-        ::unlink(JournalFileName);
+        ::unlink(target_.c_str());
 }
 
 bool AddJournalEntry(const std::string& PagePath)
@@ -426,7 +443,7 @@ void PurgeJournal()
             kept.push_back(std::move(line));
         }
     }
-    if (!ReplaceFileContent(JournalFileName, out, JournalFileMode)) {
+    if (!ReplaceFileContent(JournalTarget(), out, JournalFileMode)) {
         LoadJournal();
         return;
     }

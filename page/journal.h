@@ -101,6 +101,7 @@ private:
     int folderLock_ = -1;
     int tempFd_ = -1;
     std::string tempPath_;
+    std::string target_;  // the journal, or the file its link leads to
     bool existed_ = false;
     bool committed_ = false;
     std::string previous_;

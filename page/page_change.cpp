@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "base/clock.h"
 #include "base/file_io.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "page/journal.h"
+#include "page/page_history.h"
 
 namespace kestrova {
 
@@ -21,6 +23,18 @@ ChangeOutcome gOutcome = ChangeOutcome::None;
 std::chrono::milliseconds gLockWait = PageLockWait;
 bool gFailReplace = false;
 PageChange* gGrouped = nullptr;
+DryRun* gDryRun = nullptr;
+CommitFileOps gOps;
+
+int SyncFile(int fd)
+{
+    return gOps.Fsync ? gOps.Fsync(fd) : ::fsync(fd);
+}
+
+int RenameFile(const char* from, const char* to)
+{
+    return gOps.Rename ? gOps.Rename(from, to) : ::rename(from, to);
+}
 
 // The reasons a change gives up, each ending with the news that the page
 // was not changed.
@@ -61,7 +75,88 @@ void CloseAndRemove(int& fd, std::string& path)
     path.clear();
 }
 
+// The backup of the page as a change read it, written aside, flushed, and
+// put in place only once the page is replaced.
+class StagedBackup {
+public:
+    ~StagedBackup() { CloseAndRemove(fd_, temp_); }
+
+    bool Stage(const std::string& pagePath, int pageFd)
+    {
+        folder_ = BackupFolderOf(pagePath);
+        struct stat st {};
+        if (::stat(folder_.c_str(), &st) != 0) {
+            if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST)
+                return false;
+            if (::stat(folder_.c_str(), &st) != 0)
+                return false;
+        }
+        struct stat pageStat {};
+        if (!S_ISDIR(st.st_mode) || ::fstat(pageFd, &pageStat) != 0 || !S_ISREG(pageStat.st_mode))
+            return false;
+        final_ = folder_ + FileNameOf(pagePath);
+        fd_ = CreateOwnTempFile(folder_, temp_);
+        return fd_ >= 0 && ::fchmod(fd_, pageStat.st_mode & 07777) == 0 && CopyFileData(pageFd, fd_) &&
+               ::fsync(fd_) == 0;
+    }
+
+    bool Place()
+    {
+        if (fd_ < 0 || RenameFile(temp_.c_str(), final_.c_str()) != 0)
+            return false;
+        ::close(fd_);
+        fd_ = -1;
+        temp_.clear();
+        SyncFolder(folder_);
+        return true;
+    }
+
+    const std::string& Final() const { return final_; }
+
+private:
+    int fd_ = -1;
+    std::string temp_;
+    std::string final_;
+    std::string folder_;
+};
+
+// Reads a whole open file from its start.
+bool ReadFd(int fd, std::string& out)
+{
+    out.clear();
+    char chunk[65536];
+    for (std::int64_t offset = 0;;) {
+        const ssize_t got = ReadAt(fd, chunk, sizeof chunk, offset);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        out.append(chunk, static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
 }  // namespace
+
+void SetCommitFileOpsForTesting(CommitFileOps ops)
+{
+    gOps = std::move(ops);
+}
+
+DryRun::DryRun() : previous_(gDryRun)
+{
+    gDryRun = this;
+}
+
+DryRun::~DryRun()
+{
+    gDryRun = previous_;
+}
+
+DryRun* ActiveDryRun()
+{
+    return gDryRun;
+}
 
 ChangeOutcome LastChangeOutcome()
 {
@@ -177,9 +272,12 @@ bool PageChange::Begin()
 
     // Temporary files that a crashed change left beside the page and in its
     // backup folder: older than this lock and held by no one.
-    const struct timespec lockTime = CoarseRealTime();
-    RemoveStrayTempFiles(FolderOf(target_), lockTime);
-    RemoveStrayTempFiles(BackupFolderOf(path_), lockTime);
+    if (gDryRun == nullptr) {
+        const struct timespec lockTime = CoarseRealTime();
+        RemoveStrayTempFiles(FolderOf(target_), lockTime);
+        RemoveStrayTempFiles(BackupFolderOf(path_), lockTime);
+        RemoveStrayTempFiles(HistoryFolderOf(path_), lockTime);
+    }
 
     begun_ = 1;
     return true;
@@ -208,6 +306,9 @@ void PageChange::StageCopy()
     stagedPath_ = std::move(copyPath_);
     copyFd_ = -1;
     copyPath_.clear();
+    const std::string action = CurrentChangeAction();
+    if (!action.empty() && std::find(actions_.begin(), actions_.end(), action) == actions_.end())
+        actions_.push_back(action);
 }
 
 void PageChange::DiscardCopy()
@@ -230,8 +331,26 @@ bool PageChange::SamePageAsRead() const
            now.st_mtim.tv_nsec == pageStat_.st_mtim.tv_nsec;
 }
 
+bool PageChange::WriteInPlace()
+{
+    int out = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (out < 0)
+        return false;
+    struct stat staged {};
+    bool ok = ::fstat(stagedFd_, &staged) == 0;
+    if (ok) {
+        ::lseek(out, 0, SEEK_SET);
+        ok = CopyFileData(stagedFd_, out) && ::ftruncate(out, staged.st_size) == 0 && SyncFile(out) == 0;
+    }
+    return ::close(out) == 0 && ok;
+}
+
 bool PageChange::Commit()
 {
+    if (failed_ && begun_ > 0) {
+        Abandon(ChangeOutcome::Failed);
+        return false;
+    }
     if (begun_ <= 0 || !Staged()) {
         CloseAndRemove(copyFd_, copyPath_);
         Settle(begun_ < 0 ? ChangeOutcome::Failed : ChangeOutcome::Unchanged);
@@ -249,58 +368,144 @@ bool PageChange::Commit()
     if (::access(target_.c_str(), W_OK) != 0 || ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0)
         return fail(LockedText);
 
+    if (gDryRun != nullptr) {
+        // Worked out, not committed: the journal must be writable all the
+        // same for the change to be possible.
+        struct stat journalStat {};
+        const bool journalOk = ::lstat(JournalFileName, &journalStat) == 0 ? ::access(JournalFileName, W_OK) == 0
+                                                                           : ::access(".", W_OK | X_OK) == 0;
+        if (!journalOk)
+            return fail(JournalText);
+        DryRun::Change change;
+        change.Path = path_;
+        if (!ReadFd(pageFd_, change.Before) || !ReadFd(stagedFd_, change.After))
+            return fail(CopyText);
+        gDryRun->Record(std::move(change));
+        Abandon(ChangeOutcome::Committed);
+        return true;
+    }
+
     // The copy takes the page's permission bits (and owner, where allowed),
     // and must be on the disk before it can take the page's place.
     ::fchmod(stagedFd_, pageStat_.st_mode & 07777);
     if (pageStat_.st_uid != ::geteuid() || pageStat_.st_gid != ::getegid()) {
         [[maybe_unused]] int ignored = ::fchown(stagedFd_, pageStat_.st_uid, pageStat_.st_gid);
     }
-    if (::fsync(stagedFd_) != 0)
+    if (SyncFile(stagedFd_) != 0)
         return fail(CopyText);
 
-    // The journal is written aside first: a journal that cannot take the
-    // line stops the change before anything changed.
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+    if (!FileContentHash(pageFd_, before) || !FileContentHash(stagedFd_, after))
+        return fail(CopyText);
+
+    // The journal, the backup and the history version are written aside
+    // first: one that cannot be written stops the change before anything
+    // changed.
     JournalUpdate journal;
     if (!journal.Prepare(path_))
         return fail(JournalText);
-    // The backup holds the page as this change read it.
-    if (!WriteBackupFrom(path_, pageFd_))
+    StagedBackup backup;
+    if (!backup.Stage(path_, pageFd_))
+        return fail(BackupText);
+    std::string action;
+    for (const std::string& step : actions_)
+        action += (action.empty() ? "" : ", ") + step;
+    StagedHistoryVersion version;
+    if (!version.Stage(path_, pageFd_, action.empty() ? history_action::Source : action, before, after, restored_,
+                       LocalNowSeconds()))
         return fail(BackupText);
     // The line before the page: a crash between the two at worst sends an
     // unchanged page again, never leaves a changed page unsent.
     if (!journal.Commit())
         return fail(JournalText);
+    // The version before the page: a version whose change never landed is
+    // told by its content, which is still the page's (page/page_history.h).
+    if (!version.Place(RenameFile)) {
+        journal.Revert();
+        return fail(BackupText);
+    }
 
     if (!SamePageAsRead()) {
+        version.Withdraw();
         journal.Revert();
         return fail(MovedText);
     }
-    bool replaced = false;
-    if (gFailReplace)
-        errno = EACCES;
-    else
-        replaced = ::rename(stagedPath_.c_str(), target_.c_str()) == 0;
-    if (!replaced) {
-        journal.Revert();
-        return fail(LockedText);
+    if (pageStat_.st_nlink > 1 && !gFailReplace) {
+        // Every name of the page must see the change: the file itself is
+        // rewritten, once its backup is complete.
+        if (!backup.Place()) {
+            version.Withdraw();
+            journal.Revert();
+            return fail(BackupText);
+        }
+        if (!WriteInPlace()) {
+            // Put back what was read; the backup holds it too.
+            std::string original;
+            if (ReadWholeFile(backup.Final(), original)) {
+                int out = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+                if (out >= 0) {
+                    WriteAll(out, original);
+                    ::fsync(out);
+                    ::close(out);
+                }
+            }
+            version.Withdraw();
+            journal.Revert();
+            return fail(LockedText);
+        }
+        CloseAndRemove(stagedFd_, stagedPath_);
+    } else {
+        bool replaced = false;
+        if (gFailReplace)
+            errno = EACCES;
+        else
+            replaced = RenameFile(stagedPath_.c_str(), target_.c_str()) == 0;
+        if (!replaced) {
+            version.Withdraw();
+            journal.Revert();
+            return fail(LockedText);
+        }
+        ::close(stagedFd_);
+        stagedFd_ = -1;
+        stagedPath_.clear();
+        SyncFolder(folder);
+        // The backup last: it is replaced only by a change that landed.
+        backup.Place();
     }
-    ::close(stagedFd_);
-    stagedFd_ = -1;
-    stagedPath_.clear();
-    SyncFolder(folder);
+    version.Prune(HistoryDepth());
     Settle(ChangeOutcome::Committed);
     return true;
 }
 
 PageChangeGroup::PageChangeGroup(const std::string& pagePath, ui::WindowId owner)
-    : change_(pagePath, owner, true), previous_(gGrouped)
+    : change_(GroupedPageChange(pagePath)), previous_(gGrouped)
 {
-    gGrouped = &change_;
+    if (change_ == nullptr) {
+        own_ = std::make_unique<PageChange>(pagePath, owner, true);
+        change_ = own_.get();
+    }
+    gGrouped = change_;
 }
 
 PageChangeGroup::~PageChangeGroup()
 {
     gGrouped = previous_;
+}
+
+bool PageChangeGroup::Commit()
+{
+    if (own_)
+        return own_->Commit();
+    return !change_->MarkedFailed();
+}
+
+void PageChangeGroup::Fail()
+{
+    if (own_)
+        own_->Abandon(ChangeOutcome::Failed);
+    else
+        change_->MarkFailed();
 }
 
 PageChange* GroupedPageChange(const std::string& pagePath)

@@ -505,6 +505,13 @@ int WalkPage(const std::string& pagePath, const WalkOptions& options, const Piec
             return 0;
     }
 
+    // A read walk of a page whose change is under way reads the change's
+    // content, as its write walks do.
+    if (!WriteCopy) {
+        if (PageChange* grouped = GroupedPageChange(path); grouped != nullptr && grouped->Begun())
+            change = grouped;
+    }
+
     // An empty page is walked at once: nothing to cut, nothing to change.
     struct stat pageStat {};
     if (change ? ::fstat(change->SourceFd(), &pageStat) != 0

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Kills kestrova-cli edits of a big page at random moments and checks what
 # each kill leaves: the page must be the original or the finished edit, a
-# changed page must have its journal line, and the next edit must clear
-# every temporary file the killed ones left.
+# changed page must have its journal line, the backup must be the page as it
+# was before the change that wrote it (never the page after it), and the
+# next edit must clear every temporary file the killed ones left.
+#
+# Each trial starts from a page that an earlier edit changed (its backup
+# holds the page before that edit), so that a kill shows whether the killed
+# edit replaced the backup before the page.
 #
 #   scripts/crash-consistency.sh [CLI] [TRIALS] [SIZE_MB] [SPREAD]
 #
@@ -27,18 +32,27 @@ original=$work/original.htm
   printf '</body>\r\n</html>\r\n'
 } >"$original"
 
-# The finished edit, made once whole, and how long an edit takes.
+# The earlier edit and the finished edit, made once whole, and how long an
+# edit takes.
 cp "$original" "$work/expected/page.htm"
+(cd "$work/expected" && "$cli" keyword page.htm --add sloop 2>/dev/null)
+earlier=$work/earlier.htm
+cp "$work/expected/page.htm" "$earlier"
 start=$(date +%s%N)
 (cd "$work/expected" && "$cli" keyword page.htm --add ketch 2>/dev/null)
 whole_ms=$((($(date +%s%N) - start) / 1000000))
 edited=$work/expected/page.htm
 
 page=$work/site/page.htm
-strays() { find "$work/site" -maxdepth 2 -name '.kestrova-*' | wc -l; }
+backup=$work/site/Sauvegarde/page.htm
+mkdir -p "$work/site/Sauvegarde"
+strays() { find "$work/site" -maxdepth 4 -name '.kestrova-*' -type f | wc -l; }
 kept_original=0 finished=0 broken=0 unjournaled=0 left_strays=0
+backup_before=0 backup_older=0 backup_after=0 backup_other=0
 for ((i = 0; i < trials; i++)); do
-  cp "$original" "$page"
+  cp "$earlier" "$page"
+  cp "$original" "$backup"
+  rm -rf "$work/site/Sauvegarde/.kestrova-historique"
   rm -f "$work/Kestrova_log.txt"
   (cd "$work" && exec "$cli" keyword "$page" --add ketch 2>/dev/null) &
   pid=$!
@@ -47,11 +61,21 @@ for ((i = 0; i < trials; i++)); do
   sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
   kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  if cmp -s "$page" "$original"; then
+  if cmp -s "$page" "$earlier"; then
     kept_original=$((kept_original + 1))
+    # The earlier edit's backup, untouched.
+    if cmp -s "$backup" "$original"; then backup_before=$((backup_before + 1))
+    elif cmp -s "$backup" "$page"; then backup_after=$((backup_after + 1))
+    else backup_other=$((backup_other + 1)); fi
   elif cmp -s "$page" "$edited"; then
     finished=$((finished + 1))
     grep -q "^$page|" "$work/Kestrova_log.txt" 2>/dev/null || unjournaled=$((unjournaled + 1))
+    # The page before this edit, or (killed between the page and its
+    # backup) still the earlier edit's backup.
+    if cmp -s "$backup" "$earlier"; then backup_before=$((backup_before + 1))
+    elif cmp -s "$backup" "$original"; then backup_older=$((backup_older + 1))
+    elif cmp -s "$backup" "$page"; then backup_after=$((backup_after + 1))
+    else backup_other=$((backup_other + 1)); fi
   else
     broken=$((broken + 1))
   fi
@@ -60,12 +84,15 @@ done
 
 # One more edit, left to finish: it must clear what the kills left.
 before_rerun=$(strays)
-cp "$original" "$page"
+cp "$earlier" "$page"
 (cd "$work" && "$cli" keyword "$page" --add ketch 2>/dev/null) || broken=$((broken + 1))
 after_rerun=$(strays)
 cmp -s "$page" "$edited" || broken=$((broken + 1))
 
 echo "crash consistency: page ${size_mb} MB, edit ${whole_ms} ms, trials $trials: original $kept_original," \
   "finished edit $finished, other $broken, changed but not journaled $unjournaled;" \
-  "kills that left temporary files $left_strays; temporary files before the rerun $before_rerun, after $after_rerun"
-[ "$broken" -eq 0 ] && [ "$unjournaled" -eq 0 ] && [ "$after_rerun" -eq 0 ]
+  "kills that left temporary files $left_strays; temporary files before the rerun $before_rerun, after $after_rerun;" \
+  "backup: the page before its change $backup_before, an older page $backup_older," \
+  "the page after its change $backup_after, other $backup_other"
+[ "$broken" -eq 0 ] && [ "$unjournaled" -eq 0 ] && [ "$after_rerun" -eq 0 ] && [ "$backup_after" -eq 0 ] &&
+  [ "$backup_other" -eq 0 ]

@@ -10,7 +10,9 @@
 #include "base/paths.h"
 #include "base/unicode_text.h"
 #include "page/journal.h"
+#include "page/page_change.h"
 #include "page/page_encoding.h"
+#include "page/page_history.h"
 
 namespace kestrova {
 
@@ -146,20 +148,20 @@ SourceSaveResult SavePageSource(PageSource& source, const std::string& bytes, bo
     if ((!readable || current != source.OnDisk) && !overwriteChanged)
         return SourceSaveResult::ChangedOnDisk;
 
-    // The file to replace is the page, or the file it links to.
-    std::string target = source.Path;
-    if (char* resolved = realpath(source.Path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
+    // The same change as every edit: backup, history version, journal line
+    // and the page replaced in one transaction.
+    ChangeActionScope action(history_action::Source);
+    PageChange change(source.Path, 0, false);
+    if (!change.Begin())
+        return SourceSaveResult::Failed;
+    const int copy = change.NewCopy();
+    if (copy < 0 || !WriteAll(copy, bytes)) {
+        change.Abandon(ChangeOutcome::Failed);
+        return SourceSaveResult::Failed;
     }
-    struct stat info {};
-    if (stat(target.c_str(), &info) != 0)
+    change.StageCopy();
+    if (!change.Commit())
         return SourceSaveResult::Failed;
-    if (!WriteBackup(source.Path))
-        return SourceSaveResult::Failed;
-    if (!ReplaceFileContent(target, bytes, info.st_mode & 07777))
-        return SourceSaveResult::Failed;
-    AddJournalEntry(source.Path);
     source.OnDisk = bytes;
     return SourceSaveResult::Saved;
 }

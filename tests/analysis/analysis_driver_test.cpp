@@ -8,6 +8,7 @@
 #include "base/app_state.h"
 #include "base/headless_ui.h"
 #include "base/translate.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/locked_file.h"
@@ -224,7 +225,7 @@ TEST_F(AnalysisDriverTest, BadlyEncodedKeywordsDeclinedLeavesThePage)
     EXPECT_FALSE(fs::exists(dir.Path() / "Sauvegarde"));
 }
 
-TEST_F(AnalysisDriverTest, BadlyEncodedKeywordsAcceptedAreRewrittenInReverseOrder)
+TEST_F(AnalysisDriverTest, BadlyEncodedKeywordsAcceptedAreRewrittenInTheirOrderAsOneChange)
 {
     const std::string path = dir.Write("k.htm", BadKeywordsPage);
     ui.DefaultAnswer = ui::YesNoAll::Yes;
@@ -233,18 +234,22 @@ TEST_F(AnalysisDriverTest, BadlyEncodedKeywordsAcceptedAreRewrittenInReverseOrde
     EXPECT_TRUE(r.KeywordsReencoded);
     EXPECT_GE(ui.ProgressOpenCount, 1);
     EXPECT_FALSE(ui.ProgressOpen);
-    // Each keyword is removed and put back in front: the list comes out
-    // reversed and entity-encoded.
+    // Each keyword is removed and put back in front, the last one first:
+    // the list keeps its order, entity-encoded.
     EXPECT_EQ(ReadAll(path),
-              "<html><head>\r\n<meta name=\"keywords\" content=\"th&eacute; noir, caf&eacute;\">\r\n</head>\r\n"
+              "<html><head>\r\n<meta name=\"keywords\" content=\"caf&eacute;, th&eacute; noir\">\r\n</head>\r\n"
               "<body><p>Un caf\xE9 noir et du th\xE9</p></body></html>\r\n");
     // The view still shows the analysis (not refreshed), sorted.
     EXPECT_EQ(Column(Page.KeywordList, 0), (std::vector<std::string>{"caf\xE9", "th\xE9 noir"}));
     EXPECT_EQ(Column(Page.KeywordList, 1), (std::vector<std::string>{"Yes", "Yes"}));
-    // One journal line for the page, one backup file.
-    EXPECT_EQ(ReadAll((dir.Path() / "Kestrova_log.txt").string()), path + "|1700000000\n");
+    // One change for the whole fix: one journal line for the page, one
+    // backup holding the page as it was (every original keyword), one
+    // history version. (A new journal begins with an empty line.)
+    EXPECT_EQ(ReadAll((dir.Path() / "Kestrova_log.txt").string()), "\n" + path + "|1700000000\n");
     EXPECT_EQ(test::FolderEntries(dir.Path() / "Sauvegarde"),
-              std::vector<std::string>{fs::path(path).filename().string()});
+              (std::vector<std::string>{".kestrova-historique", fs::path(path).filename().string()}));
+    EXPECT_EQ(ReadAll((dir.Path() / "Sauvegarde" / fs::path(path).filename()).string()), BadKeywordsPage);
+    EXPECT_EQ(PageHistory(path).size(), 1u);
 }
 
 TEST_F(AnalysisDriverTest, ReadOnlyPageIsNotOfferedTheKeywordFix)

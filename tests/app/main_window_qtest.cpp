@@ -26,6 +26,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -43,6 +44,7 @@
 #include "page/page_state.h"
 #include "page/page_walker.h"
 #include "tests/support/locked_file.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
@@ -438,7 +440,7 @@ private slots:
         QList<int> order;
         for (QAction* a : menus[0]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
-        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 15, 0, 12, 16, 0, 13, 0, 14}));
+        QCOMPARE(order, (QList<int>{3, 4, 0, 5, 6, 7, 8, 15, 17, 18, 0, 12, 16, 0, 13, 0, 14}));
         order.clear();
         for (QAction* a : menus[1]->menu()->actions())
             order << (a->isSeparator() ? 0 : a->data().toInt());
@@ -688,15 +690,14 @@ private slots:
         TypeText(w.DescriptionField(), QStringLiteral("Location de kayaks & voiliers."));
         QVERIFY(w.DescriptionSaveButton()->isEnabled());
         previous = test::ReadAll(path);
+        const std::string beforeTitleSave = previous;
         Tick();
         QTest::mouseClick(w.DescriptionSaveButton(), Qt::LeftButton);
         page = test::ReadAll(path);
         QVERIFY(page.find("<title>Stages de voile en &eacute;t&eacute;</title>") != std::string::npos);
         QVERIFY(page.find("name=\"description\" content=\"Location de kayaks &amp; voiliers.\"") != std::string::npos);
-        // One generation of backup: the page as it was before the second write.
-        const std::string backupText = test::ReadAll(backup);
-        QVERIFY(backupText.find("<title>Stages de voile en &eacute;t&eacute;</title>") != std::string::npos);
-        QVERIFY(backupText.find("content=\"Club nautique de la baie") != std::string::npos);
+        // Both saved at once are one change: the backup is the page before it.
+        QCOMPARE(test::ReadAll(backup), previous);
         QVERIFY(JournalText().find(JournalLine(path)) != std::string::npos);
         // The page was analysed again.
         QCOMPARE(w.TitleField()->toPlainText(), P("Stages de voile en \xE9t\xE9"));
@@ -724,6 +725,51 @@ private slots:
         // The journal holds one line for the page.
         const std::string journal = JournalText();
         QCOMPARE(journal.find(path + "|"), journal.rfind(path + "|"));
+
+        // Ctrl+Z (outside the text fields) takes the last change back: the
+        // title and description saved together, and the window shows them.
+        const std::string saved = test::ReadAll(path);
+        QAction* undo = w.MenuAction(MainWindow::MenuUndo);
+        QVERIFY(undo != nullptr && undo->isEnabled());
+        QCOMPARE(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        w.KeywordList()->setFocus();
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), beforeTitleSave);
+        QVERIFY(w.TitleField()->toPlainText() != P("Stages de voile en \xE9t\xE9"));
+        QCOMPARE(test::ReadAll(backup), saved);
+
+        // The history window lists the versions, newest first, shows the
+        // difference of the selected one with the page, and restores it.
+        int rows = 0;
+        QString shown;
+        QString secondAction;
+        test::WhenModalOpen(QStringLiteral("PageHistoryWindow"), [&](QDialog* dialog) {
+            auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("HistoryList"));
+            auto* difference = dialog->findChild<QPlainTextEdit*>(QStringLiteral("HistoryDifference"));
+            QVERIFY(list != nullptr && difference != nullptr);
+            rows = list->topLevelItemCount();
+            QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("annulation"));
+            secondAction = list->topLevelItem(1)->text(2);
+            list->setCurrentItem(list->topLevelItem(0));
+            shown = difference->toPlainText();
+            if (const QByteArray shots = qgetenv("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
+                QVERIFY(dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/history-fr.png")));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Restaurer")), Qt::LeftButton);
+        });
+        QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(rows >= 5);
+        QCOMPARE(secondAction, QStringLiteral("titre, description"));
+        // The newest version (the page before the undo) against the page:
+        // its title goes, the old one comes back.
+        bool newTitleRemoved = false;
+        for (const QString& line : shown.split(QLatin1Char('\n')))
+            newTitleRemoved =
+                newTitleRemoved || (line.startsWith(QLatin1Char('-')) &&
+                                    line.contains(QStringLiteral("Stages de voile en &eacute;t&eacute;")));
+        QVERIFY2(newTitleRemoved, qPrintable(shown));
+        // Restored: the saved title again, analysed again.
+        QCOMPARE(test::ReadAll(path), saved);
+        QCOMPARE(w.TitleField()->toPlainText(), P("Stages de voile en \xE9t\xE9"));
     }
 
     void exportMatchesHandCheckedText()
@@ -887,6 +933,44 @@ private slots:
         QCOMPARE(FindRow(w.KeywordList(), QStringLiteral("voiliers")), 6);
     }
 
+    void removingAKeywordIsUndoneWithCtrlZ()
+    {
+        MainWindow& w = NewWindow();
+        const std::string path = Sample("index.html");
+        Answers({});
+        OpenWithKeys(path);
+        const std::string before = test::ReadAll(path);
+        const int row = FindRow(w.KeywordList(), QStringLiteral("catamaran"));
+        QVERIFY(row >= 0);
+        ClickRow(w.KeywordList(), row);
+        Tick();
+        QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
+        QVERIFY(test::ReadAll(path) != before);
+        QCOMPARE(FindRow(w.KeywordList(), QStringLiteral("catamaran")), -1);
+        // No question for "Retirer": Ctrl+Z right after puts it back.
+        QVERIFY(Asked().empty());
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), before);
+        QVERIFY(FindRow(w.KeywordList(), QStringLiteral("catamaran")) >= 0);
+
+        // Another program changes the page: undo asks, and "Non" leaves it.
+        ClickRow(w.KeywordList(), FindRow(w.KeywordList(), QStringLiteral("catamaran")));
+        QTest::mouseClick(w.RemoveButton(), Qt::LeftButton);
+        const std::string outside = test::ReadAll(path) + "<!-- autre programme -->\r\n";
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << outside;
+        }
+        Answers({ui::YesNoAll::No});
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), outside);
+        QCOMPARE(Asked().size(), std::size_t(1));
+        QCOMPARE(Asked()[0].Kind, std::string("yesno"));
+        Answers({ui::YesNoAll::Yes});
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(test::ReadAll(path), before);
+    }
+
     void readOnlyPageCannotBeEdited()
     {
         MainWindow& w = NewWindow();
@@ -907,6 +991,8 @@ private slots:
         QVERIFY(Shown(w.KeywordList()).size() == 6);
         QVERIFY(!w.ManualAddButton()->isEnabled());
         QVERIFY(!w.MenuAction(MainWindow::MenuImages)->isEnabled());
+        QVERIFY(!w.MenuAction(MainWindow::MenuUndo)->isEnabled());
+        QVERIFY(!w.MenuAction(MainWindow::MenuHistory)->isEnabled());
         QCOMPARE(w.MenuAction(MainWindow::MenuMeta)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuMeta));
         QCOMPARE(w.MenuAction(MainWindow::MenuSource)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuSource));
         // Typing is allowed, saving is not.

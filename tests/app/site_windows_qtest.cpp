@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -44,6 +45,11 @@ std::vector<bool> Ticks(QTreeWidget* list)
     for (int row = 0; row < list->topLevelItemCount(); ++row)
         ticks.push_back(list->topLevelItem(row)->checkState(0) == Qt::Checked);
     return ticks;
+}
+
+std::string ReadAllOf(const std::string& path)
+{
+    return test::ReadAll(path);
 }
 
 std::string HtmlPage(const std::string& title, const std::string& body)
@@ -140,6 +146,54 @@ private slots:
         QCOMPARE(SiteWideUpdate(owner.get(), "Change", ""), std::string());
         QVERIFY(checked);
         (void)b;
+    }
+
+    void siteWideUpdatePreviewShowsEachPagesDifferenceAndLetsPagesBeUnticked()
+    {
+        const std::string a = dir.Write("preview/a.htm", "<html><head>\r\n<meta name=\"robots\" content=\"index\">\r\n"
+                                                         "</head><body>a</body></html>");
+        const std::string b = dir.Write("preview/b.htm", HtmlPage("b", "x"));
+        const std::string c = dir.Write("preview/c.htm", HtmlPage("c", "x"));
+        kestrova::Page.CurrentPagePath = a;
+        std::vector<std::string> asked;
+        const SitePagesPreview preview = [&](const std::vector<std::string>& pages) {
+            asked = pages;
+            // a and c would change, b not.
+            return std::vector<DryRun::Change>{{a, ReadAllOf(a),
+                                                "<html><head>\r\n<meta name=\"robots\" content=\"noindex\">\r\n"
+                                                "</head><body>a</body></html>"},
+                                               {c, ReadAllOf(c), HtmlPage("c", "y")}};
+        };
+        bool checked = false;
+        test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* window) {
+            QCOMPARE(window->size(), QSize(640, 560));
+            auto* list = window->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
+            auto* view = window->findChild<QPlainTextEdit*>(QStringLiteral("PreviewDifference"));
+            QVERIFY(list && view);
+            QCOMPARE(list->topLevelItemCount(), 3);
+            // The first page is selected and its difference shown.
+            QCOMPARE(view->toPlainText(), QStringLiteral("--- a.htm\n+++ a.htm\n@@ -1,3 +1,3 @@\n <html><head>\n"
+                                                         "-<meta name=\"robots\" content=\"index\">\n"
+                                                         "+<meta name=\"robots\" content=\"noindex\">\n"
+                                                         " </head><body>a</body></html>\n"
+                                                         "\\ No newline at end of file\n"));
+            QVERIFY(list->topLevelItem(1)->text(0).endsWith(ui::FromPage("(inchang\xE9"
+                                                                         "e)")));
+            list->setCurrentItem(list->topLevelItem(1));
+            QCOMPARE(view->toPlainText(), QStringLiteral("Cette page ne changera pas."));
+            list->setCurrentItem(list->topLevelItem(2));
+            QVERIFY(view->toPlainText().contains(QStringLiteral("+<html><head><title>c</title></head><body>y")));
+            // Leave c out.
+            list->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+            if (const QByteArray shots = qgetenv("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
+                QVERIFY(window->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/site-preview-fr.png")));
+            checked = true;
+            window->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+        });
+        const std::string chosen = SiteWideUpdate(owner.get(), "Change\nDossier :", "", preview);
+        QVERIFY(checked);
+        QCOMPARE(asked, (std::vector<std::string>{a, b, c}));
+        QCOMPARE(chosen, a + "\r" + b + "\r");
     }
 
     void siteWideUpdateShowsTheTreeAndAHalvedImage()

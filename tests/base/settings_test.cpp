@@ -270,3 +270,16 @@ TEST_F(SettingsFixture, ReadOnlySettingsFileIsLeftAlone)
     EXPECT_FALSE(SaveSettings(path, {}, ""));
     EXPECT_EQ(ReadAll(path), "Language = English\r\n");
 }
+
+TEST_F(SettingsFixture, HistoryDepthIsReadAndWrittenBackOnlyWhenSet)
+{
+    Load("Language = English\r\nHistoryDepth = 7\r\n");
+    EXPECT_EQ(App.HistoryDepth, 7);
+    ASSERT_TRUE(SaveSettings(path, WindowGeometry{640, 480, 0, 0}, ""));
+    EXPECT_NE(ReadAll(path).find("\r\nHistoryDepth = 7\r\n"), std::string::npos) << ReadAll(path);
+
+    Load("Language = English\r\n");
+    EXPECT_EQ(App.HistoryDepth, 0);
+    ASSERT_TRUE(SaveSettings(path, WindowGeometry{640, 480, 0, 0}, ""));
+    EXPECT_EQ(ReadAll(path).find("HistoryDepth"), std::string::npos);
+}

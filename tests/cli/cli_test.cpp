@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "page/page_history.h"
 #include "tests/support/engine_state.h"
 #include "tests/support/temp_site.h"
 
@@ -51,7 +52,13 @@ protected:
     {
         EXPECT_EQ(ReadAll((fs::path(page).parent_path() / "Sauvegarde" / fs::path(page).filename()).string()), before);
         EXPECT_EQ(kestrova::test::FolderEntries(fs::path(page).parent_path() / "Sauvegarde"),
-                  std::vector<std::string>{fs::path(page).filename().string()});
+                  (std::vector<std::string>{".kestrova-historique", fs::path(page).filename().string()}));
+        // and the newest version of its history holds it too.
+        const std::vector<kestrova::HistoryVersion> history = kestrova::PageHistory(page);
+        ASSERT_FALSE(history.empty());
+        std::string newest;
+        EXPECT_TRUE(kestrova::ReadHistoryVersion(history.front(), newest));
+        EXPECT_EQ(newest, before);
         // A new journal begins with an empty line, which the next change drops.
         std::string journal = Journal();
         if (journal.rfind('\n', 0) == 0)

@@ -253,14 +253,18 @@ TEST_F(PageTransactionTest, APieceMadeLongerThanTheWalkerReadsIsRefused)
 
 TEST_F(PageTransactionTest, LeftoversOfCrashedChangesAreRemovedOnlyWhenTheyAreOursAndNoOneHoldsThem)
 {
-    const std::string strayCopy = dir.Write("site/.kestrova-Ab12Cd", "half a page");
-    const std::string strayBackup = dir.Write("site/Sauvegarde/.kestrova-x9Y8z7", "half a backup");
-    const std::string held = dir.Write("site/.kestrova-HELD00", "being written");
-    const std::string fresh = dir.Write("site/.kestrova-fresh1", "just created");
+    const std::string strayCopy = dir.Write("site/" + OwnTempName("ab12cd34"), "half a page");
+    const std::string strayBackup = dir.Write("site/Sauvegarde/" + OwnTempName("x9y8z7w6"), "half a backup");
+    const std::string held = dir.Write("site/" + OwnTempName("held0000"), "being written");
+    const std::string fresh = dir.Write("site/" + OwnTempName("fresh111"), "just created");
+    // Names a user may give a file: not ours (the mark does not match, or
+    // the name is of the old six-letter form).
     const std::string notOurs1 = dir.Write("site/.kestrova-abc", "user");
-    const std::string notOurs2 = dir.Write("site/.kestrova-abcdef.htm", "user");
-    const std::string notOurs3 = dir.Write("site/x.kestrova-abcdef", "user");
-    for (const std::string& path : {strayCopy, strayBackup, held, notOurs1, notOurs2, notOurs3})
+    const std::string notOurs2 = dir.Write("site/" + OwnTempName("abcdef12") + ".htm", "user");
+    const std::string notOurs3 = dir.Write("site/x" + OwnTempName("abcdef12"), "user");
+    const std::string notOurs4 = dir.Write("site/.kestrova-abcdef", "user");
+    const std::string notOurs5 = dir.Write("site/.kestrova-tmp-abcdef12-0123abcd", "user");
+    for (const std::string& path : {strayCopy, strayBackup, held, notOurs1, notOurs2, notOurs3, notOurs4, notOurs5})
         SetOld(path);
     // The fresh one is written after the change takes its lock: a change of
     // another page of the folder that is about to lock it.
@@ -274,7 +278,7 @@ TEST_F(PageTransactionTest, LeftoversOfCrashedChangesAreRemovedOnlyWhenTheyAreOu
     ::close(holder);
     EXPECT_FALSE(Exists(strayCopy));
     EXPECT_FALSE(Exists(strayBackup));
-    for (const std::string& path : {held, fresh, notOurs1, notOurs2, notOurs3})
+    for (const std::string& path : {held, fresh, notOurs1, notOurs2, notOurs3, notOurs4, notOurs5})
         EXPECT_TRUE(Exists(path)) << path;
     EXPECT_EQ(ReadAll(page), After);
 }
