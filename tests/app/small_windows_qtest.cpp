@@ -243,21 +243,34 @@ private slots:
             ui::OpenUrlHook = [&](const QUrl& url) {
                 messagesWhenOpened = qtUi_->Recorded.size();
                 opened_.push_back(url.toString(QUrl::FullyEncoded));
-                return false;  // a page that does not open is not reported
+                return false;  // no browser on this machine
             };
+            qtUi_->NextAnswers.push_back(ui::YesNoAll::Yes);
             qtUi_->NextAnswers.push_back(ui::YesNoAll::Yes);
             MainWindow window;
             window.MenuAction(MainWindow::MenuHelp)->trigger();
             QCOMPARE(messagesWhenOpened, std::size_t(1));
-            QCOMPARE(qtUi_->Recorded.size(), std::size_t(1));
             QCOMPARE(qtUi_->Recorded[0].Title, TranslateFrenchKey("Infos"));
             QCOMPARE(qtUi_->Recorded[0].Text, InfoMessageText());
             QCOMPARE(opened_.size(), std::size_t(1));
             const QString page =
                 language == "English" ? QStringLiteral("AidePellworthEng.htm") : QStringLiteral("AidePellworth.htm");
-            QCOMPARE(opened_[0], QUrl::fromLocalFile(QString::fromStdString(temp_->Path().string()) +
-                                                     QStringLiteral("/Aide Pellworth/") + page)
-                                     .toString(QUrl::FullyEncoded));
+            const QString file =
+                QString::fromStdString(temp_->Path().string()) + QStringLiteral("/Aide Pellworth/") + page;
+            QCOMPARE(opened_[0], QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded));
+            // Without a browser a second message names the help file.
+            QCOMPARE(qtUi_->Recorded.size(), std::size_t(2));
+            QCOMPARE(qtUi_->Recorded[1].Title, TranslateFrenchKey("Aide"));
+            QVERIFY2(qtUi_->Recorded[1].Text.ends_with("\n" + ui::ToPage(file)), qtUi_->Recorded[1].Text.c_str());
+            QVERIFY(qtUi_->Recorded[1].Text.find(language == "English" ? "could not be opened" : "n'a pas pu") !=
+                    std::string::npos);
+
+            // With a browser, the information message only.
+            qtUi_->Recorded.clear();
+            ui::OpenUrlHook = [&](const QUrl&) { return true; };
+            qtUi_->NextAnswers.push_back(ui::YesNoAll::Yes);
+            window.MenuAction(MainWindow::MenuHelp)->trigger();
+            QCOMPARE(qtUi_->Recorded.size(), std::size_t(1));
         }
         ui::OpenUrlHook = [this](const QUrl& url) {
             opened_.push_back(url.toString(QUrl::FullyEncoded));
