@@ -85,7 +85,7 @@ TEST(TranslationKeys, ScannerFindsTheKeysOfEveryForm)
     EXPECT_EQ(english, (std::set<std::string>{"Server name:"}));
     for (const FoundKey& k : keys) {
         if (k.Text == "Ajout manuel") {
-            EXPECT_EQ(k.Where, "sample.cpp:14");
+            EXPECT_EQ(k.Where, "sample.cpp:18");
         }
     }
 }
