@@ -77,6 +77,7 @@ void WidenColumns(QTreeView* list)
     QHeaderView* header = list->header();
     if (header->isHidden())
         return;
+    const int before = header->length();
     for (int section = 0; section < header->count(); ++section) {
         if (header->isSectionHidden(section))
             continue;
@@ -84,7 +85,9 @@ void WidenColumns(QTreeView* list)
         if (needed > header->sectionSize(section))
             header->resizeSection(section, needed);
     }
-    int excess = header->length() - ColumnRoom(list);
+    // Only what the widening added is taken back: a list may be meant to
+    // scroll sideways (long paths in one wide column).
+    const int excess = std::min(header->length() - ColumnRoom(list), header->length() - before);
     if (excess <= 0)
         return;
     int widest = -1;
@@ -239,9 +242,10 @@ QStringList ClippedTexts(QWidget* window)
                                 .arg(name(list), title)
                                 .arg(sectionNeeded)
                                 .arg(header->sectionSize(section));
-            const int right = header->sectionPosition(section) + header->sectionSize(section);
-            if (right > list->viewport()->width() && !(header->stretchLastSection() && section == header->count() - 1))
-                problems << QStringLiteral("%1 column \"%2\": ends at %3, past the list's %4")
+            // A title the list's right edge cuts (a column pushed off).
+            const int right = header->sectionPosition(section) + std::min(sectionNeeded, header->sectionSize(section));
+            if (right > list->viewport()->width())
+                problems << QStringLiteral("%1 column \"%2\": its title ends at %3, past the list's %4")
                                 .arg(name(list), title)
                                 .arg(right)
                                 .arg(list->viewport()->width());

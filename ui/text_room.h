@@ -21,7 +21,7 @@ int NeededTextWidth(const QWidget* gadget);
 int NeededSectionWidth(const QHeaderView* header, int section);
 
 // The texts of a window that do not fit: gadgets narrower than their text,
-// header sections narrower than their title, and columns that go past the
+// header sections narrower than their title, and column titles cut by the
 // right edge of their list. One line per problem, naming the gadget; empty
 // when everything fits. Hidden gadgets are skipped.
 QStringList ClippedTexts(QWidget* window);
@@ -29,8 +29,8 @@ QStringList ClippedTexts(QWidget* window);
 // For a window placed by hand (gadgets at fixed positions, no layout):
 // widens each gadget whose text does not fit, moving what lies to its right
 // and widening what spans past it by as much, and the window with them;
-// widens narrow list columns, taking the room from the widest column when
-// there is some to spare. A window of fixed size keeps a fixed size.
+// widens narrow list columns, taking the room they add from the widest
+// column when it has some to spare. A window of fixed size keeps a fixed size.
 void WidenToFitTexts(QWidget* window);
 
 // From now on, every window without a layout widens to fit its texts when

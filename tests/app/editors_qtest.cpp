@@ -127,7 +127,9 @@ private slots:
         bool ran = false;
         test::WhenModalOpen(QStringLiteral("MetaTagsEditor"), [&](QDialog* w) {
             ran = true;
-            QCOMPARE(w->size(), QSize(450, 415));
+            // Wider when the font needs it for the captions.
+            QVERIFY(w->width() >= 450);
+            QCOMPARE(w->height(), 415);
             QCOMPARE(w->windowTitle(), QStringLiteral("Balises Meta - Page \"index.htm\""));
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("MetaList"));
             auto* content = w->findChild<QPlainTextEdit*>(QStringLiteral("MetaContent"));
@@ -139,7 +141,8 @@ private slots:
             QVERIFY(list && content && description && help && save && siteWide && close);
             QCOMPARE(list->topLevelItemCount(), 18);
             QCOMPARE(siteWide->geometry(), QRect(10, 390, 280, 18));
-            QCOMPARE(siteWide->text(), QStringLiteral(u"Mettre à jour toutes les pages du site..."));
+            QCOMPARE(siteWide->text().remove(QLatin1Char('&')),
+                     QStringLiteral(u"Mettre à jour toutes les pages du site..."));
             QCOMPARE(Cell(list, 0, 0), QStringLiteral("Author"));
             QCOMPARE(Cell(list, 0, 1), QStringLiteral("Non"));
             QCOMPARE(Cell(list, 13, 0), QStringLiteral("Robots"));
@@ -216,7 +219,9 @@ private slots:
         int chooserCalls = 0;
         test::WhenModalOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
             ran = true;
-            QCOMPARE(w->size(), QSize(450, 410));
+            // Wider when the font needs it for the captions.
+            QVERIFY(w->width() >= 450);
+            QCOMPARE(w->height(), 410);
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("ImageList"));
             auto* name = w->findChild<QLineEdit*>(QStringLiteral("ImageName"));
             auto* alt = w->findChild<QLineEdit*>(QStringLiteral("ImageAlt"));
@@ -337,7 +342,9 @@ private slots:
         bool ran = false;
         test::WhenModalOpen(QStringLiteral("SentenceEditor"), [&](QDialog* w) {
             ran = true;
-            QCOMPARE(w->size(), QSize(450, 405));
+            // Wider when the font needs it for the captions.
+            QVERIFY(w->width() >= 450);
+            QCOMPARE(w->height(), 405);
             QCOMPARE(w->windowTitle(), QStringLiteral("Phrases contenant ''village'' - Page \"index.htm\""));
             auto* list = w->findChild<QTreeWidget*>(QStringLiteral("SentenceList"));
             auto* field = w->findChild<QPlainTextEdit*>(QStringLiteral("SentenceField"));
