@@ -96,37 +96,6 @@ QPlainTextEdit* MakeField(QWidget* parent, const char* objectName)
 
 }  // namespace
 
-bool MainWindow::CommandBuilt(int command)
-{
-    // One line per command whose window is built in its own module: it
-    // stays disabled (menu item, shortcut, button) until its window is
-    // there. Enabling a command is a change of its line to true.
-    switch (command) {
-        case MenuOpenOnline:  // "Analyser une page en ligne"
-            return true;
-        case MenuMeta:  // "Modifier les zones ''Meta''"
-            return true;
-        case MenuImages:  // "Images de la page"
-            return true;
-        case MenuSource:  // "Voir le code de la page"
-            return true;
-        case MenuSiteWords:  // "Pertinence du site"
-            return true;
-        case MenuPreferences:  // "Préférences"
-            return true;
-        case MenuHelp:  // "Aide"
-            return true;
-        case MenuAbout:  // "A propos de"
-            return true;
-        case MenuJournal:  // "Journal des modifications"
-            return true;
-        case CommandSentenceEditor:  // "Modifier la phrase"
-            return true;
-        default:
-            return true;
-    }
-}
-
 MainWindow::Layout MainWindow::ComputeLayout(int innerWidth, int innerHeight, bool bannerShown)
 {
     Layout l;
@@ -298,12 +267,6 @@ void MainWindow::BuildMenu()
         &QAction::triggered, this, [this] { ShowJournal(); });
 
     EnablePageMenu(false);
-    for (QMenu* menu : {file, infos}) {
-        for (QAction* action : menu->actions()) {
-            if (!action->isSeparator() && !CommandBuilt(action->data().toInt()))
-                action->setEnabled(false);
-        }
-    }
 }
 
 QAction* MainWindow::MenuAction(int id) const
@@ -321,7 +284,7 @@ void MainWindow::EnablePageMenu(bool enabled)
 {
     for (int id = MenuMeta; id <= MenuBrowser; ++id) {
         if (QAction* action = MenuAction(id))
-            action->setEnabled(enabled && CommandBuilt(id));
+            action->setEnabled(enabled);
     }
 }
 

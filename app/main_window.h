@@ -51,9 +51,6 @@ public:
     enum CommandId {
         CommandSentenceEditor = 100,  // the button "Modifier la phrase"
     };
-    // Whether the window of a command (a MenuId or a CommandId) is built:
-    // a command without its window stays disabled rather than do nothing.
-    static bool CommandBuilt(int command);
 
     // Fixed layout values, in pixels.
     static constexpr int L = 20;        // left margin of the lists and fields

@@ -423,8 +423,8 @@ private slots:
             QVERIFY2(action != nullptr, qPrintable(QString::number(e.id)));
             QCOMPARE(action->text().remove(QLatin1Char('&')), QString(e.text).remove(QLatin1Char('&')));
             QCOMPARE(action->shortcut(), QKeySequence(e.shortcut));
-            // Items 5 to 8 wait for a page; a command without its window waits for it.
-            QCOMPARE(action->isEnabled(), (e.id < 5 || e.id > 8) && MainWindow::CommandBuilt(e.id));
+            // Items 5 to 8 wait for a page.
+            QCOMPARE(action->isEnabled(), e.id < 5 || e.id > 8);
         }
         // Menu order: "Fichier" then "Infos", items in the order built.
         const QList<QAction*> menus = w.menuBar()->actions();
@@ -492,7 +492,7 @@ private slots:
             w.DescriptionField()->toPlainText(),
             P("Club nautique de la baie : r\xE9gates, stages de voile et location de voiliers pour tous les \xE2ges."));
         for (int id = 5; id <= 8; ++id)
-            QCOMPARE(w.MenuAction(id)->isEnabled(), MainWindow::CommandBuilt(id));
+            QVERIFY(w.MenuAction(id)->isEnabled());
         QVERIFY(w.ManualAddButton()->isEnabled());
         QVERIFY(!w.RemoveButton()->isEnabled());
         QVERIFY(!w.AddKeywordButton()->isEnabled());
@@ -538,7 +538,7 @@ private slots:
                  P("Mot trouv\xE9 dans : Titre (1) / Balise \"description\" (1) / Nom d'image (1) / Texte (2)\n\n"
                    "Pr\xE9sent dans la liste des mots cl\xE9s."));
         QVERIFY(!w.AddKeywordButton()->isEnabled());
-        QCOMPARE(w.SentenceButton()->isEnabled(), MainWindow::CommandBuilt(MainWindow::CommandSentenceEditor));
+        QVERIFY(w.SentenceButton()->isEnabled());
 
         // A usual word: the other list loses its selection.
         ClickRow(usual, FindRow(usual, P("de/d\xE8s")));
@@ -903,8 +903,8 @@ private slots:
         QVERIFY(Shown(w.KeywordList()).size() == 6);
         QVERIFY(!w.ManualAddButton()->isEnabled());
         QVERIFY(!w.MenuAction(MainWindow::MenuImages)->isEnabled());
-        QCOMPARE(w.MenuAction(MainWindow::MenuMeta)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuMeta));
-        QCOMPARE(w.MenuAction(MainWindow::MenuSource)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuSource));
+        QVERIFY(w.MenuAction(MainWindow::MenuMeta)->isEnabled());
+        QVERIFY(w.MenuAction(MainWindow::MenuSource)->isEnabled());
         // Typing is allowed, saving is not.
         w.TitleField()->moveCursor(QTextCursor::End);
         QTest::keyClicks(w.TitleField(), QStringLiteral(" !"));

@@ -2,7 +2,7 @@
 // window shows while the analysis asks or reports something, text typed and
 // not saved, Qt's own dialogs in French, the keyboard, the focus frame, the
 // smallest window, the sort indicator, the "too many words" message and the
-// commands whose windows are not there yet. Dialogs and message boxes are
+// windows the commands open. Dialogs and message boxes are
 // answered through the wrappers' queues.
 #include <QAction>
 #include <QApplication>
@@ -27,6 +27,7 @@
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
 #include "ui/dialogs.h"
 #include "ui/qt_translations.h"
@@ -475,29 +476,51 @@ private slots:
         QCOMPARE(w.UsualWordList()->header()->sortIndicatorSection(), 0);
     }
 
-    void commandsWithoutTheirWindowAreDisabled()
+    void everyCommandOpensItsWindow()
     {
         MainWindow& w = NewWindow();
         OpenWithKeys(Sample("index.html"));
-        const int unbuilt[] = {MainWindow::MenuOpenOnline, MainWindow::MenuMeta,      MainWindow::MenuImages,
-                               MainWindow::MenuSource,     MainWindow::MenuSiteWords, MainWindow::MenuPreferences,
-                               MainWindow::MenuHelp,       MainWindow::MenuAbout,     MainWindow::MenuJournal};
-        for (int id : unbuilt) {
-            if (MainWindow::CommandBuilt(id))
-                continue;  // its window has come
-            QVERIFY2(!w.MenuAction(id)->isEnabled(), qPrintable(w.MenuAction(id)->text()));
+        struct Command {
+            int id;
+            const char* window;  // object name of the window it opens
+        };
+        for (const Command& c :
+             {Command{MainWindow::MenuMeta, "MetaTagsEditor"}, Command{MainWindow::MenuImages, "ImagesEditor"},
+              Command{MainWindow::MenuSource, "PageSource"}, Command{MainWindow::MenuJournal, "JournalWindow"},
+              Command{MainWindow::MenuPreferences, "PreferencesWindow"},
+              Command{MainWindow::MenuAbout, "AboutWindow"}}) {
+            QAction* action = w.MenuAction(c.id);
+            QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+            bool opened = false;
+            test::WhenModalOpen(QString::fromLatin1(c.window), [&](QDialog* d) {
+                opened = true;
+                d->done(QDialog::Rejected);
+            });
+            action->trigger();
+            QVERIFY2(opened, c.window);
         }
-        // The commands that work stay usable with a page.
-        for (int id : {MainWindow::MenuOpenLocal, MainWindow::MenuBrowser, MainWindow::MenuExport, MainWindow::MenuQuit,
-                       MainWindow::MenuLanguage})
-            QVERIFY2(w.MenuAction(id)->isEnabled(), qPrintable(w.MenuAction(id)->text()));
-        // Selecting a found word does not enable "Modifier la phrase" while
-        // the sentence editor is not there.
+        // The commands that ask first: the address, the site folder.
+        ui::Dialogs.NextInputs = {"http://"};
+        w.MenuAction(MainWindow::MenuOpenOnline)->trigger();
+        QVERIFY(ui::Dialogs.NextInputs.empty());
+        QCOMPARE(ui::Dialogs.LastTitle, std::string("Page en ligne"));
+        ui::Dialogs.NextFileNames = {""};
+        w.MenuAction(MainWindow::MenuSiteWords)->trigger();
+        QVERIFY(ui::Dialogs.NextFileNames.empty());
+        // "Modifier la phrase" opens the sentence editor of the selected word.
         ReportListView* other = w.OtherWordList();
         const QModelIndex first = other->model()->index(0, 0);
         QTest::mouseClick(other->viewport(), Qt::LeftButton, {}, other->visualRect(first).center());
         QVERIFY(!w.SentenceBox()->text().isEmpty());
-        QCOMPARE(w.SentenceButton()->isEnabled(), MainWindow::CommandBuilt(MainWindow::CommandSentenceEditor));
+        QVERIFY(w.SentenceButton()->isEnabled());
+        bool opened = false;
+        test::WhenModalOpen(QStringLiteral("SentenceEditor"), [&](QDialog* d) {
+            opened = true;
+            QVERIFY(d->windowTitle().contains(first.data().toString()));
+            d->done(QDialog::Rejected);
+        });
+        w.SentenceButton()->click();
+        QVERIFY(opened);
     }
 };
 
