@@ -5,6 +5,7 @@
 // QT_SCALE_FACTOR=2.
 #include <QApplication>
 #include <QDialog>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <functional>
@@ -160,11 +161,27 @@ private slots:
               [this] { SiteWideUpdate(nullptr, TranslateFrenchKey("Dossier :"), temp_->File("site/a.gif")); });
         QVERIFY(AddJournalEntry(page_));
         Check(QStringLiteral("JournalWindow"), [this] { JournalWindow(nullptr, temp_->File("site")); });
-        Check(QString(), [] { ShowPreferencesDialog(nullptr, "pub|"); });
-        Check(QString(), [] { ShowAboutDialog(nullptr); });
-        Check(QString(), [] { ShowLanguageDialog(nullptr); });
-        Check(QString(), [] { ServerDialog(1, nullptr); });
-        Check(QString(), [] { UpdateReadyDialog(nullptr); });
+        Check(QStringLiteral("SiteWordStatistics"),
+              [this] { ShowSiteWordStatistics(nullptr, temp_->File("site") + "/"); });
+        Check(QStringLiteral("PreferencesWindow"), [] { ShowPreferencesDialog(nullptr, "pub|"); });
+        Check(QStringLiteral("AboutWindow"), [] { ShowAboutDialog(nullptr); });
+        Check(QStringLiteral("LanguageDialog"), [] { ShowLanguageDialog(nullptr); });
+        Check(QStringLiteral("ServerDialog"), [] { ServerDialog(1, nullptr); });
+        // The search dialog of the page source viewer, over the viewer.
+        bool searched = false;
+        test::WhenModalOpen(QStringLiteral("PageSource"), [&](QDialog* viewer) {
+            test::WhenModalOpen(QStringLiteral("SearchDialog"), [&](QDialog* d) {
+                searched = true;
+                for (const QString& p : ui::ClippedTexts(d))
+                    problems_ << QString::fromStdString(App.Language) + QStringLiteral(" SearchDialog: ") + p;
+                d->done(QDialog::Rejected);
+            });
+            viewer->findChild<QPushButton*>(QStringLiteral("Rechercher"))->click();
+            viewer->done(QDialog::Rejected);
+        });
+        ShowPageSource(nullptr, page_, fs::path(page_).parent_path().string() + "/");
+        QVERIFY(searched);
+        Check(QString(), [] { UpdateReadyDialog(nullptr); });  // not named
         w.reset();
         QVERIFY2(problems_.isEmpty(), qPrintable(problems_.join(QLatin1Char('\n'))));
     }
