@@ -119,8 +119,8 @@ bool MetaTagsEditor(QWidget* owner)
         }
         std::string text;
         ReadMetaTag(MetaWindowId, row.Name, text);
-        loaded = ui::FromPage(text);
-        content->setPlainText(loaded);
+        content->setPlainText(ui::FromPage(text));
+        loaded = content->toPlainText();  // as the field holds it (line ends)
     };
     QObject::connect(list, &QTreeWidget::currentItemChanged, window, [&] { reload(false); });
     QObject::connect(list, &QTreeWidget::itemClicked, window, [&] { reload(true); });

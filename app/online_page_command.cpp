@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -15,7 +17,6 @@
 #include "analysis/online_page.h"
 #include "app/later_commands.h"
 #include "app/main_window.h"
-#include "app/report_list.h"
 #include "base/translate.h"
 #include "net/http_fetch.h"
 #include "page/page_state.h"
@@ -74,8 +75,8 @@ public:
         b.Modify = StateOf(window.ModifyButton());
         b.SaveTitle = StateOf(window.TitleSaveButton());
         b.SaveDescription = StateOf(window.DescriptionSaveButton());
-        for (int id = MainWindow::MenuLanguage; id <= MainWindow::MenuQuit; ++id) {
-            if (QAction* action = window.MenuAction(id))
+        for (QMenu* menu : window.menuBar()->findChildren<QMenu*>()) {
+            for (QAction* action : menu->actions())
                 menu_.emplace_back(action, action->isEnabled());
         }
     }

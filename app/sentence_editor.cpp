@@ -90,8 +90,8 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
         field->clear();
         shown = r;
         const SentenceField f = LoadSentenceRow(SentenceWindowId, rows, static_cast<std::size_t>(r), word);
-        loaded = ui::FromPage(f.Text);
-        field->setPlainText(loaded);
+        field->setPlainText(ui::FromPage(f.Text));
+        loaded = field->toPlainText();  // as the field holds it (line ends)
         caption->setText(ui::FromPage(f.CaptionPrefix) + (f.CaptionKey.empty() ? QString() : Tr(f.CaptionKey.c_str())));
         if (f.Select)
             ui::SetTextSelection(field, f.SelectionStart, f.SelectionEnd);

@@ -228,6 +228,34 @@ private slots:
         QCOMPARE(test::ReadAll(page_), PageText);
     }
 
+    void editorsDoNotAskWhenNothingWasTyped()
+    {
+        // Texts over several lines in the page, opened and closed without
+        // typing: no question.
+        page_ =
+            temp_->Write("site/lignes.htm", "<html><head><title>Le port</title>"
+                                            "<meta name=\"description\" content=\"Les barques\r\ndu port\">"
+                                            "</head><body><p>Le port\r\net les barques\r\ndu quai.</p></body></html>");
+        Page.CurrentPagePath = page_;
+        int opened = 0;
+        auto closeAtOnce = [&](QDialog* w) {
+            ++opened;
+            QVERIFY(!CloseWith(w, SaveChoice::Cancel));
+            QVERIFY(!w->isVisible());
+        };
+        test::WhenModalOpen(QStringLiteral("SentenceEditor"), closeAtOnce);
+        QVERIFY(!SentenceEditor(nullptr, "barques"));
+        test::WhenModalOpen(QStringLiteral("MetaTagsEditor"), [&](QDialog* w) {
+            auto* list = w->findChild<QTreeWidget*>(QStringLiteral("MetaList"));
+            list->setCurrentItem(list->findItems(QStringLiteral("Description"), Qt::MatchExactly).value(0));
+            closeAtOnce(w);
+        });
+        QVERIFY(!MetaTagsEditor(nullptr));
+        test::WhenModalOpen(QStringLiteral("PageSource"), closeAtOnce);
+        ShowPageSource(nullptr, page_, fs::path(page_).parent_path().string() + "/");
+        QCOMPARE(opened, 3);
+    }
+
     void sourceViewerAsksOnEscapeUntilSaved()
     {
         bool ran = false;
