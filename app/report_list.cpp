@@ -2,7 +2,6 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QStyle>
@@ -164,20 +163,6 @@ void ReportListView::Reload()
     } else {
         header()->setSortIndicatorShown(false);
     }
-}
-
-void ReportListView::keyPressEvent(QKeyEvent* event)
-{
-    const int key = event->key();
-    if ((key == Qt::Key_Down || key == Qt::Key_Up) && event->modifiers() == Qt::NoModifier && SelectedRow() < 0 &&
-        model_->rowCount() > 0) {
-        const QModelIndex first = model_->index(0, 0);
-        selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        scrollTo(first);
-        event->accept();
-        return;
-    }
-    QTreeView::keyPressEvent(event);
 }
 
 void ReportListView::SelectRowQuietly(int row)

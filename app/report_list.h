@@ -75,9 +75,6 @@ protected:
     // column headers, not only over the frame.
     bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // With no row selected, the first arrow key selects the first row (the
-    // view's own current row, set when it takes the focus, is not shown).
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnSelectionChanged();

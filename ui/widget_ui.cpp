@@ -11,6 +11,7 @@
 
 #include "base/translate.h"
 #include "ui/alt_letters.h"
+#include "ui/first_row_keys.h"
 #include "ui/text_convert.h"
 #include "ui/text_room.h"
 #include "ui/window_helpers.h"
@@ -72,9 +73,11 @@ QtUi& InstallQtUi()
     static QtUi ui;
     SetUi(&ui);
     // Every window gets Alt letters for its buttons and menu items, and room
-    // for its texts in the font of the desktop.
+    // for its texts in the font of the desktop; arrow keys in a list with
+    // nothing selected start at its first row.
     AddAltLettersToEveryWindow();
     WidenEveryWindowToFitTexts();
+    StartArrowKeysAtTheFirstRow();
     return ui;
 }
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 #include <memory>
 
@@ -211,6 +212,24 @@ private slots:
         words->setFocus(Qt::TabFocusReason);
         QTest::keyClick(words, Qt::Key_Up);
         QCOMPARE(words->SelectedRow(), 0);
+    }
+
+    void firstArrowKeySelectsTheFirstRowOfAnyList()
+    {
+        // A plain list, as in the journal window and the site-wide choice.
+        QTreeWidget list;
+        list.setSelectionBehavior(QAbstractItemView::SelectRows);
+        for (const char* text : {"a.htm", "b.htm", "c.htm"})
+            new QTreeWidgetItem(&list, {QString::fromLatin1(text)});
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.setFocus(Qt::TabFocusReason);
+        QVERIFY(list.selectedItems().isEmpty());
+        QTest::keyClick(&list, Qt::Key_Down);
+        QCOMPARE(list.selectedItems().size(), 1);
+        QCOMPARE(list.indexOfTopLevelItem(list.selectedItems().first()), 0);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QCOMPARE(list.indexOfTopLevelItem(list.selectedItems().first()), 1);
     }
 
     void searchNextPastTheLastMatchSaysSo()
