@@ -69,7 +69,8 @@ public:
     };
     static Layout ComputeLayout(int innerWidth, int innerHeight, bool bannerShown);
     // The smallest inner size at which no gadget overlaps another or leaves
-    // its frame.
+    // its frame, and the frame captions and column titles show whole in the
+    // desktop's font.
     static QSize MinimumInnerSize(bool bannerShown);
     Layout CurrentLayout() const { return layout_; }
 
