@@ -27,6 +27,7 @@
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
@@ -55,7 +56,7 @@ private:
     std::unique_ptr<test::TempDir> temp_;
     std::unique_ptr<test::ScopedCurrentDir> cwd_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
 
     std::string Write(const std::string& relative, const std::string& bytes)
     {
@@ -63,17 +64,8 @@ private:
         fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(48));
         return path;
     }
-    void Answers(std::initializer_list<ui::YesNoAll> answers)
-    {
-        qtUi_->NextAnswers.assign(answers.begin(), answers.end());
-        for (int i = 0; i < 20; ++i)
-            qtUi_->NextAnswers.push_back(ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    void Answers(std::initializer_list<ui::YesNoAll> answers) { answers_.Answer(answers); }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
     std::vector<std::string> JournalPaths() const
     {
         std::vector<std::string> paths;

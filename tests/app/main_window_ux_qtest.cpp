@@ -29,6 +29,7 @@
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/qt_translations.h"
 #include "ui/text_convert.h"
@@ -91,41 +92,15 @@ private:
     std::unique_ptr<test::ScopedCurrentDir> cwd_;
     std::unique_ptr<MainWindow> window_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
 
-    std::string Sample(const std::string& relative)
-    {
-        const fs::path from = fs::path(KESTROVA_SOURCE_DIR) / "resources/dist/Exemple" / relative;
-        const fs::path to = temp_->Path() / "site" / relative;
-        fs::create_directories(to.parent_path());
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-        return to.string();
-    }
+    std::string Sample(const std::string& relative) { return test::CopySamplePage(temp_->Path() / "site", relative); }
 
     // The next message boxes and questions get these answers (then "Non").
-    void Answers(std::initializer_list<ui::YesNoAll> answers)
-    {
-        qtUi_->NextAnswers.assign(answers.begin(), answers.end());
-        for (int i = 0; i < 20; ++i)
-            qtUi_->NextAnswers.push_back(ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    void Answers(std::initializer_list<ui::YesNoAll> answers) { answers_.Answer(answers); }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
 
-    MainWindow& NewWindow(int width = 712, int height = 600)
-    {
-        window_.reset();
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(width, height);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
-        return *window_;
-    }
+    MainWindow& NewWindow(int width = 712, int height = 600) { return test::ShowNewMainWindow(window_, width, height); }
 
     void OpenWithKeys(const std::string& path)
     {

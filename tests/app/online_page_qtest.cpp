@@ -21,6 +21,7 @@
 #include "page/page_state.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -73,28 +74,12 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<test::HttpTestServer> server_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
 
-    void Answers()
-    {
-        qtUi_->NextAnswers.assign(20, ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    void Answers() { answers_.Answer(); }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
 
-    MainWindow& NewWindow()
-    {
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(712, 600);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
-        return *window_;
-    }
+    MainWindow& NewWindow() { return test::ShowNewMainWindow(window_); }
 
     // "Analyser une page en ligne" with Ctrl+L, the address dialog answered.
     void OpenOnline(const std::string& typed)
