@@ -10,6 +10,7 @@
 #include "base/app_state.h"
 #include "base/program_folders.h"
 #include "base/translate.h"
+#include "base/ui_port.h"
 #include "ui/shell_open.h"
 #include "ui/text_convert.h"
 
@@ -23,9 +24,16 @@ std::string HelpPagePath()
 void ShowHelp(MainWindow&)
 {
     ShowInfoMessage();
-    // A page that cannot be opened is not reported.
-    ui::OpenExternal(
-        QUrl::fromLocalFile(QDir::current().absoluteFilePath(ui::FromFileName(DataFilePath(HelpPagePath())))));
+    const QString file = QDir::current().absoluteFilePath(ui::FromFileName(DataFilePath(HelpPagePath())));
+    if (ui::OpenExternal(QUrl::fromLocalFile(file)))
+        return;
+    // No browser: the user is told where the help is rather than left with
+    // nothing.
+    // "L'aide n'a pas pu être ouverte dans un navigateur. Elle se trouve dans le fichier :"
+    ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Aide"),
+                         TranslateFrenchKey("L'aide n'a pas pu \xEAtre ouverte dans un navigateur. Elle se trouve "
+                                            "dans le fichier :") +
+                             "\n" + ui::ToPage(file));
 }
 
 }  // namespace kestrova

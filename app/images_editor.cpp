@@ -11,6 +11,7 @@
 
 #include "app/page_editor_window.h"
 #include "app/site_choice.h"
+#include "app/typed_text_guard.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "base/unicode_text.h"
@@ -136,8 +137,11 @@ bool ImagesEditor(QWidget* owner, const std::string& startReference)
         const std::string newName = ui::ToPage(name->text());
         if (newName != oldName) {
             Edit.LastMatchPosition = images[row].ImageStart;
-            if (RenameImage(ImagesWindowId, newName, oldName, SiteChooserFor(window)) != 0)
+            RenameReport report;
+            if (RenameImage(ImagesWindowId, newName, oldName, SiteChooserFor(window), "", &report) != 0)
                 rowChanged = true;
+            else if (report.Refused)
+                name->setText(ui::FromPage(oldName));  // the refused name is not the image's name
         }
         if (!rowChanged)
             return;
@@ -153,6 +157,16 @@ bool ImagesEditor(QWidget* owner, const std::string& startReference)
         reload(false);
     });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
+    AskBeforeClosingWithTypedText(
+        window,
+        [&] {
+            const int r = selectedRow();
+            if (r < 0 || !save->isEnabled())
+                return false;
+            const PageImage& image = images[static_cast<std::size_t>(r)];
+            return ui::ToPage(name->text()) != image.Reference || ui::ToPage(alt->text()) != image.Alt;
+        },
+        [save] { save->click(); });
 
     if (!images.empty()) {
         int start = 0;

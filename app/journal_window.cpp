@@ -5,8 +5,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -23,6 +25,7 @@
 #include "net/remote_folder.h"
 #include "page/journal.h"
 #include "ui/text_convert.h"
+#include "ui/text_room.h"
 #include "ui/window_helpers.h"
 
 namespace kestrova {
@@ -53,15 +56,19 @@ struct JournalGadgets {
     std::string RootFolder;  // the folder of the page being analysed
     std::string UploadRoot;
 
-    void Place(bool resized)
+    void Place()
     {
         const int w = Window->width();
         const int h = Window->height();
         const int b = (w - 40) / 3;
         Text->setGeometry(10, 10, w - 20, 28);
         List->setGeometry(10, 43, w - 20, h - 83);
-        List->setColumnWidth(0, resized ? w - 42 : w - 182);
-        Clear->move(10, h - 28);
+        // "Heure" and "Date" keep their widths; the file names take the rest
+        // of the list, so that every column stays inside it.
+        const int room = List->width() - 2 * List->frameWidth() -
+                         List->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, List);
+        List->setColumnWidth(0, std::max(room - List->columnWidth(1) - List->columnWidth(2), 40));
+        Clear->setGeometry(10, h - 28, b, 18);
         Send->setGeometry(b + 20, h - 28, b, 18);
         Close->setGeometry(2 * b + 30, h - 28, b, 18);
     }
@@ -157,7 +164,7 @@ public:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Resize)
-            gadgets_.Place(true);
+            gadgets_.Place();
         return false;
     }
 
@@ -186,17 +193,28 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
     g.List->setSelectionBehavior(QAbstractItemView::SelectRows);
     g.List->setHeaderLabels({ui::FromPage(TranslateFrenchKey("Fichiers")), ui::FromPage(TranslateFrenchKey("Heure")),
                              ui::FromPage(TranslateFrenchKey("Date"))});
-    g.List->setColumnWidth(1, 70);
-    g.List->setColumnWidth(2, 70);
+    // The time and date columns: 70 pixels, or what their titles and
+    // "00:00:00" need in the list's font.
+    for (int column : {1, 2}) {
+        const int text = std::max(g.List->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 12,
+                                  ui::NeededSectionWidth(g.List->header(), column));
+        g.List->setColumnWidth(column, std::max(70, text));
+    }
     g.Clear = new QPushButton(ui::FromPage(TranslateFrenchKey("Effacer la liste")), g.Window);
     g.Clear->setObjectName(QStringLiteral("ClearButton"));
     g.Send = new QPushButton(ui::FromPage(TranslateFrenchKey("UpLoad les fichiers s\xE9lectionn\xE9s")), g.Window);
     g.Send->setObjectName(QStringLiteral("UploadButton"));
     g.Close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), g.Window);
     g.Close->setObjectName(QStringLiteral("CloseButton"));
-    const int b = (600 - 40) / 3;
-    g.Clear->setGeometry(10, 300 - 28, b, 18);
-    g.Place(false);
+    // Wide enough for the longest of the three buttons' captions.
+    int button = (600 - 40) / 3;
+    for (QPushButton* b : {g.Clear, g.Send, g.Close}) {
+        b->resize(button, 18);
+        button = std::max(button, ui::NeededTextWidth(b));
+    }
+    g.Window->setMinimumWidth(3 * button + 40);
+    g.Window->resize(std::max(600, 3 * button + 40), 300);
+    g.Place();
 
     LoadJournal();
     for (const std::string& line : Journal.JournalEntries) {

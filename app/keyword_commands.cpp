@@ -47,7 +47,7 @@ void MainWindow::FoundWordSelected(ReportListView* list)
     ReportListView* other = list == usualWordList_ ? otherWordList_ : usualWordList_;
     const WordDetail detail = ShowWordDetail(list->List());
     addKeywordButton_->setEnabled(detail.AddEnabled);
-    sentenceButton_->setEnabled(detail.SentenceEnabled && CommandBuilt(CommandSentenceEditor));
+    sentenceButton_->setEnabled(detail.SentenceEnabled);
     if (detail.Selected) {
         sentenceBox_->setText(ui::FromPage(detail.Text));
         selectedWordSource_ = list == otherWordList_ ? SourceOther : SourceUsual;
@@ -107,7 +107,7 @@ void MainWindow::AddFoundWordToKeywords()
         const std::string source = selectedWordSource_;
         const WordDetail detail = ShowWordDetail(list->List());
         addKeywordButton_->setEnabled(detail.AddEnabled);
-        sentenceButton_->setEnabled(detail.SentenceEnabled && CommandBuilt(CommandSentenceEditor));
+        sentenceButton_->setEnabled(detail.SentenceEnabled);
         if (detail.Selected)
             sentenceBox_->setText(ui::FromPage(detail.Text));
         selectedWordSource_ = detail.Selected ? source : std::string();

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -97,37 +98,6 @@ QPlainTextEdit* MakeField(QWidget* parent, const char* objectName)
 
 }  // namespace
 
-bool MainWindow::CommandBuilt(int command)
-{
-    // One line per command whose window is built in its own module: it
-    // stays disabled (menu item, shortcut, button) until its window is
-    // there. Enabling a command is a change of its line to true.
-    switch (command) {
-        case MenuOpenOnline:  // "Analyser une page en ligne"
-            return true;
-        case MenuMeta:  // "Modifier les zones ''Meta''"
-            return true;
-        case MenuImages:  // "Images de la page"
-            return true;
-        case MenuSource:  // "Voir le code de la page"
-            return true;
-        case MenuSiteWords:  // "Pertinence du site"
-            return true;
-        case MenuPreferences:  // "Préférences"
-            return true;
-        case MenuHelp:  // "Aide"
-            return true;
-        case MenuAbout:  // "A propos de"
-            return true;
-        case MenuJournal:  // "Journal des modifications"
-            return true;
-        case CommandSentenceEditor:  // "Modifier la phrase"
-            return true;
-        default:
-            return true;
-    }
-}
-
 MainWindow::Layout MainWindow::ComputeLayout(int innerWidth, int innerHeight, bool bannerShown)
 {
     Layout l;
@@ -145,7 +115,26 @@ QSize MainWindow::MinimumInnerSize(bool bannerShown)
     // frames (x 10) with a margin of 10, so CW >= 160. Height: SentenceBox
     // (H - FY - BM - 63 high) keeps 40 pixels, which leaves the found-word
     // lists 83 and puts "Ajouter aux mots clés" below SentenceBox.
-    const int width = BW + L + G + 2 * 160;
+    int width = BW + L + G + 2 * 160;
+    // The frames show their whole captions in the desktop's font: the title
+    // and description frames are CW - 10 wide, the keyword frame W - CW - 20.
+    const QFontMetrics metrics(QApplication::font("QGroupBox"));
+    auto caption = [&metrics](const std::string& french) { return metrics.horizontalAdvance(Tr(french)) + 20; };
+    const int fields = std::max(caption("Titre de la page :"), caption("Description de la page :"));
+    width = std::max(width, 2 * (fields + 10) + BW + L + G + 1);
+    // "Mots déclarés dans la liste des mots clés de cette page :"
+    width = std::max(width, 2 * caption("Mots d\xE9"
+                                        "clar\xE9"
+                                        "s dans la liste des mots cl\xE9"
+                                        "s de cette page :") -
+                                BW + 2);
+    // Column 0 of the lists (CW - 112 wide) shows its whole title, with the
+    // header's margins and sort mark.
+    const QFontMetrics header(QApplication::font("QHeaderView"));
+    int column = 0;
+    for (const char* title : {"Mots cl\xE9s", "Mots usuels", "Autre mots"})
+        column = std::max(column, header.horizontalAdvance(Tr(title)) + 24);
+    width = std::max(width, 2 * (column + 112) + BW + L + G + 1);
     const int H = FY + (bannerShown ? 120 : 20) + 63 + 40;
     return {width, H + 20};
 }
@@ -294,12 +283,6 @@ void MainWindow::BuildMenu()
         &QAction::triggered, this, [this] { ShowJournal(); });
 
     EnablePageMenu(false);
-    for (QMenu* menu : {file, infos}) {
-        for (QAction* action : menu->actions()) {
-            if (!action->isSeparator() && !CommandBuilt(action->data().toInt()))
-                action->setEnabled(false);
-        }
-    }
 }
 
 QAction* MainWindow::MenuAction(int id) const
@@ -317,7 +300,7 @@ void MainWindow::EnablePageMenu(bool enabled)
 {
     for (int id = MenuMeta; id <= MenuBrowser; ++id) {
         if (QAction* action = MenuAction(id))
-            action->setEnabled(enabled && CommandBuilt(id));
+            action->setEnabled(enabled);
     }
     if (QAction* action = MenuAction(MenuKeywordRelevance))
         action->setEnabled(enabled);

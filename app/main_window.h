@@ -55,9 +55,6 @@ public:
     enum CommandId {
         CommandSentenceEditor = 100,  // the button "Modifier la phrase"
     };
-    // Whether the window of a command (a MenuId or a CommandId) is built:
-    // a command without its window stays disabled rather than do nothing.
-    static bool CommandBuilt(int command);
 
     // Fixed layout values, in pixels.
     static constexpr int L = 20;        // left margin of the lists and fields
@@ -76,7 +73,8 @@ public:
     };
     static Layout ComputeLayout(int innerWidth, int innerHeight, bool bannerShown);
     // The smallest inner size at which no gadget overlaps another or leaves
-    // its frame.
+    // its frame, and the frame captions and column titles show whole in the
+    // desktop's font.
     static QSize MinimumInnerSize(bool bannerShown);
     Layout CurrentLayout() const { return layout_; }
 

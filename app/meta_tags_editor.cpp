@@ -11,6 +11,7 @@
 
 #include "app/page_editor_window.h"
 #include "app/site_choice.h"
+#include "app/typed_text_guard.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "base/unicode_text.h"
@@ -93,6 +94,8 @@ bool MetaTagsEditor(QWidget* owner)
     std::vector<MetaTagRow> rows = ListMetaTags(MetaWindowId);
     for (const MetaTagRow& row : rows)
         ShowRow(new QTreeWidgetItem(list), row);
+    FitColumnToTexts(list, 0, 90, 2);
+    FitColumnToTexts(list, 1, 60, 2);
     if (IsPageReadOnly()) {
         content->setEnabled(false);
         save->setEnabled(false);
@@ -101,6 +104,8 @@ bool MetaTagsEditor(QWidget* owner)
 
     bool changed = false;
     int shown = -1;
+    // The content as read from the page for the row shown.
+    QString loaded;
     auto selectedRow = [list] { return list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1; };
     // Shows the selected tag's texts and reads its content afresh.
     auto reload = [&](bool force) {
@@ -116,6 +121,7 @@ bool MetaTagsEditor(QWidget* owner)
         std::string text;
         ReadMetaTag(MetaWindowId, row.Name, text);
         content->setPlainText(ui::FromPage(text));
+        loaded = content->toPlainText();  // as the field holds it (line ends)
     };
     QObject::connect(list, &QTreeWidget::currentItemChanged, window, [&] { reload(false); });
     QObject::connect(list, &QTreeWidget::itemClicked, window, [&] { reload(true); });
@@ -125,8 +131,10 @@ bool MetaTagsEditor(QWidget* owner)
         if (r < 0)
             return;
         MetaTagRow& row = rows[static_cast<std::size_t>(r)];
-        if (SaveMetaTag(MetaWindowId, row.Name, ui::ToPage(content->toPlainText()), row))
+        if (SaveMetaTag(MetaWindowId, row.Name, ui::ToPage(content->toPlainText()), row)) {
             changed = true;
+            loaded = content->toPlainText();
+        }
         ShowRow(list->topLevelItem(r), row);
     });
     QObject::connect(siteWide, &QPushButton::clicked, window, [&] {
@@ -148,9 +156,13 @@ bool MetaTagsEditor(QWidget* owner)
                 changed = true;
             row = after;
             ShowRow(list->topLevelItem(r), row);
+            loaded = content->toPlainText();
         }
     });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
+    AskBeforeClosingWithTypedText(
+        window, [&] { return content->isEnabled() && selectedRow() >= 0 && content->toPlainText() != loaded; },
+        [save] { save->click(); });
 
     if (!rows.empty())
         list->setCurrentItem(list->topLevelItem(FirstMissingMetaRow(rows)));

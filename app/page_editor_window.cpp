@@ -1,8 +1,12 @@
 #include "app/page_editor_window.h"
 
+#include <QHeaderView>
+#include <algorithm>
+
 #include "base/unicode_text.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
+#include "ui/text_room.h"
 #include "ui/widget_ui.h"
 #include "ui/window_helpers.h"
 
@@ -22,6 +26,8 @@ QDialog* OpenPageEditor(QWidget* owner, int width, int height, const std::string
 void ClosePageEditor(QDialog* window, QWidget* owner, ui::WindowId id)
 {
     ui::RegisterWindow(id, nullptr);
+    // The close question refers to the editor's own state: not past here.
+    ui::SetCloseRequestHandler(window, {});
     ui::CloseChildWindow(window, owner);
 }
 
@@ -36,6 +42,20 @@ QTreeWidget* NewEditorList(QWidget* parent, const QString& name, const QRect& ge
     list->setColumnCount(static_cast<int>(headers.size()));
     list->setHeaderLabels(headers);
     return list;
+}
+
+void FitColumnToTexts(QTreeWidget* list, int column, int width, int giver)
+{
+    const int before = list->columnWidth(column);
+    list->resizeColumnToContents(column);
+    const int texts = list->columnWidth(column);
+    list->setColumnWidth(column, before);
+    const int wanted = std::max({width, texts, ui::NeededSectionWidth(list->header(), column)});
+    const int grow = std::min(wanted - before, list->columnWidth(giver) - 40);
+    if (grow <= 0)
+        return;
+    list->setColumnWidth(giver, list->columnWidth(giver) - grow);
+    list->setColumnWidth(column, list->columnWidth(column) + grow);
 }
 
 }  // namespace kestrova

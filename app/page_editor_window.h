@@ -23,4 +23,9 @@ void ClosePageEditor(QDialog* window, QWidget* owner, ui::WindowId id);
 // A list of whole rows, one selected at a time, with these column headers.
 QTreeWidget* NewEditorList(QWidget* parent, const QString& name, const QRect& geometry, const QStringList& headers);
 
+// Widens a column to its widest text (the row texts and the title), keeping
+// width as the least, and takes the room from the column giver while that
+// one keeps at least 40 pixels. Call once the rows are in.
+void FitColumnToTexts(QTreeWidget* list, int column, int width, int giver);
+
 }  // namespace kestrova

@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/typed_text_guard.h"
 #include "base/codec.h"
 #include "base/paths.h"
 #include "base/translate.h"
@@ -171,7 +172,8 @@ QPushButton* NewButton(QDialog* window, const QString& caption, const char* name
     return button;
 }
 
-void SavePage(QWidget* viewer, PageSource& source, QPlainTextEdit* editor)
+// True when the page now holds the editor's text.
+bool SavePage(QWidget* viewer, PageSource& source, QPlainTextEdit* editor)
 {
     const std::string bytes = WithOwnLineEnds(EditorText(editor), source.OnDisk, source.LineEnd);
     SourceSaveResult result = SavePageSource(source, bytes, false);
@@ -180,7 +182,7 @@ void SavePage(QWidget* viewer, PageSource& source, QPlainTextEdit* editor)
         if (!ui::Ui().AskYesNo(ui::MainWindowId, TranslateFrenchKey("Attention"),
                                TranslateFrenchKey("La page a \xE9t\xE9 modifi\xE9"
                                                   "e sur le disque depuis son ouverture. La remplacer par ce texte ?")))
-            return;
+            return false;
         result = SavePageSource(source, bytes, true);
     }
     if (result == SourceSaveResult::Failed)
@@ -189,6 +191,7 @@ void SavePage(QWidget* viewer, PageSource& source, QPlainTextEdit* editor)
                                                 "e et n'a pu \xEAtre modifi\xE9"
                                                 "e !!!"));
     (void)viewer;
+    return result != SourceSaveResult::Failed;
 }
 
 }  // namespace
@@ -290,9 +293,16 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     // The search text lives as long as the viewer.
     auto searchText = std::make_shared<std::string>();
     auto runSearch = [=] { *searchText = SearchDialog(window, *searchText, editor, next); };
+    // Past the last match the user is told so (the selection stays).
+    auto searchNext = [=] {
+        if (!SearchNext(editor, *searchText))
+            // "Fin de la page : le texte n'a plus été trouvé."
+            ui::Ui().ShowMessage(ui::MainWindowId, TranslateFrenchKey("Rechercher suivant"),
+                                 TranslateFrenchKey("Fin de la page : le texte n'a plus \xE9t\xE9 trouv\xE9."));
+    };
     auto runNext = [=] {
         if (next->isEnabled())
-            SearchNext(editor, *searchText);
+            searchNext();
     };
     QObject::connect(search, &QPushButton::clicked, window, runSearch);
     QObject::connect(next, &QPushButton::clicked, window, runNext);
@@ -302,7 +312,7 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
         if (key == Qt::Key_F5)
             runSearch();
         else if (key == Qt::Key_F3 && !searchText->empty())
-            SearchNext(editor, *searchText);
+            searchNext();
     });
     (void)keys;
     const bool saveable = !source.HasZeroByte && !source.InvalidUtf8;
@@ -311,8 +321,18 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
             save->setEnabled(true);
     });
     auto kept = std::make_shared<PageSource>(std::move(source));
-    QObject::connect(save, &QPushButton::clicked, window, [=] { SavePage(window, *kept, editor); });
+    // The text the page holds, to tell typed text that is not saved yet.
+    auto savedText = std::make_shared<QString>(editor->toPlainText());
+    QObject::connect(save, &QPushButton::clicked, window, [=] {
+        const QString text = editor->toPlainText();
+        if (SavePage(window, *kept, editor))
+            *savedText = text;
+    });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
+    AskBeforeClosingWithTypedText(
+        window,
+        [=] { return saveable && !IsPageReadOnly() && save->isEnabled() && editor->toPlainText() != *savedText; },
+        [save] { save->click(); });
     editor->setFocus();
 
     window->exec();

@@ -10,6 +10,7 @@
 
 #include "app/page_editor_window.h"
 #include "app/site_choice.h"
+#include "app/typed_text_guard.h"
 #include "base/paths.h"
 #include "base/translate.h"
 #include "base/unicode_text.h"
@@ -57,6 +58,7 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
     std::vector<SentenceRow> rows = BuildSentenceRows(SentenceWindowId, word);
     for (const SentenceRow& row : rows)
         ShowRow(new QTreeWidgetItem(list), row);
+    FitColumnToTexts(list, 0, 60, 1);
 
     auto* frame = new QGroupBox(Tr("Modifier la phrase"), window);
     frame->setGeometry(10, 170, 431, 200);
@@ -78,6 +80,8 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
 
     bool changed = false;
     int shown = -1;
+    // The text of the row shown as read from the page.
+    QString loaded;
     auto selectedRow = [list] { return list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1; };
     auto reload = [&](bool force) {
         const int r = selectedRow();
@@ -87,6 +91,7 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
         shown = r;
         const SentenceField f = LoadSentenceRow(SentenceWindowId, rows, static_cast<std::size_t>(r), word);
         field->setPlainText(ui::FromPage(f.Text));
+        loaded = field->toPlainText();  // as the field holds it (line ends)
         caption->setText(ui::FromPage(f.CaptionPrefix) + (f.CaptionKey.empty() ? QString() : Tr(f.CaptionKey.c_str())));
         if (f.Select)
             ui::SetTextSelection(field, f.SelectionStart, f.SelectionEnd);
@@ -106,10 +111,14 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
                              rename))
             return;
         changed = true;
+        loaded = field->toPlainText();
         for (std::size_t i = 0; i < rows.size(); ++i)
             ShowRow(list->topLevelItem(static_cast<int>(i)), rows[i]);
     });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
+    AskBeforeClosingWithTypedText(
+        window, [&] { return save->isEnabled() && selectedRow() >= 0 && field->toPlainText() != loaded; },
+        [save] { save->click(); });
 
     if (!rows.empty())
         list->setCurrentItem(list->topLevelItem(0));

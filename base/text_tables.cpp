@@ -638,6 +638,22 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "e, la page n'a pas \xE9t\xE9 modifi\xE9"
      "e !!!",
      "The undo failed; the page was not modified!!!"},
+    // The page source viewer's question when the page changed on disk.
+    {"Attention", "Caution"},
+    // La page a été modifiée sur le disque depuis son ouverture. La remplacer par ce texte ?
+    {"La page a \xE9t\xE9 modifi\xE9"
+     "e sur le disque depuis son ouverture. La remplacer par ce texte ?",
+     "The page was changed on the disk since it was opened. Replace it with this text?"},
+    {"Analyse du dossier ", "Analyzing folder "},
+    // An editor closed with typed text. Le texte saisi n'a pas été enregistré. LF Voulez-vous l'enregistrer ?
+    {"Le texte saisi n'a pas \xE9t\xE9 enregistr\xE9.\n"
+     "Voulez-vous l'enregistrer ?",
+     "The text you typed was not saved.\nDo you want to save it?"},
+    // F1 without a browser. L'aide n'a pas pu être ouverte dans un navigateur. Elle se trouve dans le fichier :
+    {"L'aide n'a pas pu \xEAtre ouverte dans un navigateur. Elle se trouve dans le fichier :",
+     "The help could not be opened in a browser. It is in the file:"},
+    // "Rechercher suivant" past the last match. Fin de la page : le texte n'a plus été trouvé.
+    {"Fin de la page : le texte n'a plus \xE9t\xE9 trouv\xE9.", "End of the page: the text was not found again."},
     {"Fin", ""},
 };
 

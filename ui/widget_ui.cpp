@@ -10,7 +10,10 @@
 #include <map>
 
 #include "base/translate.h"
+#include "ui/alt_letters.h"
+#include "ui/first_row_keys.h"
 #include "ui/text_convert.h"
+#include "ui/text_room.h"
 #include "ui/window_helpers.h"
 #include "ui/yes_no_all_dialog.h"
 
@@ -69,6 +72,12 @@ QtUi& InstallQtUi()
 {
     static QtUi ui;
     SetUi(&ui);
+    // Every window gets Alt letters for its buttons and menu items, and room
+    // for its texts in the font of the desktop; arrow keys in a list with
+    // nothing selected start at its first row.
+    AddAltLettersToEveryWindow();
+    WidenEveryWindowToFitTexts();
+    StartArrowKeysAtTheFirstRow();
     return ui;
 }
 

@@ -233,6 +233,12 @@ void CloseChildWindow(QDialog* window, QWidget* parent)
     }
 }
 
+void SetCloseRequestHandler(QDialog* window, std::function<void()> onClose)
+{
+    if (auto* child = dynamic_cast<ChildWindow*>(window))
+        child->OnReject = std::move(onClose);
+}
+
 QWidget* UsableOwner(QWidget* parent)
 {
     QWidget* owner = parent ? parent->window() : nullptr;

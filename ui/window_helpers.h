@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 class QAction;
@@ -73,6 +74,12 @@ QDialog* OpenChildWindow(QWidget* parent, int x, int y, int width, int height, u
 // AbortButton, re-enables the parent and gives it the focus. Enter or Escape
 // still held from this window does not act on the parent. Nothing for null.
 void CloseChildWindow(QDialog* window, QWidget* parent);
+
+// What a window opened with OpenChildWindow does when asked to close (Escape,
+// the close box, a button connected to reject()): onClose runs instead of
+// the close, and closes the window itself with done() when it agrees. An
+// empty function restores the plain close.
+void SetCloseRequestHandler(QDialog* window, std::function<void()> onClose);
 
 // Drops the releases and auto-repeats of Enter and Escape sent to the window
 // until the key is pressed afresh in it (OpenChildWindow and CloseChildWindow

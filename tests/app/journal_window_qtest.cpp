@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -125,7 +126,9 @@ private slots:
         QString browsed;
         WhenOpen(QStringLiteral("JournalWindow"), [&](QDialog* journal) {
             auto* list = journal->findChild<QTreeWidget*>(QStringLiteral("JournalList"));
-            QCOMPARE(journal->size(), QSize(600, 300));
+            // 600 x 300, wider when the buttons' captions need it.
+            QVERIFY(journal->width() >= 600);
+            QCOMPARE(journal->height(), 300);
             QCOMPARE(list->topLevelItemCount(), 2);
             QCOMPARE(list->headerItem()->text(1), QStringLiteral("Heure"));
             QCOMPARE(list->headerItem()->text(2), QStringLiteral("Date"));
@@ -137,8 +140,11 @@ private slots:
             // The layout follows the window's size: B = (W - 40) / 3.
             journal->resize(700, 400);
             QCOMPARE(list->geometry(), QRect(10, 43, 680, 317));
-            QCOMPARE(list->columnWidth(0), 658);
-            QCOMPARE(list->columnWidth(1), 70);
+            // The file names take what "Heure" and "Date" leave: every
+            // column stays inside the list.
+            QVERIFY(list->columnWidth(1) >= 70 && list->columnWidth(2) >= 70);
+            QVERIFY(list->header()->length() <= list->viewport()->width());
+            QVERIFY(list->columnWidth(0) >= 680 - 2 - 20 - list->columnWidth(1) - list->columnWidth(2));
             QCOMPARE(close->geometry(), QRect(470, 372, 220, 18));
             QCOMPARE(send->geometry(), QRect(240, 372, 220, 18));
             QCOMPARE(journal->findChild<QPushButton*>(QStringLiteral("ClearButton"))->pos(), QPoint(10, 372));

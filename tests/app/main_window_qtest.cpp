@@ -46,6 +46,7 @@
 #include "tests/support/locked_file.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -161,32 +162,16 @@ private:
     std::unique_ptr<test::ScopedCurrentDir> cwd_;
     std::unique_ptr<MainWindow> window_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
     std::int64_t now_ = 1700000000;
 
     // Copies a page of the sample site into the temporary site folder.
-    std::string Sample(const std::string& relative)
-    {
-        const fs::path from = fs::path(KESTROVA_SOURCE_DIR) / "resources/dist/Exemple" / relative;
-        const fs::path to = temp_->Path() / "site" / relative;
-        fs::create_directories(to.parent_path());
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-        return to.string();
-    }
+    std::string Sample(const std::string& relative) { return test::CopySamplePage(temp_->Path() / "site", relative); }
 
     // The next message boxes and questions get these answers (then "Non").
-    void Answers(std::initializer_list<ui::YesNoAll> answers)
-    {
-        qtUi_->NextAnswers.assign(answers.begin(), answers.end());
-        for (int i = 0; i < 20; ++i)
-            qtUi_->NextAnswers.push_back(ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
+    void Answers(std::initializer_list<ui::YesNoAll> answers) { answers_.Answer(answers); }
     // Message boxes and questions since the last Answers().
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
 
     // Every button caption and column title is shown whole.
     static void CaptionsFit(MainWindow& w)
@@ -209,17 +194,7 @@ private:
         }
     }
 
-    MainWindow& NewWindow(int width = 712, int height = 600)
-    {
-        window_.reset();
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(width, height);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
-        return *window_;
-    }
+    MainWindow& NewWindow(int width = 712, int height = 600) { return test::ShowNewMainWindow(window_, width, height); }
 
     // Opens a page with Ctrl+O, the open dialog answered with path.
     void OpenWithKeys(const std::string& path)
@@ -332,8 +307,9 @@ private slots:
               "AjoutManuelButton", "AjouterAuxMotsClesButton", "ModifierLaPhraseButton", "TitreDeLaPageFrame",
               "DescriptionDeLaPageFrame", "MotsDeclaresFrame", "MotsTrouvesFrame"})
             QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
-        QCOMPARE(w.RemoveButton()->text(), QStringLiteral("Retirer"));
-        QCOMPARE(w.AddKeywordButton()->text(), P("Ajouter aux mots cl\xE9s"));
+        // Captions as the tables give them; the Alt letter ("&") comes on top.
+        QCOMPARE(w.RemoveButton()->text().remove(QLatin1Char('&')), QStringLiteral("Retirer"));
+        QCOMPARE(w.AddKeywordButton()->text().remove(QLatin1Char('&')), P("Ajouter aux mots cl\xE9s"));
         QCOMPARE(w.KeywordFrame()->title(), P("Mots d\xE9"
                                               "clar\xE9s dans la liste des mots cl\xE9s de cette page :"));
         auto* header = w.KeywordList()->model();
@@ -380,11 +356,12 @@ private slots:
         App.Language = "English";
         MainWindow english;
         CaptionsFit(english);
-        QCOMPARE(english.RemoveButton()->text(), QStringLiteral("Withdraw"));
+        QCOMPARE(english.RemoveButton()->text().remove(QLatin1Char('&')), QStringLiteral("Withdraw"));
         QCOMPARE(english.KeywordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Used"));
         QCOMPARE(english.OtherWordList()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Events"));
-        QCOMPARE(english.MenuAction(MainWindow::MenuLanguage)->text(), P("Choisir la langue fran\xE7"
-                                                                         "aise"));
+        QCOMPARE(english.MenuAction(MainWindow::MenuLanguage)->text().remove(QLatin1Char('&')),
+                 P("Choisir la langue fran\xE7"
+                   "aise"));
         QCOMPARE(english.windowTitle(), QStringLiteral("Kestrova"));
     }
 
@@ -426,11 +403,12 @@ private slots:
         for (const Expect& e : items) {
             QAction* action = w.MenuAction(e.id);
             QVERIFY2(action != nullptr, qPrintable(QString::number(e.id)));
-            QCOMPARE(action->text(), e.text);
+            QCOMPARE(action->text().remove(QLatin1Char('&')), QString(e.text).remove(QLatin1Char('&')));
             QCOMPARE(action->shortcut(), QKeySequence(e.shortcut));
-            // Items 5 to 8 wait for a page; a command without its window waits for it.
-            const bool pageItem = (e.id >= 5 && e.id <= 8) || e.id == MainWindow::MenuKeywordRelevance;
-            QCOMPARE(action->isEnabled(), !pageItem && MainWindow::CommandBuilt(e.id));
+            // Items 5 to 8 and the relevance, undo and history wait for a page.
+            const bool pageItem = (e.id >= 5 && e.id <= 8) || e.id == MainWindow::MenuKeywordRelevance ||
+                                  e.id == MainWindow::MenuUndo || e.id == MainWindow::MenuHistory;
+            QCOMPARE(action->isEnabled(), !pageItem);
         }
         // Menu order: "Fichier" then "Infos", items in the order built.
         const QList<QAction*> menus = w.menuBar()->actions();
@@ -498,7 +476,7 @@ private slots:
             w.DescriptionField()->toPlainText(),
             P("Club nautique de la baie : r\xE9gates, stages de voile et location de voiliers pour tous les \xE2ges."));
         for (int id = 5; id <= 8; ++id)
-            QCOMPARE(w.MenuAction(id)->isEnabled(), MainWindow::CommandBuilt(id));
+            QVERIFY(w.MenuAction(id)->isEnabled());
         QVERIFY(w.ManualAddButton()->isEnabled());
         QVERIFY(!w.RemoveButton()->isEnabled());
         QVERIFY(!w.AddKeywordButton()->isEnabled());
@@ -544,7 +522,7 @@ private slots:
                  P("Mot trouv\xE9 dans : Titre (1) / Balise \"description\" (1) / Nom d'image (1) / Texte (2)\n\n"
                    "Pr\xE9sent dans la liste des mots cl\xE9s."));
         QVERIFY(!w.AddKeywordButton()->isEnabled());
-        QCOMPARE(w.SentenceButton()->isEnabled(), MainWindow::CommandBuilt(MainWindow::CommandSentenceEditor));
+        QVERIFY(w.SentenceButton()->isEnabled());
 
         // A usual word: the other list loses its selection.
         ClickRow(usual, FindRow(usual, P("de/d\xE8s")));
@@ -993,8 +971,8 @@ private slots:
         QVERIFY(!w.MenuAction(MainWindow::MenuImages)->isEnabled());
         QVERIFY(!w.MenuAction(MainWindow::MenuUndo)->isEnabled());
         QVERIFY(!w.MenuAction(MainWindow::MenuHistory)->isEnabled());
-        QCOMPARE(w.MenuAction(MainWindow::MenuMeta)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuMeta));
-        QCOMPARE(w.MenuAction(MainWindow::MenuSource)->isEnabled(), MainWindow::CommandBuilt(MainWindow::MenuSource));
+        QVERIFY(w.MenuAction(MainWindow::MenuMeta)->isEnabled());
+        QVERIFY(w.MenuAction(MainWindow::MenuSource)->isEnabled());
         // Typing is allowed, saving is not.
         w.TitleField()->moveCursor(QTextCursor::End);
         QTest::keyClicks(w.TitleField(), QStringLiteral(" !"));

@@ -2,7 +2,7 @@
 // window shows while the analysis asks or reports something, text typed and
 // not saved, Qt's own dialogs in French, the keyboard, the focus frame, the
 // smallest window, the sort indicator, the "too many words" message and the
-// commands whose windows are not there yet. Dialogs and message boxes are
+// windows the commands open. Dialogs and message boxes are
 // answered through the wrappers' queues.
 #include <QAction>
 #include <QApplication>
@@ -27,7 +27,9 @@
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
+#include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/qt_translations.h"
 #include "ui/text_convert.h"
@@ -90,41 +92,15 @@ private:
     std::unique_ptr<test::ScopedCurrentDir> cwd_;
     std::unique_ptr<MainWindow> window_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
 
-    std::string Sample(const std::string& relative)
-    {
-        const fs::path from = fs::path(KESTROVA_SOURCE_DIR) / "resources/dist/Exemple" / relative;
-        const fs::path to = temp_->Path() / "site" / relative;
-        fs::create_directories(to.parent_path());
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-        return to.string();
-    }
+    std::string Sample(const std::string& relative) { return test::CopySamplePage(temp_->Path() / "site", relative); }
 
     // The next message boxes and questions get these answers (then "Non").
-    void Answers(std::initializer_list<ui::YesNoAll> answers)
-    {
-        qtUi_->NextAnswers.assign(answers.begin(), answers.end());
-        for (int i = 0; i < 20; ++i)
-            qtUi_->NextAnswers.push_back(ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    void Answers(std::initializer_list<ui::YesNoAll> answers) { answers_.Answer(answers); }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
 
-    MainWindow& NewWindow(int width = 712, int height = 600)
-    {
-        window_.reset();
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(width, height);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
-        return *window_;
-    }
+    MainWindow& NewWindow(int width = 712, int height = 600) { return test::ShowNewMainWindow(window_, width, height); }
 
     void OpenWithKeys(const std::string& path)
     {
@@ -475,29 +451,51 @@ private slots:
         QCOMPARE(w.UsualWordList()->header()->sortIndicatorSection(), 0);
     }
 
-    void commandsWithoutTheirWindowAreDisabled()
+    void everyCommandOpensItsWindow()
     {
         MainWindow& w = NewWindow();
         OpenWithKeys(Sample("index.html"));
-        const int unbuilt[] = {MainWindow::MenuOpenOnline, MainWindow::MenuMeta,      MainWindow::MenuImages,
-                               MainWindow::MenuSource,     MainWindow::MenuSiteWords, MainWindow::MenuPreferences,
-                               MainWindow::MenuHelp,       MainWindow::MenuAbout,     MainWindow::MenuJournal};
-        for (int id : unbuilt) {
-            if (MainWindow::CommandBuilt(id))
-                continue;  // its window has come
-            QVERIFY2(!w.MenuAction(id)->isEnabled(), qPrintable(w.MenuAction(id)->text()));
+        struct Command {
+            int id;
+            const char* window;  // object name of the window it opens
+        };
+        for (const Command& c :
+             {Command{MainWindow::MenuMeta, "MetaTagsEditor"}, Command{MainWindow::MenuImages, "ImagesEditor"},
+              Command{MainWindow::MenuSource, "PageSource"}, Command{MainWindow::MenuJournal, "JournalWindow"},
+              Command{MainWindow::MenuPreferences, "PreferencesWindow"},
+              Command{MainWindow::MenuAbout, "AboutWindow"}}) {
+            QAction* action = w.MenuAction(c.id);
+            QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+            bool opened = false;
+            test::WhenModalOpen(QString::fromLatin1(c.window), [&](QDialog* d) {
+                opened = true;
+                d->done(QDialog::Rejected);
+            });
+            action->trigger();
+            QVERIFY2(opened, c.window);
         }
-        // The commands that work stay usable with a page.
-        for (int id : {MainWindow::MenuOpenLocal, MainWindow::MenuBrowser, MainWindow::MenuExport, MainWindow::MenuQuit,
-                       MainWindow::MenuLanguage})
-            QVERIFY2(w.MenuAction(id)->isEnabled(), qPrintable(w.MenuAction(id)->text()));
-        // Selecting a found word does not enable "Modifier la phrase" while
-        // the sentence editor is not there.
+        // The commands that ask first: the address, the site folder.
+        ui::Dialogs.NextInputs = {"http://"};
+        w.MenuAction(MainWindow::MenuOpenOnline)->trigger();
+        QVERIFY(ui::Dialogs.NextInputs.empty());
+        QCOMPARE(ui::Dialogs.LastTitle, std::string("Page en ligne"));
+        ui::Dialogs.NextFileNames = {""};
+        w.MenuAction(MainWindow::MenuSiteWords)->trigger();
+        QVERIFY(ui::Dialogs.NextFileNames.empty());
+        // "Modifier la phrase" opens the sentence editor of the selected word.
         ReportListView* other = w.OtherWordList();
         const QModelIndex first = other->model()->index(0, 0);
         QTest::mouseClick(other->viewport(), Qt::LeftButton, {}, other->visualRect(first).center());
         QVERIFY(!w.SentenceBox()->text().isEmpty());
-        QCOMPARE(w.SentenceButton()->isEnabled(), MainWindow::CommandBuilt(MainWindow::CommandSentenceEditor));
+        QVERIFY(w.SentenceButton()->isEnabled());
+        bool opened = false;
+        test::WhenModalOpen(QStringLiteral("SentenceEditor"), [&](QDialog* d) {
+            opened = true;
+            QVERIFY(d->windowTitle().contains(first.data().toString()));
+            d->done(QDialog::Rejected);
+        });
+        w.SentenceButton()->click();
+        QVERIFY(opened);
     }
 };
 

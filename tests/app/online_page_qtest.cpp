@@ -23,6 +23,7 @@
 #include "page/page_state.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -75,28 +76,12 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<test::HttpTestServer> server_;
     ui::QtUi* qtUi_ = nullptr;
-    std::size_t recordedBefore_ = 0;
+    test::ScriptedAnswers answers_;
 
-    void Answers()
-    {
-        qtUi_->NextAnswers.assign(20, ui::YesNoAll::No);
-        recordedBefore_ = qtUi_->Recorded.size();
-    }
-    std::vector<ui::QtUi::Shown> Asked() const
-    {
-        return {qtUi_->Recorded.begin() + static_cast<std::ptrdiff_t>(recordedBefore_), qtUi_->Recorded.end()};
-    }
+    void Answers() { answers_.Answer(); }
+    std::vector<ui::QtUi::Shown> Asked() const { return answers_.Asked(); }
 
-    MainWindow& NewWindow()
-    {
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(712, 600);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
-        return *window_;
-    }
+    MainWindow& NewWindow() { return test::ShowNewMainWindow(window_); }
 
     // "Analyser une page en ligne" with Ctrl+L, the address dialog answered.
     void OpenOnline(const std::string& typed)
@@ -236,10 +221,11 @@ private slots:
                                "N# 22)") != std::string::npos);
         QCOMPARE(asked[1].Title, std::string("Attention !"));
         QCOMPARE(asked[1].Text, std::string("Impossible de lire l'URL fournie !"));
-        QCOMPARE(Page.CurrentPagePath, std::string());
+        // The online page shown before is still the current page.
+        QCOMPARE(Page.CurrentPagePath, std::string("temp.htm"));
         QCOMPARE(FirstColumn(w.KeywordList()), keywords);
-        for (int id = MainWindow::MenuMeta; id <= MainWindow::MenuBrowser; ++id)
-            QVERIFY(!w.MenuAction(id)->isEnabled());
+        QVERIFY(w.MenuAction(MainWindow::MenuMeta)->isEnabled());
+        QVERIFY(w.MenuAction(MainWindow::MenuSource)->isEnabled());
         VerifyNothingEditable(w);
 
         // A cancelled dialog asks for "http://": nothing is fetched.
@@ -256,6 +242,59 @@ private slots:
         QVERIFY(Asked().empty());
         QCOMPARE(Page.CurrentPagePath, std::string("temp.htm"));
         QCOMPARE(server_->Requests().size(), std::size_t(2));
+    }
+
+    void failedFetchLeavesTheWindowAsItWas()
+    {
+        MainWindow& w = NewWindow();
+        OpenEditableLocalPage(w);
+        ClickRow(w.KeywordList(), 0);
+        QVERIFY(w.RemoveButton()->isEnabled());
+        const std::string local = Page.CurrentPagePath;
+        const QString caption = w.windowTitle();
+        const QString sentence = w.SentenceBox()->text();
+        const std::vector<QString> keywords = FirstColumn(w.KeywordList());
+        const std::vector<QString> others = FirstColumn(w.OtherWordList());
+        std::vector<bool> menu;
+        for (int id = MainWindow::MenuLanguage; id <= MainWindow::MenuQuit; ++id)
+            menu.push_back(w.MenuAction(id)->isEnabled());
+        std::vector<bool> buttons;
+        const std::vector<QPushButton*> all = {w.ManualAddButton(),      w.AddKeywordButton(), w.RemoveButton(),
+                                               w.ModifyButton(),         w.SentenceButton(),   w.TitleSaveButton(),
+                                               w.DescriptionSaveButton()};
+        for (QPushButton* b : all)
+            buttons.push_back(b->isEnabled());
+
+        Answers();
+        OpenOnline(server_->Url("/missing.htm"));
+        QCOMPARE(Asked().back().Text, std::string("Impossible de lire l'URL fournie !"));
+
+        // Page, caption, fields, lists and commands as before the attempt.
+        QCOMPARE(Page.CurrentPagePath, local);
+        QVERIFY(!Page.PageReadOnly);
+        QCOMPARE(Page.PageTitle, std::string("Local"));
+        QCOMPARE(w.windowTitle(), caption);
+        QCOMPARE(w.TitleField()->toPlainText(), QStringLiteral("Local"));
+        QCOMPARE(w.SentenceBox()->text(), sentence);
+        QCOMPARE(FirstColumn(w.KeywordList()), keywords);
+        QCOMPARE(FirstColumn(w.OtherWordList()), others);
+        for (int id = MainWindow::MenuLanguage; id <= MainWindow::MenuQuit; ++id)
+            QVERIFY2(w.MenuAction(id)->isEnabled() == menu[static_cast<std::size_t>(id - MainWindow::MenuLanguage)],
+                     qPrintable(w.MenuAction(id)->objectName()));
+        for (std::size_t i = 0; i < all.size(); ++i)
+            QVERIFY2(all[i]->isEnabled() == buttons[i], qPrintable(all[i]->objectName()));
+
+        // Typing in the title adds to it (it used to wipe the field) and
+        // may be saved; the keyword commands still follow the selection.
+        w.TitleField()->setFocus();
+        w.TitleField()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(w.TitleField(), QStringLiteral("e"));
+        QCOMPARE(w.TitleField()->toPlainText(), QStringLiteral("Locale"));
+        QVERIFY(w.TitleSaveButton()->isEnabled());
+        QVERIFY(w.HasUnsavedText());
+        w.KeywordList()->ClearSelectionQuietly();
+        w.WatchKeywordSelection();
+        QVERIFY(!w.RemoveButton()->isEnabled());
     }
 
     void abortButtonEndsTheWait()

@@ -84,8 +84,9 @@ private slots:
             auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("SourceEditor"));
             QVERIFY(editor->font().fixedPitch());
             QCOMPARE(editor->geometry(), QRect(10, 10, 620, 430));
-            QCOMPARE(Button(window, "Rechercher")->text(), QStringLiteral("Rechercher F5"));
-            QCOMPARE(Button(window, "RechercherSuivant")->text(), QStringLiteral("Rechercher suivant F3"));
+            QCOMPARE(Button(window, "Rechercher")->text().remove(QLatin1Char('&')), QStringLiteral("Rechercher F5"));
+            QCOMPARE(Button(window, "RechercherSuivant")->text().remove(QLatin1Char('&')),
+                     QStringLiteral("Rechercher suivant F3"));
             QCOMPARE(Button(window, "Fermer")->geometry(), QRect(3 * 147 + 40, 452, 147, 18));
             QVERIFY(!Button(window, "RechercherSuivant")->isEnabled());
             QVERIFY(!Button(window, "Enregistrer")->isEnabled());
@@ -107,9 +108,15 @@ private slots:
             const int lastTitle = editor->textCursor().selectionStart();
             Button(window, "RechercherSuivant")->click();
             QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("TITLE"));
+            // Past the last one the selection stays and a message says so.
+            ui::InstallQtUi().NextAnswers.push_back(ui::YesNoAll::Yes);
+            ui::InstallQtUi().Recorded.clear();
             Button(window, "RechercherSuivant")->click();
             QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("TITLE"));
             QVERIFY(editor->textCursor().selectionStart() > lastTitle);
+            QCOMPARE(ui::InstallQtUi().Recorded.size(), std::size_t(1));
+            QCOMPARE(ui::InstallQtUi().Recorded[0].Text,
+                     std::string("Fin de la page : le texte n'a plus \xE9t\xE9 trouv\xE9."));
 
             // é finds É (F5 opens the dialog); the search starts at the
             // caret, so text already selected there is found again.

@@ -12,6 +12,7 @@
 #include "editing/rewrite_engine.h"
 #include "page/page_state.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/widget_ui.h"
 
@@ -91,12 +92,7 @@ private slots:
                            "<img src=\"x.gif\" alt=\"Привет мир\"></body></html>\n");
         const std::string path = temp_->Write("site/mix.html", page.toStdString());
 
-        window_ = std::make_unique<MainWindow>();
-        window_->resize(712, 600);
-        window_->show();
-        window_->activateWindow();
-        if (!QTest::qWaitForWindowActive(window_.get()))
-            qWarning("the main window did not become active");
+        test::ShowNewMainWindow(window_);
         ui::Dialogs.NextFileNames.push_back(path);
         QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
         QVERIFY(ui::Dialogs.NextFileNames.empty());
