@@ -81,15 +81,15 @@ void ShowAboutDialog(QWidget* parent)
     if (QLabel* logo = AnimatedPictureView(window, 10, 8, "0", DataFilePath("Datas/logo_m.gif")))
         logo->setObjectName(QStringLiteral("Logo"));
 
-    auto* close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), window);
+    auto* close = new QPushButton(ui::Tr("Fermer"), window);
     close->setObjectName(QStringLiteral("Close"));
     close->setGeometry(w - 82, h - 30, 74, 22);
     close->setDefault(true);
-    auto* mail = new QPushButton(ui::FromPage(TranslateFrenchKey("Envoyer un Email \xE0 l'auteur...")), window);
+    auto* mail = new QPushButton(ui::Tr("Envoyer un Email \xE0 l'auteur..."), window);
     mail->setObjectName(QStringLiteral("Mail"));
     mail->setGeometry(8, h - 30, 150, 22);
     mail->setAutoDefault(false);
-    auto* site = new QPushButton(ui::FromPage(TranslateFrenchKey("Voir le site de l'auteur...")), window);
+    auto* site = new QPushButton(ui::Tr("Voir le site de l'auteur..."), window);
     site->setObjectName(QStringLiteral("Site"));
     site->setGeometry(168, h - 30, 140, 22);
     site->setAutoDefault(false);

@@ -78,8 +78,7 @@ public:
         still->setCursor(Qt::PointingHandCursor);
         still->Clicked = OpenBannerSite;
 
-        auto* caption =
-            new QPushButton(ui::FromPage(TranslateFrenchKey("Cliquez ici pour en savoir plus sur Tollamar !")), this);
+        auto* caption = new QPushButton(ui::Tr("Cliquez ici pour en savoir plus sur Tollamar !"), this);
         caption->setObjectName(QStringLiteral("BannerCaption"));
         caption->setGeometry(BannerCaptionX, BannerCaptionY, BannerStillWidth - 80, BannerCaptionHeight);
         caption->setFocusPolicy(Qt::NoFocus);

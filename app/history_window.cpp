@@ -37,10 +37,7 @@ QString TimeText(std::int64_t seconds)
     return QString::fromLatin1(text);
 }
 
-QString Tr(const std::string& french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 // The difference from a version to the page now, as UTF-8 text for the
 // view (the page's own bytes shown as Windows-1252 when they are not UTF-8).

@@ -30,10 +30,7 @@ namespace {
 
 using ui::ImagesWindowId;
 
-QString Tr(const char* french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 void FillList(QTreeWidget* list, const std::vector<PageImage>& images)
 {

@@ -191,8 +191,7 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
     g.List->setObjectName(QStringLiteral("JournalList"));
     g.List->setRootIsDecorated(false);
     g.List->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g.List->setHeaderLabels({ui::FromPage(TranslateFrenchKey("Fichiers")), ui::FromPage(TranslateFrenchKey("Heure")),
-                             ui::FromPage(TranslateFrenchKey("Date"))});
+    g.List->setHeaderLabels({ui::Tr("Fichiers"), ui::Tr("Heure"), ui::Tr("Date")});
     // The time and date columns: 70 pixels, or what their titles and
     // "00:00:00" need in the list's font.
     for (int column : {1, 2}) {
@@ -200,11 +199,11 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
                                   ui::NeededSectionWidth(g.List->header(), column));
         g.List->setColumnWidth(column, std::max(70, text));
     }
-    g.Clear = new QPushButton(ui::FromPage(TranslateFrenchKey("Effacer la liste")), g.Window);
+    g.Clear = new QPushButton(ui::Tr("Effacer la liste"), g.Window);
     g.Clear->setObjectName(QStringLiteral("ClearButton"));
-    g.Send = new QPushButton(ui::FromPage(TranslateFrenchKey("UpLoad les fichiers s\xE9lectionn\xE9s")), g.Window);
+    g.Send = new QPushButton(ui::Tr("UpLoad les fichiers s\xE9lectionn\xE9s"), g.Window);
     g.Send->setObjectName(QStringLiteral("UploadButton"));
-    g.Close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), g.Window);
+    g.Close = new QPushButton(ui::Tr("Fermer"), g.Window);
     g.Close->setObjectName(QStringLiteral("CloseButton"));
     // Wide enough for the longest of the three buttons' captions.
     int button = (600 - 40) / 3;

@@ -38,11 +38,11 @@ bool ShowLanguageDialog(QWidget* parent)
     else
         english->setChecked(true);
 
-    auto* ok = new QPushButton(ui::FromPage(TranslateFrenchKey("OK")), window);
+    auto* ok = new QPushButton(ui::Tr("OK"), window);
     ok->setObjectName(QStringLiteral("OK"));
     ok->setGeometry(95, 62, 75, 18);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(ui::FromPage(TranslateFrenchKey("Annuler")), window);
+    auto* cancel = new QPushButton(ui::Tr("Annuler"), window);
     cancel->setObjectName(QStringLiteral("Cancel"));
     cancel->setGeometry(10, 62, 75, 18);
     cancel->setAutoDefault(false);

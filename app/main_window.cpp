@@ -1,4 +1,3 @@
-#include "app/relevance_window.h"
 #include "app/main_window.h"
 
 #include <QAction>
@@ -20,6 +19,7 @@
 
 #include "analysis/analysis_driver.h"
 #include "app/later_commands.h"
+#include "app/relevance_window.h"
 #include "app/report_list.h"
 #include "app/site_check_window.h"
 #include "base/app_state.h"
@@ -36,11 +36,7 @@ namespace kestrova {
 
 namespace {
 
-// A French interface text, translated, for display.
-QString Tr(const std::string& french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 // Every button of the window is 130 x 20 pixels.
 constexpr int ButtonWidth = 130;
@@ -247,8 +243,8 @@ void MainWindow::BuildMenu()
     connect(add(file, {MenuSiteWords, "PertinenceDuSiteAction", "Pertinence du site", "\tCTRL+S", "Ctrl+S"}),
             &QAction::triggered, this, [this] { ShowSiteStatistics(*this); });
     // "Vérifier le site…"
-    connect(add(file, {MenuSiteCheck, "VerifierLeSiteAction", "&V\xE9rifier le site\x85", "\tCTRL+SHIFT+S",
-                       "Ctrl+Shift+S"}),
+    connect(add(file,
+                {MenuSiteCheck, "VerifierLeSiteAction", "&V\xE9rifier le site\x85", "\tCTRL+SHIFT+S", "Ctrl+Shift+S"}),
             &QAction::triggered, this, [this] { CheckSiteCommand(*this); });
     file->addSeparator();
     // "Exporter les données"

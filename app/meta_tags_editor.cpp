@@ -31,10 +31,7 @@ namespace {
 // Owner of the engine's messages and questions while the window is open.
 using ui::MetaWindowId;
 
-QString Tr(const char* french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 QPushButton* Button(QWidget* parent, const char* name, const char* french, int x, int y, int w, int h)
 {

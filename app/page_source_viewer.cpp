@@ -213,7 +213,7 @@ std::string SearchDialog(QWidget* Viewer, const std::string& SearchText, QPlainT
                          QPushButton* SearchNextButton)
 {
     const std::size_t start = static_cast<std::size_t>(ui::GetSelectionStart(Editor));
-    const QString caption = ui::FromPage(TranslateFrenchKey("Rechercher"));
+    const QString caption = ui::Tr("Rechercher");
     QDialog* window =
         ui::OpenChildWindow(Viewer, 0, 0, 400, 70, ui::WindowCaption | ui::WindowCloseBox | ui::WindowCentred,
                             TranslateFrenchKey("Rechercher"));
@@ -283,8 +283,8 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     QPushButton* search = NewButton(window, ui::FromPage(TranslateFrenchKey("Rechercher") + " F5"), "Rechercher");
     QPushButton* next =
         NewButton(window, ui::FromPage(TranslateFrenchKey("Rechercher suivant") + " F3"), "RechercherSuivant");
-    QPushButton* save = NewButton(window, ui::FromPage(TranslateFrenchKey("Enregistrer")), "Enregistrer");
-    QPushButton* close = NewButton(window, ui::FromPage(TranslateFrenchKey("Fermer")), "Fermer");
+    QPushButton* save = NewButton(window, ui::Tr("Enregistrer"), "Enregistrer");
+    QPushButton* close = NewButton(window, ui::Tr("Fermer"), "Fermer");
     next->setEnabled(false);
     save->setEnabled(false);
     auto* layout = new ViewerLayout(window, editor, {search, next, save, close});

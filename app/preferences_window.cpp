@@ -51,7 +51,7 @@ private:
 
 QCheckBox* OptionBox(QDialog* window, const char* name, const std::string& text, int y, int width, bool checked)
 {
-    auto* box = new QCheckBox(ui::FromPage(TranslateFrenchKey(text)), window);
+    auto* box = new QCheckBox(ui::Tr(text), window);
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(10, y, width, 18);
     box->setChecked(checked);
@@ -95,10 +95,10 @@ std::string ShowPreferencesDialog(QWidget* parent, const std::string& preference
                               54, 240, Has(preferences, "disableupdates"));
     updates->setEnabled(!installed);
 
-    auto* ok = new QPushButton(ui::FromPage(TranslateFrenchKey("OK")), window);
+    auto* ok = new QPushButton(ui::Tr("OK"), window);
     ok->setObjectName(QStringLiteral("OK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(ui::FromPage(TranslateFrenchKey("Annuler")), window);
+    auto* cancel = new QPushButton(ui::Tr("Annuler"), window);
     cancel->setObjectName(QStringLiteral("Cancel"));
     cancel->setAutoDefault(false);
     new ButtonPlacer(window, ok, cancel);

@@ -49,10 +49,7 @@ RelevanceTools& KeptTools()
     return *tools;
 }
 
-QString Tr(const std::string& french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 QString Fixed(double value, int decimals)
 {

@@ -28,10 +28,7 @@ namespace {
 
 using ui::SentenceWindowId;
 
-QString Tr(const char* french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 void ShowRow(QTreeWidgetItem* item, const SentenceRow& row)
 {

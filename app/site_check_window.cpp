@@ -36,10 +36,7 @@ namespace {
 using check::Finding;
 using check::Severity;
 
-QString Tr(const std::string& french)
-{
-    return ui::FromPage(TranslateFrenchKey(french));
-}
+using ui::Tr;
 
 // The severity as the results window shows it.
 std::string SeverityText(Severity level)

@@ -104,7 +104,7 @@ void ShowSiteWordStatistics(QWidget* MainWindow, const std::string&)
     list->AddColumn(TranslateFrenchKey("Nb occurences"), 70, true);
     list->AddColumn(TranslateFrenchKey("Pages"), 500, false);
     list->Reload();
-    auto* close = new QPushButton(ui::FromPage(TranslateFrenchKey("Fermer")), window);
+    auto* close = new QPushButton(ui::Tr("Fermer"), window);
     close->setObjectName(QStringLiteral("Fermer"));
     close->setAutoDefault(false);
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);

@@ -30,7 +30,7 @@ namespace {
 
 QPushButton* NewButton(QDialog* window, const char* frenchText, const char* name, int x)
 {
-    auto* button = new QPushButton(ui::FromPage(TranslateFrenchKey(frenchText)), window);
+    auto* button = new QPushButton(ui::Tr(frenchText), window);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(x, 272, 75, 18);
     button->setAutoDefault(false);
@@ -59,8 +59,8 @@ void AddPreview(QDialog* window, QTreeWidget* list, const std::vector<std::strin
         QTreeWidgetItem* item = list->topLevelItem(static_cast<int>(i));
         if ((*differences)[i].empty()) {
             item->setText(0, item->text(0) + QStringLiteral("  ") +
-                                 ui::FromPage(TranslateFrenchKey("(inchang\xE9"
-                                                                 "e)")));
+                                 ui::Tr("(inchang\xE9"
+                                        "e)"));
             item->setForeground(0, list->palette().color(QPalette::Disabled, QPalette::Text));
         }
     }
@@ -77,7 +77,7 @@ void AddPreview(QDialog* window, QTreeWidget* list, const std::vector<std::strin
             return;
         }
         const std::string& diff = (*differences)[static_cast<std::size_t>(row)];
-        QString text = diff.empty() ? ui::FromPage(TranslateFrenchKey("Cette page ne changera pas."))
+        QString text = diff.empty() ? ui::Tr("Cette page ne changera pas.")
                                     : QString::fromUtf8(diff.data(), static_cast<qsizetype>(diff.size()));
         if (text.contains(QChar::ReplacementCharacter))
             text = ui::FromPage(diff);
@@ -114,7 +114,7 @@ std::string SiteWideUpdate(QWidget* OwnerWindow, const std::string& Message, con
     list->setGeometry(10, 10, 450, 250);
     list->setRootIsDecorated(false);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setHeaderLabels({ui::FromPage(TranslateFrenchKey("Fichiers"))});
+    list->setHeaderLabels({ui::Tr("Fichiers")});
     list->header()->resizeSection(0, 550);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* item = new QTreeWidgetItem(list, {ui::FromFileName(pages[i])});

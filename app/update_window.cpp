@@ -145,7 +145,7 @@ void UpdateReadyDialog(QWidget* parent)
     restart->setObjectName(QStringLiteral("RestartNow"));
     restart->setGeometry(60, 70, 250, 22);
     restart->setAutoDefault(false);
-    auto* ok = new QPushButton(ui::FromPage(TranslateFrenchKey("OK")), window);
+    auto* ok = new QPushButton(ui::Tr("OK"), window);
     ok->setObjectName(QStringLiteral("OK"));
     ok->setGeometry(320, 70, 70, 22);
     ok->setDefault(true);

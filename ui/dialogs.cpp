@@ -100,10 +100,9 @@ SaveChoice AskSaveDiscardCancel(QWidget* parent, const std::string& title, const
     QWidget* owner = UsableOwner(parent);
     QMessageBox box(QMessageBox::Warning, FromPage(title), FromPage(text), QMessageBox::NoButton, owner);
     box.setObjectName(QStringLiteral("SaveDiscardCancelQuestion"));
-    QPushButton* save = box.addButton(FromPage(TranslateFrenchKey("Enregistrer")), QMessageBox::AcceptRole);
-    QPushButton* discard =
-        box.addButton(FromPage(TranslateFrenchKey("Ne pas enregistrer")), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(FromPage(TranslateFrenchKey("Annuler")), QMessageBox::RejectRole);
+    QPushButton* save = box.addButton(Tr("Enregistrer"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(Tr("Ne pas enregistrer"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(Tr("Annuler"), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
     IgnoreHeldKeys(&box);

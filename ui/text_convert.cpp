@@ -4,9 +4,15 @@
 #include <QFile>
 
 #include "base/codec.h"
+#include "base/translate.h"
 #include "base/unicode_text.h"
 
 namespace kestrova::ui {
+
+QString Tr(const std::string& french)
+{
+    return FromPage(TranslateFrenchKey(french));
+}
 
 QString FromPage(const std::string& text)
 {

@@ -11,6 +11,9 @@ namespace kestrova::ui {
 // Windows-1252 text to a QString (one UTF-16 unit per byte); the escaped
 // characters of a UTF-8 page (base/unicode_text.h) show as themselves.
 QString FromPage(const std::string& text);
+// A French interface text (a key of the translation tables), in the
+// language of the run, for display.
+QString Tr(const std::string& french);
 // QString to Windows-1252; characters Windows-1252 cannot hold become '?',
 // or escapes while the user works on a UTF-8 page (TypedTextForUtf8Page).
 std::string ToPage(const QString& text);

@@ -102,8 +102,8 @@ bool QtUi::AskYesNo(WindowId owner, const std::string& title, const std::string&
         return *answer != YesNoAll::No;
     QWidget* parent = UsableOwner(WindowById(owner));
     QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(FromPage(TranslateFrenchKey("Non")), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(Tr("Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Tr("Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     return RunBox(box, parent) == yes;
@@ -115,8 +115,8 @@ bool QtUi::AskYesNoDefaultNo(WindowId owner, const std::string& title, const std
         return *answer != YesNoAll::No;
     QWidget* parent = UsableOwner(WindowById(owner));
     QMessageBox box(QMessageBox::NoIcon, FromPage(title), FromPage(text), QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(FromPage(TranslateFrenchKey("Oui")), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(FromPage(TranslateFrenchKey("Non")), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(Tr("Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(Tr("Non"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     return RunBox(box, parent) == yes;

@@ -267,7 +267,7 @@ QDialog* OpenAbortableWaitWindow(QWidget* parent, const std::string& title, cons
 {
     ChildWindow* window = OpenWaitWindow(parent, 110, WindowCaption | WindowCloseBox | WindowMinimiseBox, title);
     WaitWindow.ProgressText = NewCentredText(window, 75, FromPage(text));
-    auto* abort = new QPushButton(FromPage(TranslateFrenchKey("Interrompre")), window);
+    auto* abort = new QPushButton(Tr("Interrompre"), window);
     abort->setGeometry(20, 85, 360, 20);
     QObject::connect(abort, &QPushButton::clicked, window, [] { WaitWindow.AbortClicked = true; });
     WaitWindow.AbortButton = abort;

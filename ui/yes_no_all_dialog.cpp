@@ -35,7 +35,7 @@ int AskYesNoAllWindow(QWidget* owner, const std::string& title, const std::strin
         {"Oui pour toutes", 2 * buttonWidth + 30, 2},
     };
     for (const Choice& choice : choices) {
-        auto* button = new QPushButton(FromPage(TranslateFrenchKey(choice.caption)), window);
+        auto* button = new QPushButton(Tr(choice.caption), window);
         button->setGeometry(choice.x, buttonY, buttonWidth, 18);
         const int result = choice.result;
         QObject::connect(button, &QPushButton::clicked, window, [window, result] { window->done(result); });

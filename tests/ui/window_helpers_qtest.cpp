@@ -41,11 +41,6 @@ using namespace kestrova::ui;
 
 namespace {
 
-QString Tr(const char* french)
-{
-    return FromPage(TranslateFrenchKey(french));
-}
-
 // A key event as the window system delivers it, auto-repeat flag included.
 void WindowKey(QWidget* window, QEvent::Type type, int key, bool autoRepeat)
 {
