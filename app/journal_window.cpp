@@ -206,13 +206,13 @@ void JournalWindow(QWidget* owner, const std::string& rootFolder)
     g.Close = new QPushButton(ui::Tr("Fermer"), g.Window);
     g.Close->setObjectName(QStringLiteral("CloseButton"));
     // Wide enough for the longest of the three buttons' captions.
-    int button = (600 - 40) / 3;
+    int buttonWidth = (600 - 40) / 3;
     for (QPushButton* b : {g.Clear, g.Send, g.Close}) {
-        b->resize(button, 18);
-        button = std::max(button, ui::NeededTextWidth(b));
+        b->resize(buttonWidth, 18);
+        buttonWidth = std::max(buttonWidth, ui::NeededTextWidth(b));
     }
-    g.Window->setMinimumWidth(3 * button + 40);
-    g.Window->resize(std::max(600, 3 * button + 40), 300);
+    g.Window->setMinimumWidth(3 * buttonWidth + 40);
+    g.Window->resize(std::max(600, 3 * buttonWidth + 40), 300);
     g.Place();
 
     LoadJournal();

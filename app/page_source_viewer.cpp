@@ -324,9 +324,9 @@ void ShowPageSource(QWidget* MainWindow, const std::string& PagePath, const std:
     // The text the page holds, to tell typed text that is not saved yet.
     auto savedText = std::make_shared<QString>(editor->toPlainText());
     QObject::connect(save, &QPushButton::clicked, window, [=] {
-        const QString text = editor->toPlainText();
+        const QString typed = editor->toPlainText();
         if (SavePage(window, *kept, editor))
-            *savedText = text;
+            *savedText = typed;
     });
     QObject::connect(close, &QPushButton::clicked, window, &QDialog::reject);
     AskBeforeClosingWithTypedText(

@@ -43,7 +43,8 @@ struct ListingJob {
 // wait window whose "Annuler" (or Escape, or the dialog closing) gives the
 // listing up. False when it was given up.
 bool ListInBackground(QDialog* dialog, const std::string& address, const std::string& login,
-                      const std::string& password, std::string& names, RemoteListFailure& failure)
+                      const std::string& password, std::string& names, RemoteListFailure& failure,
+                      RemoteFolderPlace& place)
 {
     auto job = std::make_shared<ListingJob>();
     std::thread([job, address, login, password] {
