@@ -1,5 +1,5 @@
 // Entry points of the windows that are opened from the main window but built
-// in their own modules. Until a window is there, its command does nothing.
+// in their own modules.
 #include "app/later_commands.h"
 
 #include "app/journal_window.h"

@@ -57,8 +57,10 @@ void MainWindow::OpenPageFile(const std::string& path)
     if (Page.CurrentPagePath.empty()) {
         EnablePageMenu(false);
     } else if (IsPageReadOnly()) {
-        if (QAction* images = MenuAction(MenuImages))
-            images->setEnabled(false);
+        for (int id : {MenuImages, MenuUndo, MenuHistory}) {
+            if (QAction* action = MenuAction(id))
+                action->setEnabled(false);
+        }
     }
 }
 

@@ -66,7 +66,8 @@ fi
 version=$("$usr/bin/kestrova-cli" --version) || fail "kestrova-cli --version"
 [[ $version == "kestrova-cli "* ]] || fail "kestrova-cli --version printed: $version"
 manual=$(gzip -dc "$usr/share/man/man1/kestrova-cli.1.gz")
-for verb in analyse export meta keyword title images alt rename\\-image sentences site upload update\\-check; do
+for verb in analyse export meta keyword title images alt rename\\-image sentences site upload history undo diff check relevance \
+  update\\-check; do
   grep -qxF ".SS $verb" <<<"$manual" || fail "the manual page has no section $verb"
 done
 if command -v man >/dev/null; then
