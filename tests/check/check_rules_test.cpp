@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "base/app_state.h"
 #include "check/check_config.h"
 #include "check/keyword_rules.h"
 #include "check/page_facts.h"
