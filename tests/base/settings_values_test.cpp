@@ -41,8 +41,9 @@ TEST(SettingValues, PositionsAtTheLimitsOfAnIntCentreTheWindow)
     EXPECT_EQ(App.PosFenetreX, (1024 - 700) / 2);
     EXPECT_EQ(App.PosFenetreY, (768 - 500) / 2);
 
-    // The smallest int as a size: the window is centred without overflow.
-    dir.Write(SettingsFileName, "Language = English\r\nLargeurFenetre = -2147483648\r\nPosFenetreX = 5000\r\n");
+    // The smallest int as a size, and no position: the window is centred
+    // without overflow (the screen's width minus the size passes an int).
+    dir.Write(SettingsFileName, "Language = English\r\nLargeurFenetre = -2147483648\r\nPosFenetreX = -1\r\n");
     ResetAppState();
     ASSERT_TRUE(LoadSettings(path, host));
     EXPECT_EQ(App.LargeurFenetre, INT_MIN);
