@@ -5,8 +5,8 @@
 //  - an address that names http:// or https:// is never read as a local
 //    file, and its URL keeps that scheme;
 //  - a web URL is its scheme, host and path; the host holds no "/" or "\";
-//  - the URL holds no space, no double quote, no backslash and, after its
-//    scheme, no "//".
+//  - the URL holds no space, no double quote, no backslash and, between its
+//    scheme and its query or fragment, no "//".
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,11 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!first.LocalFile) {
         Check(first.Url == scheme + first.Host + first.Path, "a web URL that is not scheme + host + path");
         Check(first.Host.find_first_of("/\\") == std::string::npos, "a host holding a slash");
-        Check(first.Path.empty() || first.Path.front() == '/', "a path that does not begin with /");
+        Check(first.Path.empty() || std::string("/?#").find(first.Path.front()) != std::string::npos,
+              "a path that does not begin with /, ? or #");
     }
     const std::string rest = first.Url.substr(scheme.size());
     Check(first.Url.find_first_of(" \"\\") == std::string::npos, "a URL holding a space, quote or backslash");
-    Check(rest.find("//") == std::string::npos, "a URL holding // after its scheme");
+    // (A query or fragment may hold a whole address: it is left as it is.)
+    Check(rest.substr(0, rest.find_first_of("?#")).find("//") == std::string::npos,
+          "a URL holding // after its scheme");
 
     // An address that names a web scheme stays on the web.
     const std::string unquoted = !address.empty() && address.front() == '"' ? address.substr(1) : address;
