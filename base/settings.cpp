@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <string_view>
 
 #include "base/app_state.h"
@@ -96,8 +97,12 @@ int ReadSettingInt(const std::string& fileText, const std::string& key, int defa
         return defaultValue;
     const char* first = value.data();
     const char* last = value.data() + value.size();
-    if (first != last && *first == '+')
+    // A "+" may stand before the digits, but not before another sign.
+    if (first != last && *first == '+') {
         ++first;
+        if (first == last || *first < '0' || *first > '9')
+            return defaultValue;
+    }
     int number = 0;
     auto [ptr, ec] = std::from_chars(first, last, number);
     if (ec != std::errc() || ptr == first)
@@ -167,10 +172,14 @@ void FitWindowToScreen(const SettingsHost& host)
         App.LargeurFenetre = host.ScreenWidth;
     if (App.HauteurFenetre > host.ScreenHeight)
         App.HauteurFenetre = host.ScreenHeight;
-    if (App.PosFenetreX == -1 || App.PosFenetreX + App.LargeurFenetre > host.ScreenWidth)
-        App.PosFenetreX = (host.ScreenWidth - App.LargeurFenetre) / 2;
-    if (App.PosFenetreY == -1 || App.PosFenetreY + App.HauteurFenetre > host.ScreenHeight)
-        App.PosFenetreY = (host.ScreenHeight - App.HauteurFenetre) / 2;
+    // In 64 bits: a position or size near the limits of an int, read from
+    // the file, must not overflow.
+    const std::int64_t width = App.LargeurFenetre;
+    const std::int64_t height = App.HauteurFenetre;
+    if (App.PosFenetreX == -1 || App.PosFenetreX + width > host.ScreenWidth)
+        App.PosFenetreX = static_cast<int>((host.ScreenWidth - width) / 2);
+    if (App.PosFenetreY == -1 || App.PosFenetreY + height > host.ScreenHeight)
+        App.PosFenetreY = static_cast<int>((host.ScreenHeight - height) / 2);
 }
 
 }  // namespace

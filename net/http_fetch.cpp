@@ -54,6 +54,19 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
+// Every run of "/" becomes one "/" (ReplaceAll of "//" would leave "//" of
+// a run of three).
+void CollapseSlashes(std::string& text)
+{
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '/' && out > 0 && text[out - 1] == '/')
+            continue;
+        text[out++] = text[i];
+    }
+    text.resize(out);
+}
+
 void InitCurlOnce()
 {
     static std::once_flag once;
@@ -212,6 +225,9 @@ FetchTarget ParseFetchAddress(const std::string& address)
     if (!text.empty() && text.back() == '"')
         text.pop_back();
     ReplaceAll(text, " ", "%20");
+    // Double quotes left inside are sent encoded, like spaces: a quote left
+    // at the end would otherwise be taken off when the URL is cleaned again.
+    ReplaceAll(text, "\"", "%22");
 
     // The scheme, given once or more than once.
     std::string scheme = "http://";
@@ -232,12 +248,16 @@ FetchTarget ParseFetchAddress(const std::string& address)
         schemeSeen = true;
         text.erase(0, std::strlen(found));
     }
-    // Doubled slashes in the path are made single; the query and the
-    // fragment are left as they are (they may hold a whole address).
+    // In an http(s) address a backslash separates folders like "/": it
+    // never makes the address a local file. Runs of slashes in the path are
+    // made single; the query and the fragment are left as they are (they may
+    // hold a whole address).
     const std::size_t query = text.find_first_of("?#");
     std::string rest = query == std::string::npos ? std::string() : text.substr(query);
     text.resize(std::min(query, text.size()));
-    ReplaceAll(text, "//", "/");
+    if (schemeSeen && !file)
+        ReplaceAll(text, "\\", "/");
+    CollapseSlashes(text);
     text += rest;
 
     FetchTarget target;
@@ -263,6 +283,7 @@ FetchTarget ParseFetchAddress(const std::string& address)
             if (c == '\\')
                 c = '/';
         }
+        CollapseSlashes(local);
         target.Url = "file://" + local;
     } else {
         target.Url = scheme + target.Host + target.Path;

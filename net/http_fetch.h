@@ -68,12 +68,15 @@ struct FetchTarget {
 };
 
 // Cleans an address: one leading and one trailing double quote removed,
-// spaces sent as "%20", the scheme ("http://", "https://", repeated ones
-// dropped) taken off the front and every "//" of the rest made "/" up to the
-// query or fragment ("?" or "#"), which is left as it is, then cut into host
-// and path at the first "/", "\", "?" or "#". An address that holds a
-// backslash or begins with "file://" is a local file, requested through
-// "file://" with forward slashes. Without a scheme, "http://" is used.
+// spaces sent as "%20" and other double quotes as "%22", the scheme
+// ("http://", "https://", repeated ones dropped) taken off the front and
+// every run of "/" in the rest made one "/" up to the query or fragment ("?"
+// or "#"), which is left as it is, then cut into host and path at the first
+// "/", "\", "?" or "#". An address without a web scheme that holds a
+// backslash, or one that begins with "file://", is a local file, requested
+// through "file://" with forward slashes; in an http(s) address a backslash
+// is a "/". Without a scheme, "http://" is used. Cleaning a cleaned URL gives
+// it back unchanged.
 FetchTarget ParseFetchAddress(const std::string& address);
 
 // State shared by one attempt's worker and the caller waiting for it.

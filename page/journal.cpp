@@ -118,6 +118,17 @@ std::string JournalTarget()
     return JournalFileName;
 }
 
+// Appends a line read by ForEachLine with its end, LF. A line that itself
+// ends with CR (its end was CR CR LF) is ended with CR LF, so that it reads
+// back the same.
+void AppendJournalLine(std::string& out, std::string_view line)
+{
+    out.append(line);
+    if (!line.empty() && line.back() == '\r')
+        out.push_back('\r');
+    out.push_back('\n');
+}
+
 // The non-empty lines of a journal text, at most limit.
 std::vector<std::string> JournalLinesOf(const std::string& text, std::size_t limit)
 {
@@ -302,21 +313,14 @@ bool JournalUpdate::Prepare(const std::string& PagePath)
         std::string tail;
         const std::size_t headEnd = match < lines.size() ? match : (lines.empty() ? 0 : lines.size() - 1);
         for (std::size_t i = 0; i < headEnd; ++i) {
-            if (!lines[i].empty()) {
-                head.append(lines[i]);
-                head.push_back('\n');
-            }
+            if (!lines[i].empty())
+                AppendJournalLine(head, lines[i]);
         }
-        if (match == lines.size()) {
-            if (!lines.empty())
-                head.append(lines.back());
-            head.push_back('\n');
-        }
+        if (match == lines.size())
+            AppendJournalLine(head, lines.empty() ? std::string_view() : lines.back());
         for (std::size_t i = match + 1; i < lines.size(); ++i) {
-            if (!lines[i].empty()) {
-                tail.append(lines[i]);
-                tail.push_back('\n');
-            }
+            if (!lines[i].empty())
+                AppendJournalLine(tail, lines[i]);
         }
         out = std::move(head);
         out += PagePath;
