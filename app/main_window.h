@@ -125,8 +125,8 @@ public:
     // Opens and analyses the page at path, as if chosen in the open dialog.
     void OpenPageFile(const std::string& path);
 
-    void UndoLastChange();           // "Annuler la dernière modification"
-    void ShowHistory();              // "Historique de la page"
+    void UndoLastChange();  // "Annuler la dernière modification"
+    void ShowHistory();     // "Historique de la page"
 
     // Keyword commands.
     void AddFoundWordToKeywords();                 // "Ajouter aux mots clés"

@@ -35,7 +35,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {"Mots trouv\xE9s dans cette page :", "Words found into this page:"},  // Mots trouvés dans cette page :
     {"Mots d\xE9"
      "clar\xE9s dans la liste des mots cl\xE9s de cette page :",
-     "Words found into the keywords list of this page:"},  // Mots déclarés dans la liste des mots clés de cette page :
+     "Words found into the keywords list of this page:"},  // Mots déclarés dans la liste des mots clés de cette page
+                                                           // :
     {"Mots cl\xE9s", "Keywords"},                          // Mots clés
     {"Mots usuels", "Usual words"},
     {"Autre mots", "Other words"},
@@ -44,8 +45,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {AboutLicenceNotice, "You may use and distribute it freely, provided you neither change nor sell it."},
     {AboutToolNotice, " Developed in C++ with the Qt library."},
     {"Avez-vous la derni\xE8re version ? V\xE9rifiez en allant sur le site de l'auteur :",
-     "Have you got the last version? Go to author site and check it!"},  // Avez-vous la dernière version ? Vérifiez en
-                                                                         // allant sur le site de l'auteur :
+     "Have you got the last version? Go to author site and check it!"},  // Avez-vous la dernière version ? Vérifiez
+                                                                         // en allant sur le site de l'auteur :
     {"Envoyer un Email \xE0 l'auteur...", "Send an Email to the author..."},  // Envoyer un Email à l'auteur...
     {"Voir le site de l'auteur...", "See the author's site..."},
     {"Ouvrez une page html ou php \xE0 examiner...",
@@ -75,8 +76,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
      "e !!!",
      "The page is locked and can't be modified!!!"},  // La page est vérouillée et n'a pu être modifiée !!!
     {"Ce fichier semble anormal est n'a pas \xE9t\xE9 lu en totalit\xE9.",
-     "This file seems to be abnormal. It can't be completely analyzed."},  // Ce fichier semble anormal est n'a pas été
-                                                                           // lu en totalité.
+     "This file seems to be abnormal. It can't be completely analyzed."},  // Ce fichier semble anormal est n'a pas
+                                                                           // été lu en totalité.
     {"Infos", "Infos"},
     {"La balise meta ''", "The meta tag ''"},
     {"'' n'existe pas encore dans cette page.", "'' does'nt yet exist for this page."},
@@ -97,8 +98,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {"Description de la page.", "What this page is talking about."},
     {"D\xE9"
      "finie la destination (public) des documents pr\xE9sent\xE9s dans la page.",
-     "Destination of all documents included in the page."},  // Définie la destination (public) des documents présentés
-                                                             // dans la page.
+     "Destination of all documents included in the page."},  // Définie la destination (public) des documents
+                                                             // présentés dans la page.
     {"Logiciel(s) utilis\xE9(s) pour cr\xE9"
      "er la page.",
      "Sofware used to create this page."},  // Logiciel(s) utilisé(s) pour créer la page.
@@ -182,8 +183,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {"Attention !", "Caution!"},
     {"va \xEAtre renomm\xE9 en", "will be renamed as"},  // va être renommé en
     {"Pensez \xE0 renommer votre image pour qu'elle s'affiche correctement !",
-     "Rename your picture to be sure that it will be posted!"},  // Pensez à renommer votre image pour qu'elle s'affiche
-                                                                 // correctement !
+     "Rename your picture to be sure that it will be posted!"},  // Pensez à renommer votre image pour qu'elle
+                                                                 // s'affiche correctement !
     {"Annuler", "Cancel"},
     {"Fichiers", "Files"},
     {"Images de la page", "Page's images"},
@@ -236,8 +237,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
     {"Ce fichier n'est pas \xE9"
      "ditable. Les fonctions d'\xE9"
      "dition et de correction de ",
-     "This file is not editable. Edition functions of "},  // Ce fichier n'est pas éditable. Les fonctions d'édition et
-                                                           // de correction de
+     "This file is not editable. Edition functions of "},  // Ce fichier n'est pas éditable. Les fonctions d'édition
+                                                           // et de correction de
     {" ont \xE9t\xE9 d\xE9sactiv\xE9"
      "es.",
      " had been disabled."},  //  ont été désactivées.
@@ -249,7 +250,8 @@ const FrenchKeyPair FrenchKeyTable[] = {
      "es",
      "Export Data"},  // Exporter les données
     {"Fichier Texte", "Text File"},
-    {"Annuler les mises \xE0 jour automatiques", "Disable automatic updates"},  // Annuler les mises à jour automatiques
+    {"Annuler les mises \xE0 jour automatiques",
+     "Disable automatic updates"},  // Annuler les mises à jour automatiques
     {"Fin", ""},
 };
 

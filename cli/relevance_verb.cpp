@@ -1,7 +1,5 @@
 #include "cli/relevance_verb.h"
 
-#include "cli/invocation.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +15,7 @@
 #include "base/translate.h"
 #include "base/unicode_text.h"
 #include "cli/cli_verbs.h"
+#include "cli/invocation.h"
 #include "site/site_terms.h"
 
 namespace kestrova::cli {

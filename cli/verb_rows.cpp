@@ -54,23 +54,23 @@ std::vector<Verb> MakeVerbs()
                                  "(Windows-1252 text, UTF-8 for a UTF-8 page; CR line ends). A PAGE\n"
                                  "beginning with \"http\" is fetched first, as for analyse.\n",
                          .Run = ExportCommand});
-    verbs.push_back(Verb{
-        .Name = "meta",
-        .Synopses = {"PAGE NAME [--lang fr|en] [--format text|json]", "PAGE NAME --set TEXT [--create] [--dry-run] [--lang fr|en]"},
-        .Arguments = {Page, {"NAME", ArgumentKind::Text}},
-        .Options = {{"--set", "TEXT", "replace the content of the tag"},
-                    {"--create", "", "with --set, create a missing tag after <head>"},
-                    DryRun,
-                    Lang,
-                    Format},
-        .Summary = "print or change the content of a meta tag",
-        .Help = "Prints the content of the meta tag NAME (exit status 1 when the page\n"
-                "has no such tag). With --set, replaces its content; with --create a\n"
-                "missing tag is created after <head>, without it a missing tag is an\n"
-                "error. --format goes with reading only.\n",
-        .Run = MetaCommand,
-        .JsonShape = "{\"page\": PAGE, \"name\": NAME, \"content\": TEXT}",
-        .ToJson = MetaJson});
+    verbs.push_back(Verb{.Name = "meta",
+                         .Synopses = {"PAGE NAME [--lang fr|en] [--format text|json]",
+                                      "PAGE NAME --set TEXT [--create] [--dry-run] [--lang fr|en]"},
+                         .Arguments = {Page, {"NAME", ArgumentKind::Text}},
+                         .Options = {{"--set", "TEXT", "replace the content of the tag"},
+                                     {"--create", "", "with --set, create a missing tag after <head>"},
+                                     DryRun,
+                                     Lang,
+                                     Format},
+                         .Summary = "print or change the content of a meta tag",
+                         .Help = "Prints the content of the meta tag NAME (exit status 1 when the page\n"
+                                 "has no such tag). With --set, replaces its content; with --create a\n"
+                                 "missing tag is created after <head>, without it a missing tag is an\n"
+                                 "error. --format goes with reading only.\n",
+                         .Run = MetaCommand,
+                         .JsonShape = "{\"page\": PAGE, \"name\": NAME, \"content\": TEXT}",
+                         .ToJson = MetaJson});
     verbs.push_back(Verb{.Name = "keyword",
                          .Synopses = {"PAGE --add WORD [--create] [--dry-run] [--lang fr|en]",
                                       "PAGE --remove WORD [--dry-run] [--lang fr|en]"},
@@ -108,17 +108,16 @@ std::vector<Verb> MakeVerbs()
                          .Summary = "change the alt text of an image",
                          .Help = "Gives image N (1-based, as images lists them) the alt text TEXT.\n",
                          .Run = EditorCommand});
-    verbs.push_back(Verb{.Name = "rename-image",
-                         .Synopses = {"PAGE OLD NEW [--site FOLDER] [--dry-run] [--lang fr|en]"},
-                         .Arguments = {Page, {"OLD", ArgumentKind::Text}, {"NEW", ArgumentKind::Text}},
-                         .Options = {{"--site", "FOLDER", "rename in every page below FOLDER, and the file"},
-                                     DryRun,
-                                     Lang},
-                         .Summary = "rename an image reference",
-                         .Help = "Replaces the first reference to OLD by NEW; with --site, every page\n"
-                                 "below FOLDER that refers to the same file gets the new name in its own\n"
-                                 "relative form, and the image file is renamed.\n",
-                         .Run = EditorCommand});
+    verbs.push_back(
+        Verb{.Name = "rename-image",
+             .Synopses = {"PAGE OLD NEW [--site FOLDER] [--dry-run] [--lang fr|en]"},
+             .Arguments = {Page, {"OLD", ArgumentKind::Text}, {"NEW", ArgumentKind::Text}},
+             .Options = {{"--site", "FOLDER", "rename in every page below FOLDER, and the file"}, DryRun, Lang},
+             .Summary = "rename an image reference",
+             .Help = "Replaces the first reference to OLD by NEW; with --site, every page\n"
+                     "below FOLDER that refers to the same file gets the new name in its own\n"
+                     "relative form, and the image file is renamed.\n",
+             .Run = EditorCommand});
     verbs.push_back(Verb{.Name = "sentences",
                          .Synopses = {"PAGE WORD [--lang fr|en] [--format text|json]"},
                          .Arguments = {Page, {"WORD", ArgumentKind::Text}},
@@ -194,44 +193,45 @@ std::vector<Verb> MakeVerbs()
                          .Help = "Prints the unified difference from version N (default 1, the\n"
                                  "newest) to the page as it is, as patch applies it.\n",
                          .Run = DiffVerb});
-    verbs.push_back(Verb{
-        .Name = "check",
-        .Synopses = {"FOLDER [--format text|json|sarif] [--fail-on error|warning|notice] [--config FILE]\n"
-                     "        [--only RULE,...] [--lang fr|en]"},
-        .Arguments = {{"FOLDER", ArgumentKind::Folder}},
-        .Options = {{"--format", "text|json|sarif", "one line per finding (default), one JSON document, or SARIF 2.1.0"},
-                    {"--fail-on", "error|warning|notice", "the lowest severity that makes the exit status 1"},
-                    {"--config", "FILE", "the rules' settings (default: kestrova-check.json in FOLDER)"},
-                    {"--only", "RULE,...", "run only these rules"},
-                    Lang},
-        .Summary = "check every page of a site before it goes online",
-        .Help = "Checks every page below FOLDER before it goes online (titles,\n"
-                "descriptions, headings, images, links, encoding, keywords, ...). text\n"
-                "prints one line per finding, PATH:LINE:COLUMN: SEVERITY: MESSAGE [RULE],\n"
-                "then a summary line; json prints one document with the site, the counts\n"
-                "and every finding (rule, severity, page, line, column, message, and the\n"
-                "other pages of site-wide rules); sarif prints a SARIF 2.1.0 log.\n"
-                "Rules, severities, thresholds and pages left out come from FILE, or\n"
-                "else from \"kestrova-check.json\" in FOLDER. Exit status 0 when no\n"
-                "finding reaches the --fail-on level (error by default), 1 when one\n"
-                "does, 2 for bad arguments, a bad configuration or an unreadable folder.\n",
-        .Run = CheckVerb});
-    verbs.push_back(Verb{
-        .Name = "relevance",
-        .Synopses = {"PAGE [--site FOLDER] [--lang fr|en] [--format text|json]"},
-        .Arguments = {Page},
-        .Options = {{"--site", "FOLDER", "the site the page is compared with (default: the page's folder)"},
-                    Lang,
-                    Format},
-        .Summary = "how well a page serves its declared keywords",
-        .Help = "How well PAGE serves its declared keywords: per keyword its\n"
-                "occurrences, density (with its band), prominence and placement\n"
-                "(title, description, h1, other headings, first 100 words, alt texts,\n"
-                "file name); the readability of the page; its 20 best terms by TF-IDF\n"
-                "over the pages below FOLDER (by default the page's folder), with the\n"
-                "best undeclared ones as suggestions.\n",
-        .Run = RelevanceVerb,
-        .JsonShape = RelevanceJsonShape});
+    verbs.push_back(
+        Verb{.Name = "check",
+             .Synopses = {"FOLDER [--format text|json|sarif] [--fail-on error|warning|notice] [--config FILE]\n"
+                          "        [--only RULE,...] [--lang fr|en]"},
+             .Arguments = {{"FOLDER", ArgumentKind::Folder}},
+             .Options = {{"--format", "text|json|sarif",
+                          "one line per finding (default), one JSON document, or SARIF 2.1.0"},
+                         {"--fail-on", "error|warning|notice", "the lowest severity that makes the exit status 1"},
+                         {"--config", "FILE", "the rules' settings (default: kestrova-check.json in FOLDER)"},
+                         {"--only", "RULE,...", "run only these rules"},
+                         Lang},
+             .Summary = "check every page of a site before it goes online",
+             .Help = "Checks every page below FOLDER before it goes online (titles,\n"
+                     "descriptions, headings, images, links, encoding, keywords, ...). text\n"
+                     "prints one line per finding, PATH:LINE:COLUMN: SEVERITY: MESSAGE [RULE],\n"
+                     "then a summary line; json prints one document with the site, the counts\n"
+                     "and every finding (rule, severity, page, line, column, message, and the\n"
+                     "other pages of site-wide rules); sarif prints a SARIF 2.1.0 log.\n"
+                     "Rules, severities, thresholds and pages left out come from FILE, or\n"
+                     "else from \"kestrova-check.json\" in FOLDER. Exit status 0 when no\n"
+                     "finding reaches the --fail-on level (error by default), 1 when one\n"
+                     "does, 2 for bad arguments, a bad configuration or an unreadable folder.\n",
+             .Run = CheckVerb});
+    verbs.push_back(
+        Verb{.Name = "relevance",
+             .Synopses = {"PAGE [--site FOLDER] [--lang fr|en] [--format text|json]"},
+             .Arguments = {Page},
+             .Options = {{"--site", "FOLDER", "the site the page is compared with (default: the page's folder)"},
+                         Lang,
+                         Format},
+             .Summary = "how well a page serves its declared keywords",
+             .Help = "How well PAGE serves its declared keywords: per keyword its\n"
+                     "occurrences, density (with its band), prominence and placement\n"
+                     "(title, description, h1, other headings, first 100 words, alt texts,\n"
+                     "file name); the readability of the page; its 20 best terms by TF-IDF\n"
+                     "over the pages below FOLDER (by default the page's folder), with the\n"
+                     "best undeclared ones as suggestions.\n",
+             .Run = RelevanceVerb,
+             .JsonShape = RelevanceJsonShape});
     verbs.push_back(
         Verb{.Name = "update-check",
              .Synopses = {"[--install] [--format text|json]"},

@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "base/app_state.h"
-#include "page/journal.h"
 #include "net/net_errors.h"
+#include "page/journal.h"
 
 namespace kestrova {
 

@@ -361,8 +361,8 @@ HttpAnswer HttpRead(const FetchTarget& target, const std::string& referer, Fetch
         const std::string where = transfer.GotResponse ? target.Host + target.Path : target.Host;
         answer.Failure = ClassifyNetError(reported);
         // (A password written in the address is never shown.)
-        answer.ErrorText =
-            HidePasswordOf(target.Url, NetFailureMessage(where, answer.Failure, reported, status, control.MaxBytes, errorBuffer));
+        answer.ErrorText = HidePasswordOf(
+            target.Url, NetFailureMessage(where, answer.Failure, reported, status, control.MaxBytes, errorBuffer));
         const bool clientError = reported == CURLE_HTTP_RETURNED_ERROR && status >= 400 && status < 500;
         answer.WorthRetrying = !(clientError || reported == CURLE_PEER_FAILED_VERIFICATION ||
                                  reported == CURLE_URL_MALFORMAT || reported == CURLE_UNSUPPORTED_PROTOCOL ||

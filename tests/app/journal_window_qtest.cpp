@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
