@@ -49,7 +49,12 @@ bool ListInBackground(QDialog* dialog, const std::string& address, const std::st
     auto job = std::make_shared<ListingJob>();
     std::thread([job, address, login, password] {
         job->Names = ListRemoteFolder(address, login, password, &job->Failure, &job->Cancel);
-        if (job->Failure.Message.empty() && !job->Cancel.load())
+        // Where the address leads, also when its folder does not exist yet
+        // (the listing fails; an upload creates it); not after a failure to
+        // reach the server or to log in, which would only be met again.
+        const NetFailure kind = job->Failure.Kind;
+        const bool reached = kind == NetFailure::None || kind == NetFailure::Other || kind == NetFailure::HttpStatus;
+        if (reached && !job->Cancel.load())
             job->Place = LocateRemoteFolder(address, login, password);
         job->Done.store(true);
     }).detach();

@@ -381,7 +381,12 @@ const FrenchKeyPair SupplementFrenchKeyTable[] = {
      "Declared"},  // Déclaré
     {"non d\xE9"
      "clar\xE9",
-     "not declared"},  // non déclaré
+     "not declared"},
+    {"d\xE9"
+     "clar\xE9",
+     "declared"},
+    // The site check's results window.
+    {"Page", "Page"},  // non déclaré
     {"oui", "yes"},
     {"non", "no"},
     {"Formes des mots", "Word forms"},

@@ -19,15 +19,21 @@ namespace kestrova::cli {
 
 namespace {
 
-constexpr char HistoryUsage[] = "usage:\n"
-                                "  kestrova-cli history PAGE\n"
-                                "  kestrova-cli undo PAGE [--to N] [--force] [--dry-run] [--lang fr|en]\n"
-                                "  kestrova-cli diff PAGE [N]\n";
-
+// A wrong call: one line; the tool prints the verb's usage after it.
 int Bad(std::ostream& err, const std::string& problem)
 {
-    err << "kestrova-cli: " << problem << "\n" << HistoryUsage;
+    err << "kestrova-cli: " << problem << "\n";
     return ExitUsage;
+}
+
+// The first argument after the verb that is an option, for verbs that take
+// none; nullptr when there is none.
+const std::string* FirstOption(const std::vector<std::string>& args)
+{
+    for (std::size_t i = 1; i < args.size(); ++i)
+        if (args[i].size() > 2 && args[i].rfind("--", 0) == 0)
+            return &args[i];
+    return nullptr;
 }
 
 // The page as the edits name it (a full path, shortcuts resolved), so that
@@ -72,7 +78,9 @@ bool ParseNumber(const std::string& text, int& number)
 
 int HistoryVerb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 2 || args[1].rfind("--", 0) == 0)
+    if (const std::string* option = FirstOption(args))
+        return Bad(err, "unknown option " + *option);
+    if (args.size() != 2)
         return Bad(err, "history takes one page");
     if (!ExistingPage(args[1], err))
         return ExitFailure;
@@ -133,7 +141,9 @@ int UndoVerb(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 int DiffVerb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() < 2 || args.size() > 3 || args[1].rfind("--", 0) == 0)
+    if (const std::string* option = FirstOption(args))
+        return Bad(err, "unknown option " + *option);
+    if (args.size() < 2 || args.size() > 3)
         return Bad(err, "diff takes a page and an optional version number");
     int number = 1;
     if (args.size() == 3 && !ParseNumber(args[2], number))

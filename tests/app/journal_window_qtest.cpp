@@ -270,7 +270,7 @@ private slots:
             QTimer::singleShot(0, [&] {
                 QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr);
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                defaultAnswer = box->defaultButton() ? box->defaultButton()->text() : QString();
+                defaultAnswer = box->defaultButton() ? box->defaultButton()->text().remove(QLatin1Char('&')) : QString();
                 QTest::keyClick(box, Qt::Key_Return);
             });
             clear->click();
@@ -368,6 +368,9 @@ private slots:
         // Connects with the address typed, returns the folder line.
         auto lineFor = [](const std::string& address, const std::string& login, const std::string& password) {
             QString line;
+            // A folder that does not exist yet, or a refused login, is also
+            // told in a message box: the prepared answers take them.
+            ui::InstallQtUi().NextAnswers.assign(4, ui::YesNoAll::Yes);
             WhenOpen(QStringLiteral("ServerDialog"), [&](QDialog* dialog) {
                 dialog->findChild<QLineEdit*>(QStringLiteral("ServerAddressField"))
                     ->setText(QString::fromStdString(address));
@@ -381,6 +384,7 @@ private slots:
             });
             QWidget owner;
             ServerDialog(1, &owner);
+            ui::InstallQtUi().NextAnswers.clear();
             return line;
         };
         const std::string address = server.Address() + "/home/ftpk/www";

@@ -17,6 +17,7 @@
 #include "base/app_state.h"
 #include "base/translate.h"
 #include "editing/rewrite_engine.h"
+#include "page/page_history.h"
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
@@ -138,8 +139,11 @@ private slots:
         QVERIFY2(after.find("content=\"voilier,bateau\"") != std::string::npos ||
                      after.find("content=\"voilier, bateau\"") != std::string::npos,
                  after.c_str());
-        // One backup of the page as it was, one journal line.
-        QCOMPARE(test::FolderEntries(dir.Path() / "site" / "Sauvegarde"), std::vector<std::string>{"voilier.htm"});
+        // One backup of the page as it was (beside the page's history), one
+        // journal line, one version in the history.
+        QCOMPARE(test::FolderEntries(dir.Path() / "site" / "Sauvegarde"),
+                 (std::vector<std::string>{HistoryFolderName, "voilier.htm"}));
+        QCOMPARE(PageHistory((dir.Path() / "site" / "voilier.htm").string()).size(), std::size_t(1));
         QVERIFY(
             test::ReadAll((dir.Path() / "site" / "Sauvegarde" / "voilier.htm").string()).find("content=\"bateau\"") !=
             std::string::npos);

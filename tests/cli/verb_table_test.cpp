@@ -17,9 +17,11 @@
 #include "cli/cli.h"
 #include "net/update.h"
 #include "net/version_list.h"
+#include "net/update_signature.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/loopback_servers.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/update_signing.h"
 
 namespace kestrova {
 namespace {
@@ -266,17 +268,23 @@ TEST_F(VerbTableTest, UploadReportAsJson)
 TEST_F(VerbTableTest, UpdateCheckReportAsJson)
 {
     test::HttpTestServer server;
+    // The lists are signed with a key of the test's own.
+    test::SigningKey key;
+    ReplaceBuiltInUpdateKeyForTests(key.PublicHex());
+    auto serve = [&](const std::string& list) {
+        server.Route("/downloads/versions.txt", test::HttpTestResponse::Page(list));
+        server.Route("/downloads/versions.txt.sig", test::HttpTestResponse::Page(key.Sign(list)));
+    };
     dir.Write("Kestrova.prefs", "Language = English\r\nUpdateServer = " + server.Url("") + "/\r\n");
-    server.Route("/downloads/versions.txt", test::HttpTestResponse::Page("Kestrova|1.37b|http://x/a.zip|a|End\r\n"));
+    serve("Kestrova|1.37b|http://x/a.zip|a|End\r\n");
     ASSERT_EQ(Run({"update-check", "--format", "json"}), 0) << err.str();
     json check = Document();
     EXPECT_EQ(check["installed"], CurrentVersion);
     EXPECT_EQ(check["status"], "up-to-date");
     EXPECT_TRUE(check["version"].is_null());
 
-    server.Route("/downloads/versions.txt",
-                 test::HttpTestResponse::Page("Kestrova|1.38|" + server.Url("") +
-                                              "/downloads/k.zip#sha256=" + std::string(64, '0') + "|kestrova|End\r\n"));
+    serve("Kestrova|1.38|" + server.Url("") + "/downloads/k.zip#sha256=" + std::string(64, '0') +
+          "|kestrova|End\r\n");
     ASSERT_EQ(Run({"update-check", "--format", "json"}), 0) << err.str();
     check = Document();
     EXPECT_EQ(check["status"], "available");
@@ -289,6 +297,7 @@ TEST_F(VerbTableTest, UpdateCheckReportAsJson)
     check = Document();
     EXPECT_EQ(check["status"], "failed");
     EXPECT_NE(check["reason"].get<std::string>().find("checksum"), std::string::npos) << check.dump();
+    ReplaceBuiltInUpdateKeyForTests("");
 }
 
 // Runs a bash script; its standard output.
@@ -324,7 +333,7 @@ TEST_F(VerbTableTest, CompletionOffersVerbsOptionsAndValues)
     // Free text: nothing offered, not even file names.
     EXPECT_EQ(complete("kestrova-cli title a.htm --set pa"), "\n");
     EXPECT_EQ(complete("kestrova-cli help sen"), "sentences\n");
-    EXPECT_EQ(complete("kestrova-cli keyword p.htm --"), "--add\n--create\n--help\n--lang\n--remove\n");
+    EXPECT_EQ(complete("kestrova-cli keyword p.htm --"), "--add\n--create\n--dry-run\n--help\n--lang\n--remove\n");
 }
 
 TEST_F(VerbTableTest, ManualPageDocumentsEveryVerbAndDocument)
