@@ -87,7 +87,8 @@ private slots:
                 QVERIFY(updates);
                 QVERIFY(!updates->isEnabled());
                 QVERIFY(updates->isChecked());
-                QCOMPARE(updates->text().remove(QLatin1Char('&')), QStringLiteral("Updates come from the package manager"));
+                QCOMPARE(updates->text().remove(QLatin1Char('&')),
+                         QStringLiteral("Updates come from the package manager"));
                 QVERIFY2(updates->sizeHint().width() <= updates->width(), qPrintable(updates->text()));
                 dialog->findChild<QPushButton*>(QStringLiteral("OK"))->click();
             });

@@ -270,7 +270,8 @@ private slots:
             QTimer::singleShot(0, [&] {
                 QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr);
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                defaultAnswer = box->defaultButton() ? box->defaultButton()->text().remove(QLatin1Char('&')) : QString();
+                defaultAnswer =
+                    box->defaultButton() ? box->defaultButton()->text().remove(QLatin1Char('&')) : QString();
                 QTest::keyClick(box, Qt::Key_Return);
             });
             clear->click();

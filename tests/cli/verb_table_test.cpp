@@ -16,8 +16,8 @@
 #include "base/app_state.h"
 #include "cli/cli.h"
 #include "net/update.h"
-#include "net/version_list.h"
 #include "net/update_signature.h"
+#include "net/version_list.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/loopback_servers.h"
 #include "tests/support/temp_site.h"
@@ -283,8 +283,7 @@ TEST_F(VerbTableTest, UpdateCheckReportAsJson)
     EXPECT_EQ(check["status"], "up-to-date");
     EXPECT_TRUE(check["version"].is_null());
 
-    serve("Kestrova|1.38|" + server.Url("") + "/downloads/k.zip#sha256=" + std::string(64, '0') +
-          "|kestrova|End\r\n");
+    serve("Kestrova|1.38|" + server.Url("") + "/downloads/k.zip#sha256=" + std::string(64, '0') + "|kestrova|End\r\n");
     ASSERT_EQ(Run({"update-check", "--format", "json"}), 0) << err.str();
     check = Document();
     EXPECT_EQ(check["status"], "available");
