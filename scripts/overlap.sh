@@ -83,10 +83,10 @@ for ((i = 0; i < trials; i++)); do
   [ $sa = 0 ] && [ $sb = 0 ] && both_done=$((both_done + 1))
 done
 
-left=$(find "$work/site" -maxdepth 2 -name '.kestrova-*' | wc -l)
+left=$(find "$work/site" -maxdepth 4 -name '.kestrova-*' -type f | wc -l)
 cp "$original" "$page"
 (cd "$work" && "$cli" keyword "$page" --add last 2>/dev/null) || broken=$((broken + 1))
-after=$(find "$work/site" -maxdepth 2 -name '.kestrova-*' | wc -l)
+after=$(find "$work/site" -maxdepth 4 -name '.kestrova-*' -type f | wc -l)
 
 echo "overlap: page ${size_mb} MB, edit ${whole_ms} ms, trials $trials: both edits in the page $both_done," \
   "second edit gave up (exit 1, page without it) $second_busy, first edit killed $first_killed;" \
