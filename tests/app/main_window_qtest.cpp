@@ -222,12 +222,7 @@ private slots:
 
     void init()
     {
-        ResetAppState();
-        App.Language = French;
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState(French);
         ui::Dialogs = ui::DialogHooks{};
         Answers({});
     }

@@ -133,12 +133,7 @@ private slots:
 
     void init()
     {
-        ResetAppState();
-        App.Language = French;
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState(French);
         ui::Dialogs = ui::DialogHooks{};
         qtUi_->OnAsked = nullptr;
         Answers({});

@@ -132,12 +132,7 @@ private slots:
 
     void init()
     {
-        ResetAppState();
-        App.Language = French;
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState(French);
         SetLastFinalUrl("");
         ui::Dialogs = ui::DialogHooks{};
         server_ = std::make_unique<test::HttpTestServer>();

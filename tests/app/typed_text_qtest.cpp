@@ -26,6 +26,7 @@
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
 #include "ui/widget_ui.h"
@@ -85,12 +86,7 @@ private slots:
     {
         temp_ = std::make_unique<test::TempDir>();
         cwd_ = std::make_unique<test::ScopedCurrentDir>(temp_->Path());
-        ResetAppState();
-        App.Language = LanguageFrench;
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState(LanguageFrench);
         ui::Dialogs = ui::DialogHooks{};
         Answers();
         page_ = temp_->Write("site/index.htm", PageText);

@@ -76,12 +76,7 @@ private slots:
 
     void mixedScriptsAreListedOnceInLowerCase()
     {
-        ResetAppState();
-        App.Language = "English";
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState("English");
         ui::Dialogs = ui::DialogHooks{};
 
         // No charset declared: the bytes make it UTF-8.

@@ -29,6 +29,7 @@
 #include "page/page_state.h"
 #include "tests/support/modal_window.h"
 #include "tests/support/temp_site.h"
+#include "tests/support/window_test.h"
 #include "ui/alt_letters.h"
 #include "ui/dialogs.h"
 #include "ui/text_convert.h"
@@ -111,12 +112,7 @@ private slots:
     {
         temp_ = std::make_unique<test::TempDir>();
         cwd_ = std::make_unique<test::ScopedCurrentDir>(temp_->Path());
-        ResetAppState();
-        App.Language = LanguageFrench;
-        App.Preferences = "pub|";
-        App.BannerOn = false;
-        Page = PageState{};
-        ResetEditState();
+        test::ResetProgramState(LanguageFrench);
         ui::Dialogs = ui::DialogHooks{};
         qtUi_->NextAnswers.assign(20, ui::YesNoAll::No);
         qtUi_->Recorded.clear();

@@ -268,7 +268,10 @@ TEST_F(FullUpdate, StagedThenInstalledByTheHelperAndRestarted)
     EXPECT_EQ(shown_[2], "ready");
 
     const auto requests = server_.Requests();
-    ASSERT_EQ(requests.size(), 4u);
+    std::string targets;  // for the failure message
+    for (const auto& request : requests)
+        targets += request.Target + "\n";
+    ASSERT_EQ(requests.size(), 4u) << targets;
     EXPECT_EQ(requests[0].Target.rfind("/downloads/log.php?&hl=", 0), 0u) << requests[0].Target;
     EXPECT_NE(requests[0].Target.find("x&r=800x600x256x256&ref="), std::string::npos) << requests[0].Target;
     EXPECT_NE(requests[0].Target.find("site.invalid?hl=fr&q=Kestrova_1-37b"), std::string::npos) << requests[0].Target;

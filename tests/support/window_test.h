@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "base/app_state.h"
+#include "editing/rewrite_engine.h"
+#include "page/page_state.h"
 #include "ui/widget_ui.h"
 
 namespace kestrova::test {
@@ -46,6 +49,19 @@ public:
 private:
     std::size_t before_ = 0;
 };
+
+// The program's state as a window test starts from: the settings of a
+// later start in that language (no first-start questions), no banner, no
+// page and no edit under way.
+inline void ResetProgramState(const std::string& language)
+{
+    ResetAppState();
+    App.Language = language;
+    App.Preferences = "pub|";
+    App.BannerOn = false;
+    Page = PageState{};
+    ResetEditState();
+}
 
 // Copies a page of the sample site (resources/dist/Exemple) to the same
 // place below site and returns its path.
