@@ -18,6 +18,7 @@
 #include "editing/image_rename.h"
 #include "editing/page_images.h"
 #include "editing/rewrite_engine.h"
+#include "editing/site_preview.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "ui/text_convert.h"
@@ -135,7 +136,10 @@ bool ImagesEditor(QWidget* owner, const std::string& startReference)
         if (newName != oldName) {
             Edit.LastMatchPosition = images[row].ImageStart;
             RenameReport report;
-            if (RenameImage(ImagesWindowId, newName, oldName, SiteChooserFor(window), "", &report) != 0)
+            const SitePagesPreview preview = [newName, oldName](const std::vector<std::string>& pages) {
+                return PreviewImageRenameOnPages(ImagesWindowId, pages, newName, oldName);
+            };
+            if (RenameImage(ImagesWindowId, newName, oldName, SiteChooserFor(window, preview), "", &report) != 0)
                 rowChanged = true;
             else if (report.Refused)
                 name->setText(ui::FromPage(oldName));  // the refused name is not the image's name

@@ -16,6 +16,7 @@
 #include "base/unicode_text.h"
 #include "editing/image_rename.h"
 #include "editing/sentence_rows.h"
+#include "editing/site_preview.h"
 #include "page/page_encoding.h"
 #include "page/page_state.h"
 #include "ui/text_convert.h"
@@ -102,7 +103,10 @@ bool SentenceEditor(QWidget* owner, const std::string& word)
         if (r < 0)
             return;
         auto rename = [&](const std::string& newSrc, const std::string& oldSrc) {
-            return RenameImage(SentenceWindowId, newSrc, oldSrc, SiteChooserFor(window));
+            const SitePagesPreview preview = [newSrc, oldSrc](const std::vector<std::string>& pages) {
+                return PreviewImageRenameOnPages(SentenceWindowId, pages, newSrc, oldSrc);
+            };
+            return RenameImage(SentenceWindowId, newSrc, oldSrc, SiteChooserFor(window, preview));
         };
         if (!SaveSentenceRow(SentenceWindowId, rows, static_cast<std::size_t>(r), ui::ToPage(field->toPlainText()),
                              rename))

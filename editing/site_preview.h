@@ -18,4 +18,12 @@ namespace kestrova {
 std::vector<DryRun::Change> PreviewMetaTagOnPages(ui::WindowId owner, const std::vector<std::string>& pages,
                                                   const std::string& name, const std::string& content);
 
+// What RenameImage(owner, NewSrc, OldSrc, ..., siteFolder) would write when
+// the user chose the given pages: one entry per page that would change,
+// the current page included (its reference changes whether it was chosen
+// or not). The files on disk are not renamed; no message is shown.
+std::vector<DryRun::Change> PreviewImageRenameOnPages(ui::WindowId owner, const std::vector<std::string>& pages,
+                                                      const std::string& NewSrc, const std::string& OldSrc,
+                                                      const std::string& siteFolder = "");
+
 }  // namespace kestrova

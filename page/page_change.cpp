@@ -143,14 +143,16 @@ void SetCommitFileOpsForTesting(CommitFileOps ops)
     gOps = std::move(ops);
 }
 
-DryRun::DryRun() : previous_(gDryRun)
+DryRun::DryRun() : previous_(gDryRun), grouped_(gGrouped)
 {
     gDryRun = this;
+    gGrouped = nullptr;
 }
 
 DryRun::~DryRun()
 {
     gDryRun = previous_;
+    gGrouped = grouped_;
 }
 
 DryRun* ActiveDryRun()

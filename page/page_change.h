@@ -131,7 +131,9 @@ private:
 // While one exists, changes are worked out but never committed: each
 // commit that would change a page records the page before and after, and
 // ends as Committed without touching anything (no page, backup, history,
-// journal, nor a temporary file left).
+// journal, nor a temporary file left). A change grouped before the dry run
+// began (an action under way that asks for a preview) is set aside while it
+// lasts: the previewed steps neither read nor stage its copy.
 class DryRun {
 public:
     struct Change {
@@ -149,6 +151,7 @@ public:
 private:
     std::vector<Change> changes_;
     DryRun* previous_;
+    PageChange* grouped_;
 };
 DryRun* ActiveDryRun();
 

@@ -292,6 +292,51 @@ private slots:
         QCOMPARE(JournalPaths(), (std::vector<std::string>{page, other}));
     }
 
+    void imagesEditorRenamingPreviewsEachPageInTheSiteChoice()
+    {
+        temp_->Write("site/logo.gif", "GIF89a");
+        const std::string page = Write("index.htm", Html("", R"(<img src="logo.gif">)"));
+        const std::string other = Write("sub/o.htm", Html("", R"(<img src="../logo.gif">)"));
+        const std::string unrelated = Write("sub/u.htm", Html("", R"(<img src="autre.gif">)"));
+        Page.CurrentPagePath = page;
+
+        QString shown;
+        bool unchangedMarked = false;
+        test::WhenModalOpen(QStringLiteral("ImagesEditor"), [&](QDialog* w) {
+            auto* name = w->findChild<QLineEdit*>(QStringLiteral("ImageName"));
+            auto* save = w->findChild<QPushButton*>(QStringLiteral("SaveButton"));
+            QVERIFY(name && save);
+            test::WhenModalOpen(QStringLiteral("SiteWideUpdate"), [&](QDialog* choice) {
+                auto* list = choice->findChild<QTreeWidget*>(QStringLiteral("SiteFileList"));
+                auto* view = choice->findChild<QPlainTextEdit*>(QStringLiteral("PreviewDifference"));
+                QVERIFY(list && view);
+                for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                    QTreeWidgetItem* item = list->topLevelItem(row);
+                    list->setCurrentItem(item);
+                    if (item->text(0).contains(QStringLiteral("/sub/o.htm")))
+                        shown = view->toPlainText();
+                    if (item->text(0).contains(QStringLiteral("/sub/u.htm")))
+                        unchangedMarked = view->toPlainText() == QStringLiteral("Cette page ne changera pas.");
+                }
+                // Nothing written while the user looks.
+                QCOMPARE(test::ReadAll(other), Html("", R"(<img src="../logo.gif">)"));
+                choice->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+            });
+            name->setText(QStringLiteral("logo2.gif"));
+            Answers({});
+            save->click();
+        });
+        QVERIFY(ImagesEditor(nullptr));
+        QVERIFY2(shown.contains(
+                     QStringLiteral("-<html><head><title>Le site</title></head><body><img src=\"../logo.gif\">")) &&
+                     shown.contains(
+                         QStringLiteral("+<html><head><title>Le site</title></head><body><img src=\"../logo2.gif\">")),
+                 qPrintable(shown));
+        QVERIFY(unchangedMarked);
+        QCOMPARE(test::ReadAll(other), Html("", R"(<img src="../logo2.gif">)"));
+        QCOMPARE(test::ReadAll(unrelated), Html("", R"(<img src="autre.gif">)"));
+    }
+
     void imagesEditorOnAUtf8Page()
     {
         // Texts typed here follow the page's encoding, whatever page was

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/image_rename.h"
 #include "editing/meta_catalogue.h"
 #include "page/page_history.h"
 #include "tests/editing/rewrite_fixture.h"
@@ -57,6 +58,46 @@ TEST_F(SitePreviewTest, ThePreviewListsThePagesAndDifferencesTheUpdateThenWrites
     EXPECT_EQ(ReadAll(c), cBefore);
     ASSERT_EQ(PageHistory(b).size(), 1u);
     EXPECT_EQ(PageHistory(b).front().Action, "mise \xE0 jour du site");
+}
+
+// The image renaming asks for its pages while the current page's change is
+// under way; the preview asked from there shows what the renaming then
+// writes, page by page, and neither writes nor renames anything itself.
+TEST_F(SitePreviewTest, TheImageRenamingPreviewShowsWhatTheRenamingThenWrites)
+{
+    const std::string logo = dir_.Write("site/img/logo.gif", "GIF89a-logo");
+    const std::string current = UsePage(
+        R"(<html><body><img src="img/logo.gif" alt="Logo"><p>x</p><img src="img/logo.gif"></body></html>)", "a.htm");
+    const std::string sub = dir_.Write("site/sous/b.htm", R"(<html><body><img src="../img/logo.gif"></body></html>)");
+    const std::string other = dir_.Write("site/c.htm", R"(<html><body><img src="img/autre.gif"></body></html>)");
+    const std::string currentBefore = ReadAll(current), subBefore = ReadAll(sub);
+    const auto before = test::FolderEntries(dir_.Path() / "site");
+
+    std::vector<DryRun::Change> preview;
+    bool untouchedMeanwhile = false;
+    auto choose = [&](const std::string&, const std::string&) {
+        preview = PreviewImageRenameOnPages(ui::MainWindowId, {current, sub, other}, "img/logo2.gif", "img/logo.gif");
+        untouchedMeanwhile = ReadAll(current) == currentBefore && ReadAll(sub) == subBefore &&
+                             test::FolderEntries(dir_.Path() / "site") == before && ui_.Log.empty();
+        return current + "\r" + sub + "\r" + other + "\r";
+    };
+    Edit.LastMatchPosition = 0;
+    RenameReport report;
+    ASSERT_EQ(RenameImage(ui::MainWindowId, "img/logo2.gif", "img/logo.gif", choose, "", &report), 2);
+    EXPECT_TRUE(untouchedMeanwhile);
+    EXPECT_TRUE(report.FileRenamed);
+    EXPECT_FALSE(fs::exists(logo));
+
+    // Two pages change (c names another picture), each exactly as previewed.
+    ASSERT_EQ(preview.size(), 2u);
+    for (const DryRun::Change& change : preview) {
+        SCOPED_TRACE(change.Path);
+        ASSERT_TRUE(change.Path == current || change.Path == sub);
+        EXPECT_EQ(change.Before, change.Path == current ? currentBefore : subBefore);
+        EXPECT_EQ(ReadAll(change.Path), change.After);
+    }
+    EXPECT_EQ(ReadAll(sub), R"(<html><body><img src="../img/logo2.gif"></body></html>)");
+    EXPECT_EQ(Page.CurrentPagePath, current);
 }
 
 }  // namespace
