@@ -12,19 +12,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "net/http_fetch.h"
 
 using namespace kestrova;
 
 namespace {
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fetch_address_fuzz: %s\n", what);
-        std::abort();
-    }
-}
+constexpr fuzz::Checker Check{"fetch_address_fuzz"};
 
 bool BeginsNoCase(const std::string& text, const std::string& prefix)
 {

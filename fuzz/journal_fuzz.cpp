@@ -7,88 +7,25 @@
 //    it) is added with AddJournalEntry at a clock time taken from the input:
 //    the journal then has a line that reads back as that very path and that
 //    time, and every other line of the journal is kept, in order.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/clock.h"
+#include "fuzz/fuzz_support.h"
 #include "page/journal.h"
 
 using namespace kestrova;
 
 namespace {
 
-std::string gFolder;
-int gHomeFd = -1;
-int gFolderFd = -1;
+constexpr fuzz::Checker Check{"journal_fuzz"};
+using fuzz::ReadFile;
+using fuzz::WriteFile;
+
 std::int64_t gNow = 0;
-
-void Setup()
-{
-    char shm[] = "/dev/shm/kestrova-journal-fuzz-XXXXXX";
-    char tmp[] = "/tmp/kestrova-journal-fuzz-XXXXXX";
-    char* templ = mkdtemp(shm);
-    if (!templ)
-        templ = mkdtemp(tmp);
-    if (!templ)
-        std::abort();
-    gFolder = templ;
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(gFolder, ec);
-    });
-    gHomeFd = open(".", O_RDONLY | O_DIRECTORY);
-    gFolderFd = open(templ, O_RDONLY | O_DIRECTORY);
-    if (gHomeFd < 0 || gFolderFd < 0)
-        std::abort();
-    SetClock([] { return gNow; });
-}
-
-// The journal lives in the current folder: each input runs in the temporary
-// folder and gives the fuzzer its own folder back afterwards.
-struct InTempFolder {
-    InTempFolder()
-    {
-        if (fchdir(gFolderFd) != 0)
-            std::abort();
-    }
-    ~InTempFolder()
-    {
-        if (fchdir(gHomeFd) != 0)
-            std::abort();
-    }
-};
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "journal_fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The lines of a journal text as a reader sees them: split at LF, one CR
 // before the LF dropped, empty lines left out.
@@ -113,9 +50,11 @@ std::vector<std::string> LinesOf(const std::string& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static bool ready = (Setup(), true);
+    static bool ready = (SetClock([] { return gNow; }), true);
     (void)ready;
-    InTempFolder here;
+    // The journal lives in the current folder.
+    static const fuzz::TempFolder folder("journal-fuzz");
+    const fuzz::TempFolder::Inside here(folder);
     const std::string input(reinterpret_cast<const char*>(data), size);
     WriteFile(JournalFileName, input);
 
@@ -139,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     page = page.substr(0, page.find('|'));
     if (page.empty())
         page = "page.htm";
-    page = gFolder + "/" + page;
+    page = folder.File(page);
     gNow = size > 0 ? static_cast<std::int64_t>(data[0]) * 1000003 - 7 : 0;
     if (!IsJournalSafePath(page) || IsProgramOwnFile(page)) {
         Check(!AddJournalEntry(page), "a path a journal line cannot hold, or a file of the program's own, was added");

@@ -11,55 +11,21 @@
 //    and what SaveSettings writes of it loads back the same;
 //  - EncodeFileListe and DecodeFileListe bring any list back unchanged, and
 //    the stored form is one line.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "base/app_state.h"
 #include "base/settings.h"
+#include "fuzz/fuzz_support.h"
 
 using namespace kestrova;
 
 namespace {
 
-std::string gFolder;
-
-void Setup()
-{
-    char shm[] = "/dev/shm/kestrova-settings-fuzz-XXXXXX";
-    char tmp[] = "/tmp/kestrova-settings-fuzz-XXXXXX";
-    char* templ = mkdtemp(shm);
-    if (!templ)
-        templ = mkdtemp(tmp);
-    if (!templ)
-        std::abort();
-    gFolder = templ;
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(gFolder, ec);
-    });
-}
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "settings_fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+constexpr fuzz::Checker Check{"settings_fuzz"};
+using fuzz::WriteFile;
 
 std::string TrimmedKey(const std::string& key)
 {
@@ -132,8 +98,7 @@ bool SameSettings(const AppState& a, const AppState& b, bool compareFolder)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static bool ready = (Setup(), true);
-    (void)ready;
+    static const fuzz::TempFolder folder("settings-fuzz");
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     // Lookups: a key from the input's first line, and the keys LoadSettings
@@ -174,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(DecodeFileListe(stored) == text, "the page list does not come back");
 
     // The whole file, loaded, saved and loaded again.
-    const std::string path = gFolder + "/" + SettingsFileName;
+    const std::string path = folder.File(SettingsFileName);
     WriteFile(path, text);
     ResetAppState();
     SettingsHost host;

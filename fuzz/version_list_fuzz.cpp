@@ -12,19 +12,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "net/version_list.h"
 
 using namespace kestrova;
 
 namespace {
 
-void Check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "version list fuzz: %s\n", what);
-        std::abort();
-    }
-}
+constexpr fuzz::Checker Check{"version list fuzz"};
 
 }  // namespace
 

@@ -6,21 +6,15 @@
 //    double quotes (script and style start tags are written that way);
 //  - walked with a recording handler at the normal block size and at a small
 //    block size taken from the input: the pieces must be the same.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/word_tables.h"
 #include "base/headless_ui.h"
+#include "fuzz/fuzz_support.h"
 #include "page/page_state.h"
 #include "page/page_walker.h"
 
@@ -30,69 +24,14 @@ namespace {
 
 using ui::SilentUi;
 
-std::string gFolder;
-int gHomeFd = -1;
-int gFolderFd = -1;
+constexpr fuzz::Checker Check{"walk_page_fuzz"};
+using fuzz::ReadFile;
+using fuzz::WriteFile;
 
 void Setup()
 {
     static SilentUi silent;
     ui::SetUi(&silent);
-    // A memory-backed folder when there is one: commits flush to the disk.
-    char shm[] = "/dev/shm/kestrova-fuzz-XXXXXX";
-    char tmp[] = "/tmp/kestrova-fuzz-XXXXXX";
-    char* templ = mkdtemp(shm);
-    if (!templ)
-        templ = mkdtemp(tmp);
-    if (!templ)
-        std::abort();
-    gFolder = templ;
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(gFolder, ec);
-    });
-    gHomeFd = open(".", O_RDONLY | O_DIRECTORY);
-    gFolderFd = open(templ, O_RDONLY | O_DIRECTORY);
-    if (gHomeFd < 0 || gFolderFd < 0)
-        std::abort();
-}
-
-// The journal is written in the current folder: the walks run in the
-// temporary folder, and the fuzzer (which reads its corpus by relative
-// paths) gets its own folder back afterwards.
-struct InTempFolder {
-    InTempFolder()
-    {
-        if (fchdir(gFolderFd) != 0)
-            std::abort();
-    }
-    ~InTempFolder()
-    {
-        if (fchdir(gHomeFd) != 0)
-            std::abort();
-    }
-};
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "walk_page_fuzz: %s\n", what);
-        std::abort();
-    }
 }
 
 void Identity(std::int64_t, const std::string&, const std::string&, const std::string&) {}
@@ -127,9 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static bool ready = (Setup(), true);
     (void)ready;
-    InTempFolder here;
+    static const fuzz::TempFolder folder("walk-fuzz");
+    const fuzz::TempFolder::Inside here(folder);
     const std::string input(reinterpret_cast<const char*>(data), size);
-    const std::string path = gFolder + "/page.htm";
+    const std::string path = folder.File("page.htm");
 
     // As it is: mostly the HTML test.
     WriteFile(path, input);
