@@ -113,10 +113,15 @@ bool CheckAllPages(const SiteIndex& site, const CheckConfig& config, std::vector
 
 void Collect(std::vector<PageOutcome>& outcomes, CheckResult& result)
 {
+    std::size_t total = 0;
+    for (const PageOutcome& outcome : outcomes)
+        total += outcome.Findings.size();
+    result.Findings.reserve(total);
     for (PageOutcome& outcome : outcomes) {
         result.Pages += outcome.Read && !outcome.Excluded ? 1 : 0;
         for (Finding& finding : outcome.Findings)
             result.Findings.push_back(std::move(finding));
+        outcome.Findings = {};
     }
     std::sort(result.Findings.begin(), result.Findings.end(), FindingBefore);
     for (const Finding& f : result.Findings)
