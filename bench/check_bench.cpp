@@ -2,12 +2,13 @@
 // it (page list, every page read once on the reading threads, the rules of
 // the whole site, the text report). Builds (once) a site of real pages: the
 // folders under /usr/share/doc (or under the folder given with --pages-from)
-// that hold HTML pages of 15 to 40 KB, each copied whole, over and over,
+// that hold an HTML page of 15 to 40 KB (--page-kb MIN-MAX for other sizes),
+// each copied whole, over and over,
 // until the site holds --pages pages (10 000 by default). Prints pages/s,
 // MB/s of wall-clock time, and the peak memory of the process beside the
 // size of the site.
 //
-//   check_bench [FOLDER] [--pages N] [--runs N] [--pages-from DIR] [--workers N]
+//   check_bench [FOLDER] [--pages N] [--runs N] [--pages-from DIR] [--workers N] [--page-kb MIN-MAX]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -29,7 +30,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// The folders holding HTML pages of 15 to 40 KB, each taken whole (its
+// The sizes of the pages that choose a folder, in KB.
+int MinPageKb = 15;
+int MaxPageKb = 40;
+
+// The folders holding an HTML page of MinPageKb to MaxPageKb, each taken whole (its
 // pages, pictures and style sheets), so that the links between its pages
 // resolve as on a real site.
 std::vector<fs::path> SourceFolders(const fs::path& from)
@@ -39,8 +44,9 @@ std::vector<fs::path> SourceFolders(const fs::path& from)
     for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
         const std::string ext = it->path().extension().string();
-        if ((ext == ".html" || ext == ".htm") && it->is_regular_file() && it->file_size() >= 15 * 1024 &&
-            it->file_size() < 40 * 1024)
+        if ((ext == ".html" || ext == ".htm") && it->is_regular_file() &&
+            it->file_size() >= static_cast<std::uintmax_t>(MinPageKb) * 1024 &&
+            it->file_size() < static_cast<std::uintmax_t>(MaxPageKb) * 1024)
             folders.push_back(it->path().parent_path());
     }
     std::sort(folders.begin(), folders.end());
@@ -113,6 +119,8 @@ int main(int argc, char** argv)
             runs = std::atoi(argv[++i]);
         else if (a == "--workers" && i + 1 < argc)
             workers = std::atoi(argv[++i]);
+        else if (a == "--page-kb" && i + 1 < argc && std::sscanf(argv[i + 1], "%d-%d", &MinPageKb, &MaxPageKb) == 2)
+            ++i;
         else if (a == "--pages-from" && i + 1 < argc)
             from = argv[++i];
         else

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -102,6 +103,22 @@ std::string TrimAscii(const std::string& text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// Whether a robots content holds "noindex", or "none" (no index, no
+// follow), as one of its comma- or space-separated words.
+bool AsksNotToIndex(const std::string& content)
+{
+    const std::string words = LowerAscii(content);
+    std::size_t start = 0;
+    while (start < words.size()) {
+        const std::size_t end = std::min(words.find_first_of(", \t\r\n", start), words.size());
+        const std::string_view word(words.data() + start, end - start);
+        if (word == "noindex" || word == "none")
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 bool HasInvalidUtf8Escape(const std::string& text)
@@ -248,7 +265,7 @@ private:
             facts_.Refresh.push_back(at);
         if (metaName == "viewport")
             facts_.Viewport = true;
-        if (metaName == "robots" && content != nullptr && LowerAscii(*content).find("noindex") != std::string::npos)
+        if (metaName == "robots" && content != nullptr && AsksNotToIndex(*content))
             facts_.Noindex.push_back(at);
         if (metaName == "description") {
             if (++facts_.DescriptionCount == 1) {

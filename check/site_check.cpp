@@ -17,6 +17,14 @@
 
 namespace kestrova::check {
 
+int DefaultCheckWorkers()
+{
+    // A reading thread waits for the disk about as long as it works on what
+    // it read: two per processor keep them all busy on a site that is not
+    // in memory yet.
+    return std::clamp(2 * static_cast<int>(std::thread::hardware_concurrency()), 2, 8);
+}
+
 bool CheckResult::Reaches(Severity level) const
 {
     for (int i = 0; i <= static_cast<int>(level) && i < 3; ++i)
@@ -45,7 +53,7 @@ bool CheckAllPages(const SiteIndex& site, const CheckConfig& config, std::vector
             outcome.Findings.clear();
     };
     if (workers <= 0)
-        workers = std::min(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())), 4);
+        workers = DefaultCheckWorkers();
     if (workers <= 1 || total < 2) {
         for (std::size_t i = 0; i < total; ++i) {
             if (progress && !progress(static_cast<int>(i), static_cast<int>(total)))
@@ -113,10 +121,15 @@ bool CheckAllPages(const SiteIndex& site, const CheckConfig& config, std::vector
 
 void Collect(std::vector<PageOutcome>& outcomes, CheckResult& result)
 {
+    std::size_t total = 0;
+    for (const PageOutcome& outcome : outcomes)
+        total += outcome.Findings.size();
+    result.Findings.reserve(total);
     for (PageOutcome& outcome : outcomes) {
         result.Pages += outcome.Read && !outcome.Excluded ? 1 : 0;
         for (Finding& finding : outcome.Findings)
             result.Findings.push_back(std::move(finding));
+        outcome.Findings = {};
     }
     std::sort(result.Findings.begin(), result.Findings.end(), FindingBefore);
     for (const Finding& f : result.Findings)

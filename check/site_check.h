@@ -30,8 +30,11 @@ struct CheckResult {
 // and the findings are those of no page).
 using CheckProgress = std::function<bool(int done, int total)>;
 
-// Checks the site below folder. workers: reading threads, 0 for one per
-// processor (4 at most), 1 for reading on the calling thread. False when
+// The reading threads of a check: two per processor, 8 at most.
+int DefaultCheckWorkers();
+
+// Checks the site below folder. workers: reading threads, 0 for
+// DefaultCheckWorkers(), 1 for reading on the calling thread. False when
 // the folder cannot be read.
 bool CheckSite(const std::string& folder, const CheckConfig& config, CheckResult& result,
                const CheckProgress& progress = {}, int workers = 0);

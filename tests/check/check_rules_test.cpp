@@ -220,6 +220,14 @@ TEST_F(CheckRulesTest, SingleRulesOnSmallPages)
     // Title length counts characters after entity decoding.
     EXPECT_TRUE(FindingsOf("<html><title>&eacute;t&eacute; &amp; hiver</title></html>", "title-too-short").empty());
     EXPECT_EQ(FindingsOf("<html><title>&eacute;t&eacute; &amp;</title></html>", "title-too-short").size(), 1u);
+    // The robots words "noindex" and "none" ask not to be indexed, in any
+    // case and among other words; a word that merely holds one does not.
+    EXPECT_EQ(FindingsOf("<html><meta name=\"robots\" content=\"NoFollow, NOINDEX\"></html>", "robots-noindex").size(),
+              1u);
+    EXPECT_EQ(FindingsOf("<html><meta name=\"Robots\" content=\"none\"></html>", "robots-noindex").size(), 1u);
+    EXPECT_TRUE(
+        FindingsOf("<html><meta name=\"robots\" content=\"index, follow, nonefollow\"></html>", "robots-noindex")
+            .empty());
     // Links to this machine, however the host is written.
     EXPECT_EQ(FindingsOf("<html><a href=\"HTTP://LocalHost:8080/\">a</a><a href=\"//127.0.0.2/x\">b</a>"
                          "<a href=\"http://localhost.example.org/\">c</a></html>",
