@@ -8,7 +8,9 @@
 # head of fuzz/CMakeLists.txt says (default build-fuzz); the targets are
 # built there first. Each target keeps its growing corpus in
 # DIR/corpus/TARGET, so that a later run starts where the last one ended.
-# Up to N targets (default 1) run at once, each on one core. A crash stops
+# Up to N targets (default 1) run at once, each on one core. Options for
+# libFuzzer itself go in FUZZ_FLAGS (e.g. FUZZ_FLAGS="-len_control=0
+# -max_len=8192" to try long inputs from the start). A crash stops
 # that target and leaves its input in DIR/crashes/TARGET/; the script then
 # ends with status 1.
 set -euo pipefail
@@ -52,7 +54,8 @@ run_one() {
     if [ -d "$seed" ]; then extra+=("$seed"); else cp -f "$seed" "$corpus/seed-$(echo "$seed" | md5sum | cut -c1-12)"; fi
   done < <(seeds "$target")
   local status=0
-  "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/" \
+  # shellcheck disable=SC2086 # FUZZ_FLAGS holds several options
+  "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/" ${FUZZ_FLAGS:-} \
     "$corpus" "${extra[@]}" >"$log" 2>&1 || status=$?
   local last
   last=$(grep -E '^#[0-9]+' "$log" | tail -n 1 || true)
@@ -62,6 +65,7 @@ run_one() {
   return $status
 }
 export -f run_one seeds
+export FUZZ_FLAGS="${FUZZ_FLAGS:-}"
 export build seconds here
 
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_one {}'
