@@ -55,6 +55,8 @@ struct Finding {
     std::string Subject;
     // For an image rule, the image's place among the page's images (from 0).
     int ImageIndex = -1;
+
+    bool operator==(const Finding&) const = default;
 };
 
 // Page, then line, then column, then rule id.
